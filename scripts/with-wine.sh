@@ -58,5 +58,7 @@ if [ $use_display -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
 fi
 export NOOKVALE_WINE_RUN="$run"
 
-/usr/lib/wine/wineserver -p
+# Persistent wineserver for this prefix: started in the background (it does
+# not detach by itself when its output is a pipe), ended by cleanup.
+/usr/lib/wine/wineserver -p >/dev/null 2>&1 &
 "$@"

@@ -67,7 +67,7 @@ class Prompter {
   // Informational box: caption is the application title, OK button, no icon.
   virtual void ShowMessage(const std::string& text) = 0;
   // Returns the button pressed (mb::kIdYes, ...).
-  virtual int MessageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+  virtual int ShowBox(BoxOwner owner, const std::string& text, const std::string& caption,
                          unsigned flags) = 0;
   // One-line input of at most 255 characters; nullopt on Cancel.
   virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,

@@ -37,7 +37,7 @@ void ScriptedPrompter::ShowMessage(const std::string& text) {
   calls_.push_back({PromptCall::Message, BoxOwner::Application, text, "", 0, "", {}});
 }
 
-int ScriptedPrompter::MessageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+int ScriptedPrompter::ShowBox(BoxOwner owner, const std::string& text, const std::string& caption,
                                  unsigned flags) {
   calls_.push_back({PromptCall::Box, owner, text, caption, flags, "", {}});
   // A box with only an OK button needs no script.

@@ -44,7 +44,7 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> Messages() const;
 
   void ShowMessage(const std::string& text) override;
-  int MessageBox(BoxOwner owner, const std::string& text, const std::string& caption,
+  int ShowBox(BoxOwner owner, const std::string& text, const std::string& caption,
                  unsigned flags) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& initial) override;

@@ -1,0 +1,90 @@
+#include "ui/win32/application.h"
+
+#include <commctrl.h>
+
+#include "ui/errors.h"
+#include "ui/win32/win_prompter.h"
+
+namespace nv {
+
+TApplication& TApplication::Instance() {
+  static TApplication app;
+  return app;
+}
+
+TApplication::TApplication() : winPrompter_(std::make_unique<Win32Prompter>()) {
+  prompter_ = winPrompter_.get();
+  Window::SetExceptionReporter([this](std::exception_ptr e) { HandleException(e); });
+}
+
+void TApplication::Initialize() {
+  if (HandleAllocated()) return;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS |
+                                           ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_USEREX_CLASSES |
+                                           ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  // A zero-sized popup that never shows content: it stands for the program
+  // on the taskbar and owns the main window.
+  CreateParams p;
+  p.className = L"TApplication";
+  p.caption = Title;
+  p.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  p.x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+  p.y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+  p.width = 0;
+  p.height = 0;
+  ClassParams c;
+  c.icon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
+  CreateOwn(p, c);
+}
+
+Prompter& TApplication::prompter() { return *prompter_; }
+
+void TApplication::SetPrompter(Prompter* p) { prompter_ = p ? p : winPrompter_.get(); }
+
+void TApplication::ShowException(const std::string& message) {
+  prompter().ShowBox(BoxOwner::Application, ErrorBoxText(message), Title, mb::kOk | mb::kIconStop);
+}
+
+void TApplication::ShowException(const std::exception& e) { ShowException(std::string(e.what())); }
+
+void TApplication::HandleException(std::exception_ptr e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const std::exception& ex) {
+    ShowException(ex);
+  } catch (...) {
+    ShowException(std::string("Unknown error"));
+  }
+}
+
+void TApplication::Run() {
+  MSG msg;
+  while (!terminated_) {
+    const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (r == 0 || r == -1) break;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  terminated_ = true;
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace nv

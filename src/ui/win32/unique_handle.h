@@ -1,0 +1,129 @@
+// One move-only owner for every kind of Win32 handle. Each kind names its
+// "no handle" values and its release call in a small traits struct, so a
+// handle opened by a routine is released on every path out of it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
+namespace nv {
+
+template <class Traits>
+class UniqueHandle {
+ public:
+  using handle_type = typename Traits::handle_type;
+
+  UniqueHandle() noexcept = default;
+  explicit UniqueHandle(handle_type h) noexcept : h_(h) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    if (this != &o) reset(o.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  handle_type get() const noexcept { return h_; }
+  explicit operator bool() const noexcept { return Traits::IsValid(h_); }
+  handle_type release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+  void reset(handle_type h = Traits::Invalid()) noexcept {
+    if (Traits::IsValid(h_)) Traits::Close(h_);
+    h_ = h;
+  }
+  // For APIs that fill in a handle through a pointer.
+  handle_type* put() noexcept {
+    reset();
+    return &h_;
+  }
+
+ private:
+  handle_type h_ = Traits::Invalid();
+};
+
+// Kernel objects: both null and INVALID_HANDLE_VALUE mean "none" (snapshots
+// and files report failure with the latter).
+struct KernelHandleTraits {
+  using handle_type = HANDLE;
+  static HANDLE Invalid() noexcept { return nullptr; }
+  static bool IsValid(HANDLE h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+  using handle_type = HKEY;
+  static HKEY Invalid() noexcept { return nullptr; }
+  static bool IsValid(HKEY h) noexcept { return h != nullptr; }
+  static void Close(HKEY h) noexcept { ::RegCloseKey(h); }
+};
+
+struct IconTraits {
+  using handle_type = HICON;
+  static HICON Invalid() noexcept { return nullptr; }
+  static bool IsValid(HICON h) noexcept { return h != nullptr; }
+  static void Close(HICON h) noexcept { ::DestroyIcon(h); }
+};
+
+struct MenuTraits {
+  using handle_type = HMENU;
+  static HMENU Invalid() noexcept { return nullptr; }
+  static bool IsValid(HMENU h) noexcept { return h != nullptr; }
+  static void Close(HMENU h) noexcept { ::DestroyMenu(h); }
+};
+
+struct GdiObjectTraits {
+  using handle_type = HGDIOBJ;
+  static HGDIOBJ Invalid() noexcept { return nullptr; }
+  static bool IsValid(HGDIOBJ h) noexcept { return h != nullptr; }
+  static void Close(HGDIOBJ h) noexcept { ::DeleteObject(h); }
+};
+
+struct ModuleTraits {
+  using handle_type = HMODULE;
+  static HMODULE Invalid() noexcept { return nullptr; }
+  static bool IsValid(HMODULE h) noexcept { return h != nullptr; }
+  static void Close(HMODULE h) noexcept { ::FreeLibrary(h); }
+};
+
+struct ImageListTraits {
+  using handle_type = HIMAGELIST;
+  static HIMAGELIST Invalid() noexcept { return nullptr; }
+  static bool IsValid(HIMAGELIST h) noexcept { return h != nullptr; }
+  static void Close(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
+};
+
+struct WindowTraits {
+  using handle_type = HWND;
+  static HWND Invalid() noexcept { return nullptr; }
+  static bool IsValid(HWND h) noexcept { return h != nullptr; }
+  static void Close(HWND h) noexcept { ::DestroyWindow(h); }
+};
+
+struct GlobalAtomTraits {
+  using handle_type = ATOM;
+  static ATOM Invalid() noexcept { return 0; }
+  static bool IsValid(ATOM a) noexcept { return a != 0; }
+  static void Close(ATOM a) noexcept { ::GlobalDeleteAtom(a); }
+};
+
+struct DcTraits {  // a DC made with CreateCompatibleDC/CreateDC
+  using handle_type = HDC;
+  static HDC Invalid() noexcept { return nullptr; }
+  static bool IsValid(HDC h) noexcept { return h != nullptr; }
+  static void Close(HDC h) noexcept { ::DeleteDC(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueHKey = UniqueHandle<RegKeyTraits>;
+using UniqueHIcon = UniqueHandle<IconTraits>;
+using UniqueHMenu = UniqueHandle<MenuTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueHModule = UniqueHandle<ModuleTraits>;
+using UniqueImageList = UniqueHandle<ImageListTraits>;
+using UniqueHWnd = UniqueHandle<WindowTraits>;
+using UniqueGlobalAtom = UniqueHandle<GlobalAtomTraits>;
+using UniqueHdc = UniqueHandle<DcTraits>;
+
+}  // namespace nv

@@ -1,0 +1,184 @@
+#include "ui/win32/window.h"
+
+#include <commctrl.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+namespace {
+
+constexpr wchar_t kBindingProp[] = L"NookvaleWindowObject";
+constexpr UINT_PTR kSubclassId = 0x4E56;  // "NV"
+
+std::function<void(std::exception_ptr)>& Reporter() {
+  static std::function<void(std::exception_ptr)> r;
+  return r;
+}
+
+bool IsParentNotification(UINT msg) {
+  switch (msg) {
+    case WM_COMMAND: case WM_NOTIFY: case WM_DRAWITEM: case WM_MEASUREITEM:
+    case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: case WM_HSCROLL: case WM_VSCROLL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The child a parent notification comes from.
+HWND NotificationSource(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: return reinterpret_cast<HWND>(lp);
+    case WM_NOTIFY: return reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
+    case WM_DRAWITEM: {
+      const auto* d = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      return d->CtlType == ODT_MENU ? nullptr : d->hwndItem;
+    }
+    case WM_MEASUREITEM: {
+      const auto* m = reinterpret_cast<const MEASUREITEMSTRUCT*>(lp);
+      return m->CtlType == ODT_MENU ? nullptr : ::GetDlgItem(parent, static_cast<int>(wp));
+    }
+    default: return reinterpret_cast<HWND>(lp);  // WM_CTLCOLOR*, scroll bars
+  }
+}
+
+}  // namespace
+
+Window::~Window() {
+  if (hwnd_) {
+    HWND h = hwnd_;
+    Unbind();
+    ::DestroyWindow(h);
+  }
+}
+
+void Window::On(UINT msg, Handler handler) { handlers_[msg] = std::move(handler); }
+
+LRESULT Window::Perform(UINT msg, WPARAM wp, LPARAM lp) const { return ::SendMessageW(hwnd_, msg, wp, lp); }
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<Window*>(::GetPropW(hwnd, kBindingProp)) : nullptr;
+}
+
+void Window::SetExceptionReporter(std::function<void(std::exception_ptr)> reporter) {
+  Reporter() = std::move(reporter);
+}
+
+void Window::ReportException(std::exception_ptr e) {
+  if (Reporter()) {
+    try {
+      Reporter()(e);
+    } catch (...) {
+      // The reporter itself must not take the program down.
+    }
+  }
+}
+
+void Window::DestroyHandle() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+void Window::Bind(HWND hwnd) {
+  hwnd_ = hwnd;
+  ::SetPropW(hwnd, kBindingProp, this);
+}
+
+void Window::Unbind() {
+  if (!hwnd_) return;
+  ::RemovePropW(hwnd_, kBindingProp);
+  if (subclassed_) ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+  subclassed_ = false;
+  hwnd_ = nullptr;
+}
+
+void Window::CreateOwn(const CreateParams& p, const ClassParams& cls) {
+  static std::set<std::wstring> registered;
+  const HINSTANCE inst = ::GetModuleHandleW(nullptr);
+  if (!registered.count(p.className)) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = cls.style;
+    wc.lpfnWndProc = OwnProc;
+    wc.hInstance = inst;
+    wc.hIcon = cls.icon;
+    wc.hIconSm = cls.smallIcon;
+    wc.hCursor = ::LoadCursorW(nullptr, cls.cursor);
+    wc.hbrBackground = cls.background;
+    wc.lpszClassName = p.className;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+      throw std::runtime_error("Cannot register window class: " + SystemErrorText(::GetLastError()));
+    registered.insert(p.className);
+  }
+  HWND h = ::CreateWindowExW(p.exStyle, p.className, Widen(p.caption).c_str(), p.style, p.x, p.y,
+                             p.width, p.height, p.parent, reinterpret_cast<HMENU>(p.id), inst, this);
+  if (!h) throw std::runtime_error("Cannot create window: " + SystemErrorText(::GetLastError()));
+}
+
+void Window::CreateControl(const CreateParams& p) {
+  HWND h = ::CreateWindowExW(p.exStyle, p.className, Widen(p.caption).c_str(), p.style, p.x, p.y,
+                             p.width, p.height, p.parent, reinterpret_cast<HMENU>(p.id),
+                             ::GetModuleHandleW(nullptr), nullptr);
+  if (!h) throw std::runtime_error("Cannot create control: " + SystemErrorText(::GetLastError()));
+  Bind(h);
+  subclassed_ = ::SetWindowSubclass(h, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+}
+
+LRESULT CALLBACK Window::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = FromHandle(hwnd);
+  if (!self && msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    if (self) self->Bind(hwnd);
+  }
+  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<Window*>(ref);
+  if (!self || self->hwnd_ != hwnd) return ::DefSubclassProc(hwnd, msg, wp, lp);
+  return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  try {
+    result = HandleMessage(msg, wp, lp);
+  } catch (...) {
+    ReportException(std::current_exception());
+    result = 0;
+  }
+  if (msg == WM_NCDESTROY) {
+    Unbind();
+    try {
+      HandleDestroyed();
+    } catch (...) {
+      ReportException(std::current_exception());
+    }
+  }
+  return result;
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (auto it = handlers_.find(msg); it != handlers_.end()) {
+    if (auto r = it->second(wp, lp)) return *r;
+  } else if (IsParentNotification(msg)) {
+    if (Window* child = FromHandle(NotificationSource(hwnd_, msg, wp, lp)); child && child != this) {
+      if (auto r = child->Reflected(msg, wp, lp)) return *r;
+    }
+  }
+  return DefaultHandling(msg, wp, lp);
+}
+
+std::optional<LRESULT> Window::Reflected(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT Window::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
+  if (subclassed_) return ::DefSubclassProc(hwnd_, msg, wp, lp);
+  return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace nv

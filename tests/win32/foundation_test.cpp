@@ -1,0 +1,221 @@
+// The Win32 ground floor: INI files, the Window base, the prompter's own
+// input box, the standard error box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "settings/main_ini.h"
+#include "settings/win32/ini_file.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "ui/errors.h"
+#include "ui/paths.h"
+#include "ui/win32/application.h"
+#include "ui/win32/unique_handle.h"
+#include "ui/win32/win_prompter.h"
+#include "ui/win32/win_text.h"
+#include "ui/win32/window.h"
+
+namespace nv {
+namespace {
+
+TEST(IniFile, MissingFileGivesDefaultsAndWritesNothing) {
+  TempDir dir;
+  TIniFile ini(dir.File("Main.ini"));
+  for (const auto& k : kHotKeyIni) EXPECT_EQ(ini.ReadString(kHotKeysSection, k.key, k.defaultValue), k.defaultValue);
+  EXPECT_FALSE(FileExists(dir.File("Main.ini")));
+}
+
+TEST(IniFile, FirstWriteCreatesOneSectionWithOneKey) {
+  TempDir dir;
+  TIniFile ini(dir.File("Main.ini"));
+  ini.WriteString(kHotKeysSection, "Key2", "49226");
+  EXPECT_EQ(ReadWholeFile(dir.File("Main.ini")), "[HotKeys]\r\nKey2=49226\r\n");
+  EXPECT_EQ(ini.ReadString(kHotKeysSection, "Key2", "0"), "49226");
+  EXPECT_EQ(ini.ReadString(kHotKeysSection, "Key1", "16467"), "16467");
+}
+
+TEST(IniFile, ValuesAreReadAsWrittenByHand) {
+  TempDir dir;
+  {
+    std::ofstream f(PathFromUtf8(dir.File("Main.ini")), std::ios::binary);
+    f << "[hotkeys]\r\nkey1 = abc\r\nKey3=49226\r\n";
+  }
+  TIniFile ini(dir.File("Main.ini"));
+  EXPECT_EQ(ini.ReadString(kHotKeysSection, "Key1", "16467"), "abc");
+  EXPECT_EQ(ini.ReadString(kHotKeysSection, "Key3", "49224"), "49226");
+}
+
+TEST(IniFile, FailedWriteRaisesUnableToWrite) {
+  TempDir dir;
+  // A read-only file cannot be written, whoever runs the program.
+  const std::string path = dir.File("Main.ini");
+  { std::ofstream f(PathFromUtf8(path), std::ios::binary); f << "[HotKeys]\r\n"; }
+  ASSERT_TRUE(::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  TIniFile ini(path);
+  try {
+    ini.WriteString(kHotKeysSection, "Key1", "1");
+    ADD_FAILURE() << "write to a read-only file succeeded";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+  }
+  ::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // A directory that does not exist cannot take the file either.
+  TIniFile missing(dir.File("no such dir\\Main.ini"));
+  EXPECT_THROW(missing.WriteString(kHotKeysSection, "Key1", "1"), Exception);
+}
+
+TEST(IniFile, ExeRelativePaths) {
+  const std::string dir = ExeDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.back(), '\\');
+  EXPECT_EQ(MainIniPath(), dir + "Main.ini");
+  EXPECT_EQ(SettingsDatabasePath(), dir + "Nookvale.mdb");
+}
+
+// --- Window base -------------------------------------------------------------
+
+class Probe : public Window {
+ public:
+  void Make() {
+    CreateParams p;
+    p.className = L"NvProbe";
+    p.caption = "Probe \xE2\x82\xAC";
+    p.style = WS_OVERLAPPEDWINDOW;
+    CreateOwn(p, ClassParams{});
+  }
+  int destroyed = 0;
+
+ protected:
+  void HandleDestroyed() override { ++destroyed; }
+};
+
+TEST(WindowBase, BindsDispatchesAndUnbinds) {
+  Probe w;
+  int created = 0;
+  w.On(WM_CREATE, [&](WPARAM, LPARAM) -> std::optional<LRESULT> { ++created; return 0; });
+  w.On(WM_APP + 1, [](WPARAM wp, LPARAM lp) -> std::optional<LRESULT> { return static_cast<LRESULT>(wp + lp); });
+  w.Make();
+  ASSERT_TRUE(w.HandleAllocated());
+  EXPECT_EQ(created, 1);
+  EXPECT_EQ(Window::FromHandle(w.Handle()), &w);
+  EXPECT_EQ(w.Perform(WM_APP + 1, 2, 3), 5);
+  wchar_t title[64];
+  ::GetWindowTextW(w.Handle(), title, 64);
+  EXPECT_EQ(Narrow(title), "Probe \xE2\x82\xAC");
+  HWND h = w.Handle();
+  w.DestroyHandle();
+  EXPECT_FALSE(::IsWindow(h));
+  EXPECT_FALSE(w.HandleAllocated());
+  EXPECT_EQ(w.destroyed, 1);
+}
+
+TEST(WindowBase, ExceptionInHandlerShowsErrorBoxAndGoesOn) {
+  ScriptedPrompter prompter;
+  Application().SetPrompter(&prompter);
+  Probe w;
+  w.On(WM_APP + 2, [](WPARAM, LPARAM) -> std::optional<LRESULT> {
+    throw Exception("SetMasterMuteValue failure, multimedia system error #5");
+  });
+  w.Make();
+  EXPECT_EQ(w.Perform(WM_APP + 2), 0);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  const auto& c = prompter.Calls()[0];
+  EXPECT_EQ(c.kind, PromptCall::Box);
+  EXPECT_EQ(c.text, "SetMasterMuteValue failure, multimedia system error #5.");
+  EXPECT_EQ(c.caption, "Nookvale");
+  EXPECT_EQ(c.flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
+  EXPECT_TRUE(::IsWindow(w.Handle()));
+  Application().SetPrompter(nullptr);
+}
+
+TEST(UniqueHandle, ClosesOnEveryPath) {
+  HANDLE raw;
+  {
+    UniqueKernelHandle h(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(h);
+    raw = h.get();
+    UniqueKernelHandle moved(std::move(h));
+    EXPECT_FALSE(h);
+    EXPECT_EQ(moved.get(), raw);
+  }
+  DWORD flags;
+  EXPECT_FALSE(::GetHandleInformation(raw, &flags));
+  UniqueKernelHandle invalid(INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(invalid);
+}
+
+// --- the real input box --------------------------------------------------------
+
+struct DialogScript {
+  const wchar_t* type = nullptr;  // text to type (replaces the edit's text), null = Cancel
+  std::wstring seenPrompt, seenInitial, seenCaption;
+  bool done = false;
+};
+DialogScript* g_script = nullptr;
+
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dlg = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+    wchar_t cls[32];
+    ::GetClassNameW(h, cls, 32);
+    if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(h)) {
+      *reinterpret_cast<HWND*>(lp) = h;
+      return FALSE;
+    }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&dlg));
+  if (!dlg || g_script->done) return;
+  ::KillTimer(nullptr, id);
+  g_script->done = true;
+  wchar_t buf[512];
+  ::GetDlgItemTextW(dlg, 100, buf, 512);
+  g_script->seenPrompt = buf;
+  ::GetDlgItemTextW(dlg, 101, buf, 512);
+  g_script->seenInitial = buf;
+  ::GetWindowTextW(dlg, buf, 512);
+  g_script->seenCaption = buf;
+  if (g_script->type) {
+    // Type through the edit control so its 255-character limit applies.
+    HWND edit = ::GetDlgItem(dlg, 101);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t* p = g_script->type; *p; ++p) ::SendMessageW(edit, WM_CHAR, *p, 1);
+    ::SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+  } else {
+    ::SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+TEST(Win32Prompter, InputBoxShowsTextsAndLimitsInput) {
+  Win32Prompter p;
+  std::wstring longText(300, L'x');
+  DialogScript s;
+  s.type = longText.c_str();
+  g_script = &s;
+  ::SetTimer(nullptr, 0, 50, AnswerDialog);
+  auto r = p.InputBox("Removing directory...", "Are you sure to remove this directory?", "C:\\Temp\\a");
+  EXPECT_EQ(s.seenCaption, L"Removing directory...");
+  EXPECT_EQ(s.seenPrompt, L"Are you sure to remove this directory?");
+  EXPECT_EQ(s.seenInitial, L"C:\\Temp\\a");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->size(), 255u);
+
+  DialogScript cancel;
+  cancel.type = nullptr;
+  g_script = &cancel;
+  ::SetTimer(nullptr, 0, 50, AnswerDialog);
+  EXPECT_FALSE(p.InputBox("Making directory...", "Enter name of new directory:", "").has_value());
+  g_script = nullptr;
+}
+
+TEST(Win32Prompter, FilterBecomesDoubleNulList) {
+  const std::wstring f = CommonDialogFilter("Text file|*.txt");
+  EXPECT_EQ(f, std::wstring(L"Text file\0*.txt\0\0", 18));
+  EXPECT_EQ(CommonDialogFilter("A|*.a|"), std::wstring(L"A\0*.a\0\0", 8));
+}
+
+}  // namespace
+}  // namespace nv

@@ -61,4 +61,8 @@ export NOOKVALE_WINE_RUN="$run"
 # Persistent wineserver for this prefix: started in the background (it does
 # not detach by itself when its output is a pipe), ended by cleanup.
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+# Start Wine's own services (services.exe, winedevice.exe, explorer.exe) now,
+# detached from our output: started later by a test they would inherit its
+# stdout and keep ctest waiting on the pipe long after the test ended.
+/usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 || true
 "$@"

@@ -50,22 +50,29 @@ TEST(IniFile, ValuesAreReadAsWrittenByHand) {
 
 TEST(IniFile, FailedWriteRaisesUnableToWrite) {
   TempDir dir;
-  // A read-only file cannot be written, whoever runs the program.
-  const std::string path = dir.File("Main.ini");
-  { std::ofstream f(PathFromUtf8(path), std::ios::binary); f << "[HotKeys]\r\n"; }
-  ASSERT_TRUE(::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
-  TIniFile ini(path);
-  try {
-    ini.WriteString(kHotKeysSection, "Key1", "1");
-    ADD_FAILURE() << "write to a read-only file succeeded";
-  } catch (const Exception& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+  auto expectUnable = [](const std::string& path) {
+    TIniFile ini(path);
+    try {
+      ini.WriteString(kHotKeysSection, "Key1", "1");
+      ADD_FAILURE() << "write to " << path << " succeeded";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+  };
+  // The file held open without sharing by another program.
+  const std::string locked = dir.File("Main.ini");
+  {
+    UniqueKernelHandle h(::CreateFileW(Widen(locked).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h);
+    expectUnable(locked);
   }
-  ::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-
-  // A directory that does not exist cannot take the file either.
-  TIniFile missing(dir.File("no such dir\\Main.ini"));
-  EXPECT_THROW(missing.WriteString(kHotKeysSection, "Key1", "1"), Exception);
+  // A directory where the file should be.
+  TempDir other;
+  ASSERT_TRUE(::CreateDirectoryW(Widen(other.File("Main.ini")).c_str(), nullptr));
+  expectUnable(other.File("Main.ini"));
+  // A directory that does not exist.
+  expectUnable(dir.File("no such dir\\Main.ini"));
 }
 
 TEST(IniFile, ExeRelativePaths) {
@@ -213,8 +220,8 @@ TEST(Win32Prompter, InputBoxShowsTextsAndLimitsInput) {
 
 TEST(Win32Prompter, FilterBecomesDoubleNulList) {
   const std::wstring f = CommonDialogFilter("Text file|*.txt");
-  EXPECT_EQ(f, std::wstring(L"Text file\0*.txt\0\0", 18));
-  EXPECT_EQ(CommonDialogFilter("A|*.a|"), std::wstring(L"A\0*.a\0\0", 8));
+  EXPECT_EQ(f, std::wstring(L"Text file\0*.txt\0\0", 17));
+  EXPECT_EQ(CommonDialogFilter("A|*.a|"), std::wstring(L"A\0*.a\0\0", 7));
 }
 
 }  // namespace

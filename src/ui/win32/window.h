@@ -25,6 +25,25 @@ namespace nv {
 
 class Window {
  public:
+  struct CreateParams {
+    const wchar_t* className = nullptr;
+    std::string caption;  // UTF-8
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+    HWND parent = nullptr;
+    UINT_PTR id = 0;  // child id (or menu) of the window
+  };
+
+  // One of our own window classes: registered on first use with the given
+  // class style, background and cursor.
+  struct ClassParams {
+    UINT style = CS_DBLCLKS;
+    HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    HICON icon = nullptr;
+    HICON smallIcon = nullptr;
+    LPCWSTR cursor = MAKEINTRESOURCEW(32512);  // IDC_ARROW
+  };
   using Handler = std::function<std::optional<LRESULT>(WPARAM, LPARAM)>;
 
   Window() = default;
@@ -56,25 +75,6 @@ class Window {
   void DestroyHandle();
 
  protected:
-  struct CreateParams {
-    const wchar_t* className = nullptr;
-    std::string caption;  // UTF-8
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
-    HWND parent = nullptr;
-    UINT_PTR id = 0;  // child id (or menu) of the window
-  };
-
-  // One of our own window classes: registered on first use with the given
-  // class style, background and cursor.
-  struct ClassParams {
-    UINT style = CS_DBLCLKS;
-    HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    HICON icon = nullptr;
-    HICON smallIcon = nullptr;
-    LPCWSTR cursor = MAKEINTRESOURCEW(32512);  // IDC_ARROW
-  };
   void CreateOwn(const CreateParams& p, const ClassParams& cls);
   // A system or common-control class (L"BUTTON", WC_LISTVIEWW, ...),
   // subclassed so this object sees its messages.

@@ -1,0 +1,581 @@
+#include "ui/win32/containers.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/errors.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+namespace {
+
+Window::ClassParams PanelClass() {
+  Window::ClassParams c;
+  c.background = nullptr;  // painted by the panel itself
+  return c;
+}
+
+// Paint through a memory bitmap so resizing does not flicker.
+template <class F>
+void BufferedPaint(HWND hwnd, F paint) {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd, &ps);
+  RECT rc;
+  ::GetClientRect(hwnd, &rc);
+  HDC mem = ::CreateCompatibleDC(dc);
+  HBITMAP bmp = ::CreateCompatibleBitmap(dc, std::max<LONG>(1, rc.right), std::max<LONG>(1, rc.bottom));
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  paint(mem);
+  ::BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::EndPaint(hwnd, &ps);
+}
+
+const COLORREF kPanelFace = RGB(242, 244, 248);
+const COLORREF kCaptionTop = RGB(58, 80, 118);
+const COLORREF kCaptionText = RGB(255, 255, 255);
+
+}  // namespace
+
+// --- TPanel -------------------------------------------------------------------
+
+void TPanel::Create(TControl* parent, const std::string& name, const std::string& caption) {
+  Name = name;
+  CreateOwnChild(parent, L"TPanel", caption, WS_VISIBLE, PanelClass());
+}
+
+void TPanel::Paint(HDC dc) {
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  HBRUSH b = ::CreateSolidBrush(kPanelFace);
+  ::FillRect(dc, &r, b);
+  ::DeleteObject(b);
+  if (Border) ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+}
+
+LRESULT TPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      BufferedPaint(Handle(), [this](HDC dc) { Paint(dc); });
+      return 0;
+    case WM_SIZE:
+      ::InvalidateRect(Handle(), nullptr, FALSE);
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // Check boxes and labels take the panel's face colour.
+      static HBRUSH face = ::CreateSolidBrush(kPanelFace);
+      ::SetBkColor(reinterpret_cast<HDC>(wp), kPanelFace);
+      return reinterpret_cast<LRESULT>(face);
+    }
+    default:
+      break;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// --- TCaptionPanel ----------------------------------------------------------------
+
+void TCaptionPanel::Create(TControl* parent, const std::string& name, const std::string& caption,
+                           const std::string& bodyMarkup) {
+  body_ = bodyMarkup;
+  TPanel::Create(parent, name, caption);
+}
+
+void TCaptionPanel::SetBodyMarkup(const std::string& markup) {
+  body_ = markup;
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+RECT TCaptionPanel::ClientArea() const {
+  RECT r = TControl::ClientArea();
+  r.top = std::min(r.bottom, r.top + kCaptionHeight);
+  return r;
+}
+
+int TCaptionPanel::BodyTextHeight() {
+  HDC dc = ::GetDC(Handle());
+  RECT r = ClientArea();
+  const int h = DrawBody(dc, r, true);
+  ::ReleaseDC(Handle(), dc);
+  return h;
+}
+
+int TCaptionPanel::DrawBody(HDC dc, RECT area, bool measureOnly) {
+  if (body_.empty()) return 0;
+  const int margin = 8;
+  area.left += margin;
+  area.right -= margin;
+  area.top += 6;
+  int x = area.left, y = area.top, lineHeight = 0;
+  ::SetBkMode(dc, TRANSPARENT);
+  for (const auto& run : ParseMiniHtml(body_)) {
+    LOGFONTW lf{};
+    ::GetObjectW(DefaultFont(), sizeof lf, &lf);
+    if (run.bold) lf.lfWeight = FW_BOLD;
+    if (run.italic) lf.lfItalic = TRUE;
+    if (run.underline) lf.lfUnderline = TRUE;
+    if (run.size) lf.lfHeight = -::MulDiv(run.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    if (!run.face.empty()) wcsncpy(lf.lfFaceName, Widen(run.face).c_str(), LF_FACESIZE - 1);
+    HFONT f = ::CreateFontIndirectW(&lf);
+    HGDIOBJ old = ::SelectObject(dc, f);
+    ::SetTextColor(dc, run.color ? static_cast<COLORREF>(*run.color) : RGB(30, 35, 45));
+    TEXTMETRICW tm;
+    ::GetTextMetricsW(dc, &tm);
+    lineHeight = std::max<int>(lineHeight, tm.tmHeight);
+    // Word by word, wrapping at the right edge; "\n" starts a new line.
+    const std::wstring text = Widen(run.text);
+    size_t i = 0;
+    while (i < text.size()) {
+      if (text[i] == L'\n') {
+        x = area.left;
+        y += lineHeight;
+        ++i;
+        continue;
+      }
+      size_t j = i;
+      while (j < text.size() && text[j] != L' ' && text[j] != L'\n') ++j;
+      if (j < text.size() && text[j] == L' ') ++j;
+      SIZE sz;
+      ::GetTextExtentPoint32W(dc, text.data() + i, static_cast<int>(j - i), &sz);
+      if (x + sz.cx > area.right && x > area.left) {
+        x = area.left;
+        y += lineHeight;
+      }
+      if (!measureOnly) ::TextOutW(dc, x, y, text.data() + i, static_cast<int>(j - i));
+      x += sz.cx;
+      i = j;
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(f);
+  }
+  return y + lineHeight - area.top + 10;
+}
+
+void TCaptionPanel::Paint(HDC dc) {
+  TPanel::Paint(dc);
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  RECT bar = r;
+  bar.bottom = bar.top + kCaptionHeight;
+  TRIVERTEX v[2] = {{bar.left, bar.top, 0x3A00, 0x5000, 0x7600, 0},
+                    {bar.right, bar.bottom, 0x2400, 0x3400, 0x5200, 0}};
+  GRADIENT_RECT g{0, 1};
+  if (!::GdiGradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V)) {
+    HBRUSH b = ::CreateSolidBrush(kCaptionTop);
+    ::FillRect(dc, &bar, b);
+    ::DeleteObject(b);
+  }
+  HGDIOBJ old = ::SelectObject(dc, BoldFont());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, kCaptionText);
+  RECT t = bar;
+  t.left += 8;
+  const std::wstring cap = Widen(Caption());
+  ::DrawTextW(dc, cap.c_str(), static_cast<int>(cap.size()), &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  ::SelectObject(dc, old);
+  DrawBody(dc, ClientArea(), false);
+  HBRUSH frame = ::CreateSolidBrush(RGB(150, 162, 182));
+  ::FrameRect(dc, &r, frame);
+  ::DeleteObject(frame);
+}
+
+// --- TTabSheet ----------------------------------------------------------------------
+
+void TTabSheet::Create(TPageControl* owner, const std::string& name, const std::string& caption) {
+  Name = name;
+  owner_ = owner;
+  ClassParams c;
+  c.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  CreateOwnChild(owner, L"TAdvTabSheet", caption, 0, c);
+  owner->Insert(this);
+}
+
+int TTabSheet::PageIndex() const {
+  const auto& p = owner_->pages_;
+  const auto it = std::find(p.begin(), p.end(), this);
+  return it == p.end() ? -1 : static_cast<int>(it - p.begin());
+}
+
+void TTabSheet::SetPageIndex(int index) {
+  const int last = owner_->PageCount() - 1;
+  if (index < 0 || index > last)
+    throw Exception(Format("%d is an invalid PageIndex value.  PageIndex must be between 0 and %d", index, last));
+  owner_->Move(this, index);
+}
+
+LRESULT TTabSheet::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETTEXT) {
+    const LRESULT r = TControl::HandleMessage(msg, wp, lp);
+    if (owner_ && owner_->HandleAllocated()) owner_->Relayout();
+    return r;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// --- TPageControl -----------------------------------------------------------------
+
+void TPageControl::Create(TControl* parent, const std::string& name) {
+  Name = name;
+  CreateOwnChild(parent, L"TAdvPageControl", "", WS_VISIBLE | WS_TABSTOP, PanelClass());
+}
+
+TTabSheet* TPageControl::Pages(int index) const {
+  if (index < 0 || index >= PageCount()) ThrowListIndexError(index);
+  return pages_[static_cast<size_t>(index)];
+}
+
+int TPageControl::ActivePageIndex() const { return active_ ? active_->PageIndex() : -1; }
+
+void TPageControl::SetActivePage(TTabSheet* sheet) {
+  if (sheet == active_) return;
+  TTabSheet* old = active_;
+  active_ = sheet;
+  if (active_) {
+    PlaceSheet(active_);
+    ::ShowWindow(active_->Handle(), SW_SHOW);
+  }
+  if (old) ::ShowWindow(old->Handle(), SW_HIDE);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+  if (old && old->OnExit) old->OnExit(*old);
+  if (OnChange) OnChange();
+}
+
+void TPageControl::SetActivePageIndex(int index) {
+  SetActivePage(index >= 0 && index < PageCount() ? pages_[static_cast<size_t>(index)] : nullptr);
+}
+
+TTabSheet& TPageControl::NewSheet(const std::string& name, const std::string& caption) {
+  owned_.push_back(std::make_unique<TTabSheet>());
+  TTabSheet& s = *owned_.back();
+  s.Create(this, name, caption);
+  return s;
+}
+
+bool TPageControl::Owns(const TTabSheet& sheet) const {
+  return std::any_of(owned_.begin(), owned_.end(), [&](const auto& p) { return p.get() == &sheet; });
+}
+
+void TPageControl::FreeSheet(TTabSheet& sheet) {
+  const int index = sheet.PageIndex();
+  if (index < 0) return;
+  if (&sheet == active_) {
+    // As the framework does: the next page to the right (or the last one)
+    // comes on screen without running the leaving sheet's exit event.
+    active_ = nullptr;
+    pages_.erase(pages_.begin() + index);
+    if (!pages_.empty()) {
+      TTabSheet* next = pages_[static_cast<size_t>(std::min<int>(index, PageCount() - 1))];
+      active_ = next;
+      PlaceSheet(next);
+      ::ShowWindow(next->Handle(), SW_SHOW);
+    }
+  } else {
+    pages_.erase(pages_.begin() + index);
+  }
+  sheet.OnExit = nullptr;
+  auto it = std::find_if(owned_.begin(), owned_.end(), [&](const auto& p) { return p.get() == &sheet; });
+  if (it != owned_.end()) owned_.erase(it);  // destroys the window and its children
+  Relayout();
+  if (OnChange) OnChange();
+}
+
+void TPageControl::Insert(TTabSheet* sheet) {
+  pages_.push_back(sheet);
+  Relayout();
+}
+
+void TPageControl::Move(TTabSheet* sheet, int index) {
+  auto it = std::find(pages_.begin(), pages_.end(), sheet);
+  if (it == pages_.end()) return;
+  pages_.erase(it);
+  pages_.insert(pages_.begin() + index, sheet);
+  Relayout();
+}
+
+RECT TPageControl::ClientArea() const {
+  RECT r = TControl::ClientArea();
+  r.top = std::min(r.bottom, r.top + kTabHeight);
+  return r;
+}
+
+void TPageControl::PlaceSheet(TTabSheet* sheet) {
+  const RECT a = ClientArea();
+  ::SetWindowPos(sheet->Handle(), nullptr, a.left + 1, a.top + 1, std::max<LONG>(0, a.right - a.left - 2),
+                 std::max<LONG>(0, a.bottom - a.top - 2), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TPageControl::Relayout() {
+  if (!HandleAllocated()) return;
+  if (active_) PlaceSheet(active_);
+  tabRects_.clear();
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TPageControl::MeasureTabs(HDC dc) {
+  tabRects_.clear();
+  RECT client;
+  ::GetClientRect(Handle(), &client);
+  HGDIOBJ old = ::SelectObject(dc, DefaultFont());
+  int x = 2;
+  std::vector<int> widths;
+  for (TTabSheet* s : pages_) {
+    const std::wstring cap = Widen(s->Caption());
+    SIZE sz{};
+    ::GetTextExtentPoint32W(dc, cap.c_str(), static_cast<int>(cap.size()), &sz);
+    int w = sz.cx + 16;
+    if (Images && s->ImageIndex >= 0) w += 20;
+    if (s->ShowClose) w += 18;
+    widths.push_back(w);
+  }
+  int total = 0;
+  for (int w : widths) total += w;
+  const int avail = std::max<int>(1, client.right - 4);
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    int w = widths[i];
+    if (total > avail) w = std::max(40, static_cast<int>(static_cast<long long>(w) * avail / total));
+    tabRects_.push_back(RECT{x, 2, x + w, kTabHeight});
+    x += w;
+  }
+  ::SelectObject(dc, old);
+}
+
+RECT TPageControl::TabRect(int index) {
+  if (tabRects_.size() != pages_.size()) {
+    HDC dc = ::GetDC(Handle());
+    MeasureTabs(dc);
+    ::ReleaseDC(Handle(), dc);
+  }
+  if (index < 0 || index >= static_cast<int>(tabRects_.size())) return RECT{};
+  return tabRects_[static_cast<size_t>(index)];
+}
+
+RECT TPageControl::CloseButtonRect(int index) {
+  const RECT t = TabRect(index);
+  return RECT{t.right - 18, t.top + 5, t.right - 4, t.top + 19};
+}
+
+int TPageControl::HitTab(POINT p, bool* onClose) {
+  for (int i = 0; i < PageCount(); ++i) {
+    const RECT t = TabRect(i);
+    if (::PtInRect(&t, p)) {
+      const RECT c = CloseButtonRect(i);
+      if (onClose) *onClose = pages_[static_cast<size_t>(i)]->ShowClose && ::PtInRect(&c, p);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TPageControl::Paint(HDC dc) {
+  RECT client;
+  ::GetClientRect(Handle(), &client);
+  HBRUSH face = ::CreateSolidBrush(RGB(226, 231, 238));
+  ::FillRect(dc, &client, face);
+  ::DeleteObject(face);
+  MeasureTabs(dc);
+  RECT body = ClientArea();
+  HBRUSH frame = ::CreateSolidBrush(RGB(150, 162, 182));
+  ::FrameRect(dc, &body, frame);
+  HGDIOBJ oldFont = ::SelectObject(dc, DefaultFont());
+  ::SetBkMode(dc, TRANSPARENT);
+  for (int i = 0; i < PageCount(); ++i) {
+    TTabSheet* s = pages_[static_cast<size_t>(i)];
+    RECT t = tabRects_[static_cast<size_t>(i)];
+    const bool active = s == active_;
+    if (!active) t.top += 2;
+    HBRUSH b = ::CreateSolidBrush(active ? RGB(255, 255, 255) : RGB(208, 215, 226));
+    ::FillRect(dc, &t, b);
+    ::DeleteObject(b);
+    ::FrameRect(dc, &t, frame);
+    int x = t.left + 8;
+    if (Images && s->ImageIndex >= 0 && s->ImageIndex < ImageList_GetImageCount(Images)) {
+      ImageList_Draw(Images, s->ImageIndex, dc, x, t.top + (t.bottom - t.top - 16) / 2, ILD_TRANSPARENT);
+      x += 20;
+    }
+    RECT tr{x, t.top, t.right - (s->ShowClose ? 20 : 4), t.bottom};
+    ::SetTextColor(dc, active ? RGB(20, 30, 45) : RGB(60, 70, 85));
+    const std::wstring cap = Widen(s->Caption());
+    ::DrawTextW(dc, cap.c_str(), static_cast<int>(cap.size()), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if (s->ShowClose) {
+      RECT c = CloseButtonRect(i);
+      if (hotClose_ == i) {
+        HBRUSH hb = ::CreateSolidBrush(RGB(232, 17, 35));
+        ::FillRect(dc, &c, hb);
+        ::DeleteObject(hb);
+      }
+      HPEN pen = ::CreatePen(PS_SOLID, 2, hotClose_ == i ? RGB(255, 255, 255) : RGB(80, 80, 80));
+      HGDIOBJ op = ::SelectObject(dc, pen);
+      ::MoveToEx(dc, c.left + 4, c.top + 4, nullptr);
+      ::LineTo(dc, c.right - 4, c.bottom - 4);
+      ::MoveToEx(dc, c.right - 4, c.top + 4, nullptr);
+      ::LineTo(dc, c.left + 4, c.bottom - 4);
+      ::SelectObject(dc, op);
+      ::DeleteObject(pen);
+    }
+  }
+  ::SelectObject(dc, oldFont);
+  ::DeleteObject(frame);
+}
+
+LRESULT TPageControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      BufferedPaint(Handle(), [this](HDC dc) { Paint(dc); });
+      return 0;
+    case WM_SIZE:
+      Relayout();
+      break;
+    case WM_LBUTTONDOWN: {
+      const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      bool onClose = false;
+      const int i = HitTab(p, &onClose);
+      if (i >= 0) {
+        TTabSheet* s = pages_[static_cast<size_t>(i)];
+        if (onClose) {
+          if (OnCloseSheet) OnCloseSheet(*s);
+        } else {
+          SetActivePage(s);
+        }
+      }
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      bool onClose = false;
+      const int i = HitTab(p, &onClose);
+      const int hot = onClose ? i : -1;
+      if (hot != hotClose_) {
+        hotClose_ = hot;
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, Handle(), 0};
+        ::TrackMouseEvent(&t);
+      }
+      break;
+    }
+    case WM_MOUSELEAVE:
+      if (hotClose_ != -1) {
+        hotClose_ = -1;
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+      }
+      break;
+    default:
+      break;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// --- TToolBar ---------------------------------------------------------------------
+
+void TToolBar::Create(TControl* parent, const std::string& name) {
+  Name = name;
+  CreateOwnChild(parent, L"TAdvToolBar", "", WS_VISIBLE, PanelClass());
+}
+
+void TToolBar::AddItem(TControl& item, int width) {
+  slots_.push_back({&item, width});
+  LayoutItems();
+}
+
+void TToolBar::AddSeparator() { slots_.push_back({nullptr, 8}); }
+
+void TToolBar::LayoutItems() {
+  if (!HandleAllocated()) return;
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  int x = 4;
+  for (const Slot& s : slots_) {
+    if (!s.item) {
+      x += s.width;
+      continue;
+    }
+    // Combo boxes keep the height the system gives them; the rest fill
+    // most of the band.
+    wchar_t cls[16] = {};
+    ::GetClassNameW(s.item->Handle(), cls, 16);
+    const bool combo = _wcsicmp(cls, L"COMBOBOX") == 0;
+    const int h = combo ? s.item->Height() : std::min<int>(22, r.bottom - 2);
+    const bool fits = x + s.width <= r.right - 2;
+    s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
+    ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
+    x += s.width + 3;
+  }
+}
+
+LRESULT TToolBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      BufferedPaint(Handle(), [this](HDC dc) {
+        RECT r;
+        ::GetClientRect(Handle(), &r);
+        TRIVERTEX v[2] = {{r.left, r.top, 0xFA00, 0xFB00, 0xFD00, 0}, {r.right, r.bottom, 0xDD00, 0xE300, 0xEC00, 0}};
+        GRADIENT_RECT g{0, 1};
+        ::GdiGradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+      });
+      return 0;
+    case WM_SIZE:
+      LayoutItems();
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      static HBRUSH face = ::CreateSolidBrush(RGB(236, 240, 245));
+      ::SetBkColor(reinterpret_cast<HDC>(wp), RGB(236, 240, 245));
+      return reinterpret_cast<LRESULT>(face);
+    }
+    default:
+      break;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// --- TTimer -------------------------------------------------------------------------
+
+TTimer::~TTimer() {
+  if (HandleAllocated() && enabled_) ::KillTimer(Handle(), 1);
+}
+
+void TTimer::Create(unsigned intervalMs) {
+  interval_ = intervalMs;
+  CreateParams p;
+  p.className = L"TTimer";
+  p.parent = HWND_MESSAGE;
+  p.x = p.y = p.width = p.height = 0;
+  CreateOwn(p, ClassParams{});
+}
+
+void TTimer::SetEnabled(bool e) {
+  if (e == enabled_) return;
+  enabled_ = e;
+  if (e) ::SetTimer(Handle(), 1, interval_, nullptr);
+  else ::KillTimer(Handle(), 1);
+}
+
+LRESULT TTimer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == 1) {
+    if (enabled_ && OnTimer) OnTimer();
+    return 0;
+  }
+  return Window::HandleMessage(msg, wp, lp);
+}
+
+// --- TImageList -----------------------------------------------------------------------
+
+void TImageList::Create(int width, int height) {
+  list_.reset(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4));
+}
+
+int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_.get()) : 0; }
+
+int TImageList::AddIcon(HICON icon) { return list_ && icon ? ImageList_AddIcon(list_.get(), icon) : -1; }
+
+}  // namespace nv

@@ -43,6 +43,9 @@ class TApplication : public Window {
   bool Terminated() const { return terminated_; }
   // Handles every message waiting now, then returns.
   void ProcessMessages();
+  // Forgets an earlier Terminate (and its pending quit message), so one
+  // process can run several main windows in turn, as the tests do.
+  void ResetTerminated();
 
  private:
   TApplication();

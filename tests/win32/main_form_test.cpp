@@ -1,0 +1,331 @@
+// The main window for real: start-up steps and their failure exits, the
+// layout, window-state commands, the close question.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "main_form_fixture.h"
+#include "ui/paths.h"
+#include "ui/win32/unique_handle.h"
+
+namespace nv {
+namespace {
+
+bool MenuHas(HWND w, UINT cmd) {
+  return ::GetMenuState(::GetSystemMenu(w, FALSE), cmd, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+TEST_F(MainFormTest, StartsWithDefaultsAndWritesNothing) {
+  TfrmMain& f = Start();
+  EXPECT_TRUE(prompter.Calls().empty());
+  EXPECT_FALSE(Application().Terminated());
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_EQ(f.Caption(), "Nookvale v1.b  - RIGHT CLICK HERE FOR INFO");
+  EXPECT_EQ(f.edHotKey1.Text(), "16467");
+  EXPECT_EQ(f.edHotKey2.Text(), "49231");
+  EXPECT_EQ(f.edHotKey3.Text(), "49224");
+  EXPECT_EQ(f.StoredHotKey(2), 49231);
+  EXPECT_EQ(f.HotKey1.Value(), (HOTKEYF_CONTROL << 8) | 'S');
+  EXPECT_EQ(f.HotKey2.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'O');
+  EXPECT_FALSE(FileExists(dir.File("Main.ini")));
+  EXPECT_TRUE(f.ADOConnection1.Connected());
+  EXPECT_TRUE(f.ADOTable2.Active());
+  EXPECT_EQ(f.HtmlExportOptions(), 320);
+  // The standard entries that move, size or change the window state are gone.
+  for (UINT cmd : {SC_MOVE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE}) EXPECT_FALSE(MenuHas(f.Handle(), cmd)) << cmd;
+  EXPECT_TRUE(MenuHas(f.Handle(), SC_CLOSE));
+  SYSTEMTIME today, shown = f.DateTimePicker1.Date();
+  ::GetLocalTime(&today);
+  EXPECT_EQ(shown.wYear, today.wYear);
+  EXPECT_EQ(shown.wMonth, today.wMonth);
+  EXPECT_EQ(shown.wDay, today.wDay);
+}
+
+TEST_F(MainFormTest, ReadsHotkeysFromMainIni) {
+  WriteIni("[HotKeys]\r\nKey3=49226\r\n");
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.edHotKey3.Text(), "49226");
+  EXPECT_EQ(f.StoredHotKey(3), 49226);
+  EXPECT_EQ(f.HotKey3.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'J');
+  EXPECT_EQ(f.edHotKey1.Text(), "16467");
+}
+
+TEST_F(MainFormTest, MissingDatabaseShowsItsTextOnceAndOpensNoWindow) {
+  TfrmMain& f = Start(false);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].kind, PromptCall::Message);
+  EXPECT_EQ(prompter.Calls()[0].text, "Could not find file '" + dir.File("Nookvale.mdb") + "'.");
+  EXPECT_TRUE(Application().Terminated());
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+}
+
+TEST_F(MainFormTest, WrongPasswordEndsStartUpWithTheProviderText) {
+  CreateSettingsDatabase(dir.File(kSettingsDatabaseName), "another password", false);
+  TfrmMain& f = Start(false);
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0], "Not a valid password.");
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+}
+
+TEST_F(MainFormTest, BadIniValueShowsErrorBoxAndSkipsTheLaterSteps) {
+  WriteIni("[HotKeys]\r\nKey2=abc\r\n");
+  TfrmMain& f = Start();
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  const auto& c = prompter.Calls()[0];
+  EXPECT_EQ(c.kind, PromptCall::Box);
+  EXPECT_EQ(c.text, "'abc' is not a valid integer value.");
+  EXPECT_EQ(c.caption, "Nookvale");
+  EXPECT_EQ(c.flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
+  // The window opens all the same ...
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_FALSE(Application().Terminated());
+  // ... hotkey 1 got its value, hotkey 3 never did, and the steps after the
+  // failing one did not run.
+  EXPECT_EQ(f.StoredHotKey(1), 16467);
+  EXPECT_EQ(f.StoredHotKey(3), 0);
+  EXPECT_TRUE(MenuHas(f.Handle(), SC_MOVE));
+  EXPECT_EQ(f.HtmlExportOptions(), 0);
+}
+
+TEST_F(MainFormTest, MissingTableIsAnErrorBoxAndTheWindowStillOpens) {
+  MakeDatabase();
+  {
+    TADOConnection c;
+    c.ConnectionString = SettingsConnectionString(dir.File(kSettingsDatabaseName));
+    c.Open();
+    ASSERT_EQ(sqlite3_exec(c.Handle(), "DROP TABLE HotKeys", nullptr, nullptr, nullptr), 0);
+  }
+  TfrmMain& f = Start();
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text,
+            "The Microsoft Jet database engine cannot find the input table or query 'HotKeys'.");
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_EQ(f.edHotKey1.Text(), "");
+}
+
+TEST_F(MainFormTest, SecondInstanceInTheSameSessionOnlyShowsTheMessage) {
+  TfrmMain& first = Start();
+  TfrmMain second(MainFormOptions{dir.Path()});
+  second.Create();
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0], "This program is already running.");
+  EXPECT_FALSE(::IsWindowVisible(second.Handle()));
+  EXPECT_FALSE(second.ADOConnection1.Connected());
+  EXPECT_TRUE(::IsWindowVisible(first.Handle()));
+}
+
+TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
+  TfrmMain& f = Start();
+  const std::pair<const char*, const char*> captions[] = {
+      {"MainPage", " Main Page "},
+      {"AdvPanel7", "METHOD ONE - Find your application..."},
+      {"AdvPanel8", "METHOD TWO - Applications Running..."},
+      {"AdvPanel10", "METHOD THREE - Processes Running..."},
+      {"GoGetBtn", "Go Get It"}, {"ExitBtn", "Exit Program"},
+      {"AppNameBtn", "Go Get It"}, {"AppRefreshBtn", "Refresh"}, {"AppTerminateBtn", "Terminate"},
+      {"ProcessBtn", "Go Get It"}, {"RefreshBtn", "Refresh"}, {"TerminateBtn", "Terminate Process"},
+      {"CheckBox3", "Windows Task bar"}, {"CheckBox1", "Mute system sound"}, {"CheckBox2", "Desk top icons"},
+      {"tsUtil", "  Utilities  "}, {"tsNotebook", "  My Notebook  "},
+      {"GroupBox1", "Change Hot Keys"},
+      {"Change1", "Key 1"}, {"Change2", "Key 2"}, {"Change3", "Key 3"},
+  };
+  for (const auto& [name, caption] : captions) {
+    TControl* c = f.FindControl(name);
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_EQ(c->Caption(), caption) << name;
+  }
+  for (const char* name : {"PageControl", "Panel2", "ProgramPath", "ListBox2", "ListBox1", "AdvDockPanel1",
+                           "AdvToolBar1", "OpenBtn", "SaveBtn", "InsertImageBtn", "ItalicBtn", "BoldBtn",
+                           "UnderlineBtn", "LineBtn", "FontBtn", "EncryptBtn", "DecryptBtn", "FontList",
+                           "SizeList", "RSSbtn", "PageControl1", "HotKey1", "HotKey2", "HotKey3",
+                           "DateTimePicker1", "Panel4", "DriveComboBoxEx1", "DirectoryListBox1",
+                           "ListBoxLocFiles", "edHotKey1", "edHotKey2", "edHotKey3", "winListBox"})
+    EXPECT_NE(f.FindControl(name), nullptr) << name;
+
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
+  EXPECT_EQ(f.ImageList1.Count(), 2);
+  EXPECT_EQ(f.MainPage.ImageIndex, 0);
+  EXPECT_EQ(f.PageControl1.ActivePage(), &f.tsUtil);
+  EXPECT_EQ(f.Panel2.Height(), 305);
+  EXPECT_EQ(f.AdvDockPanel1.Height(), 28);
+  for (int i = 0; i < TfrmMain::kNotebookToolbarItems; ++i) EXPECT_FALSE(f.NotebookToolbarItem(i)->Enabled()) << i;
+  EXPECT_TRUE(f.RSSbtn.Enabled());
+  EXPECT_EQ(f.InsertImageBtn.Hint(), "Insert Image");
+  EXPECT_EQ(f.LineBtn.Hint(), "Insert a line break");
+  EXPECT_EQ(f.EncryptBtn.Hint(), "Encrypt current text to a file");
+  EXPECT_EQ(f.DecryptBtn.Hint(), "Decrypt from an encrypted text file");
+  for (TCheckBox* b : {&f.CheckBox1, &f.CheckBox2, &f.CheckBox3}) EXPECT_FALSE(b->Checked());
+  // The three check boxes stand left to right in this order.
+  EXPECT_LT(f.CheckBox3.Left(), f.CheckBox1.Left());
+  EXPECT_LT(f.CheckBox1.Left(), f.CheckBox2.Left());
+  // Hidden state controls belong to the window itself, not to any tab.
+  EXPECT_FALSE(f.winListBox.Visible());
+  EXPECT_EQ(::GetParent(f.winListBox.Handle()), f.Handle());
+  EXPECT_FALSE(f.edHotKey1.Visible());
+  EXPECT_TRUE(f.Timer1.Enabled());
+  EXPECT_EQ(f.Timer1.Interval(), 1000u);
+  // The drive box follows the width of its panel.
+  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+}
+
+TEST_F(MainFormTest, FillsTheWorkAreaAsAToolWindowWithCloseBoxOnly) {
+  TfrmMain& f = Start();
+  RECT work, r;
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ::GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.top, work.top);
+  EXPECT_EQ(r.right, work.right);
+  EXPECT_EQ(r.bottom, work.bottom);
+  const LONG_PTR style = ::GetWindowLongPtrW(f.Handle(), GWL_STYLE);
+  const LONG_PTR ex = ::GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+}
+
+TEST_F(MainFormTest, HasNoTaskbarButton) {
+  TfrmMain& f = Start();
+  HWND owner = ::GetWindow(f.Handle(), GW_OWNER);
+  EXPECT_EQ(owner, Application().Handle());
+  EXPECT_FALSE(::IsWindowVisible(owner));
+  EXPECT_FALSE(::GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+}
+
+TEST_F(MainFormTest, MinimiseHidesRestoreAndMaximiseShow) {
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.Perform(WM_SYSCOMMAND, SC_MINIMIZE), 0);
+  Pump(50);
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+  EXPECT_FALSE(::IsIconic(f.Handle()));
+  f.Perform(WM_SYSCOMMAND, SC_RESTORE);
+  Pump(50);
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  f.Perform(WM_SYSCOMMAND, SC_MINIMIZE);
+  f.Perform(WM_SYSCOMMAND, SC_MAXIMIZE);
+  Pump(50);
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(::IsZoomed(f.Handle()));
+}
+
+TEST_F(MainFormTest, CloseAsksAndOnlyYesCloses) {
+  TfrmMain& f = Start();
+  for (int answer : {IDNO, IDCANCEL}) {
+    prompter.ClearCalls();
+    prompter.AnswerBox(answer);
+    f.Perform(WM_CLOSE);
+    ASSERT_EQ(prompter.Calls().size(), 1u);
+    EXPECT_EQ(prompter.Calls()[0].text, "Are you sure to Exit?");
+    EXPECT_EQ(prompter.Calls()[0].caption, "Yes or No?");
+    EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_YESNOCANCEL));
+    EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+    EXPECT_FALSE(f.Closed());
+    EXPECT_FALSE(Application().Terminated());
+    EXPECT_TRUE(f.ADOTable2.Active());
+  }
+  prompter.AnswerBox(IDYES);
+  f.ExitBtn.Click();
+  EXPECT_TRUE(f.Closed());
+  EXPECT_TRUE(Application().Terminated());
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+  EXPECT_FALSE(f.ADOTable2.Active());
+  // A screen that was never switched is left alone.
+  EXPECT_EQ(f.SavedScreenWidth(), 0);
+}
+
+TEST_F(MainFormTest, DatePickerDropDownShowsWeekNumbers) {
+  TfrmMain& f = Start();
+  // A click on the drop-down button opens the calendar.
+  const LPARAM at = MAKELPARAM(f.DateTimePicker1.Width() - 8, f.DateTimePicker1.Height() / 2);
+  f.DateTimePicker1.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  f.DateTimePicker1.Perform(WM_LBUTTONUP, 0, at);
+  Pump(100);
+  HWND cal = f.DateTimePicker1.MonthCalendar();
+  if (!cal) GTEST_SKIP() << "the date picker did not drop down here";
+  ASSERT_TRUE(::IsWindowVisible(cal));
+  EXPECT_TRUE(::GetWindowLongPtrW(cal, GWL_STYLE) & MCS_WEEKNUMBERS);
+  RECT need{}, got{};
+  ::SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&need));
+  ::GetWindowRect(cal, &got);
+  EXPECT_GE(got.right - got.left, need.right - need.left);
+  f.DateTimePicker1.Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(MainFormTest, PageIndexRules) {
+  TfrmMain& f = Start();
+  TTabSheet& a = f.PageControl.NewSheet("a", "A ");
+  TTabSheet& b = f.PageControl.NewSheet("b", "B ");
+  EXPECT_EQ(b.PageIndex(), 2);
+  b.SetPageIndex(1);
+  EXPECT_EQ(b.PageIndex(), 1);
+  EXPECT_EQ(a.PageIndex(), 2);
+  try {
+    a.SetPageIndex(3);
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "3 is an invalid PageIndex value.  PageIndex must be between 0 and 2");
+  }
+  f.PageControl.SetActivePageIndex(7);
+  EXPECT_EQ(f.PageControl.ActivePage(), nullptr);
+  EXPECT_EQ(f.PageControl.ActivePageIndex(), -1);
+  f.PageControl.SetActivePageIndex(2);
+  EXPECT_EQ(f.PageControl.ActivePage(), &a);
+  f.PageControl.FreeSheet(a);
+  EXPECT_EQ(f.PageControl.PageCount(), 2);
+  EXPECT_NE(f.PageControl.ActivePage(), nullptr);
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+bool DisplayOffersMode(int w, int h) {
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  for (DWORD i = 0; ::EnumDisplaySettingsA(nullptr, i, &dm); ++i)
+    if (static_cast<int>(dm.dmPelsWidth) == w && static_cast<int>(dm.dmPelsHeight) == h) return true;
+  return false;
+}
+
+// Run inside a Wine virtual desktop (see tests/blackbox/in-desktop.sh):
+// there the display modes can really be switched.
+TEST_F(MainFormTest, VirtualDesktopSmallScreenIsSwitchedAndRestoredOnYes) {
+  const int w0 = ::GetSystemMetrics(SM_CXSCREEN), h0 = ::GetSystemMetrics(SM_CYSCREEN);
+  if (h0 >= 768) GTEST_SKIP() << "needs a screen lower than 768 pixels";
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.SavedScreenWidth(), w0);
+  EXPECT_EQ(f.SavedScreenHeight(), h0);
+  EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
+  EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
+  prompter.AnswerBox(IDNO).AnswerBox(IDCANCEL);
+  f.Close();
+  f.Close();
+  EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768) << "No and Cancel keep the switched mode";
+  prompter.AnswerBox(IDYES);
+  f.Close();
+  // Wine's virtual desktop cannot switch back to a size that is not one of
+  // its display modes (1024 x 700 is not); a real display always offers the
+  // mode it started in.
+  if (!DisplayOffersMode(w0, h0)) GTEST_SKIP() << w0 << "x" << h0 << " is not a display mode here";
+  EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN), w0);
+  EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN), h0);
+}
+
+TEST_F(MainFormTest, VirtualDesktopScreenOf768IsLeftAlone) {
+  if (::GetSystemMetrics(SM_CYSCREEN) != 768) GTEST_SKIP() << "needs a screen exactly 768 pixels high";
+  const int w0 = ::GetSystemMetrics(SM_CXSCREEN);
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.SavedScreenWidth(), 0);
+  prompter.AnswerBox(IDYES);
+  f.Close();
+  EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN), w0);
+  EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
+}
+
+}  // namespace
+}  // namespace nv

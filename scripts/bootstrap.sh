@@ -19,7 +19,7 @@ log() { printf '[bootstrap] %s\n' "$*" >&2; }
 stamp() { [ -f "$CACHE/stamps/$1.$RECIPE" ]; }
 mark() { mkdir -p "$CACHE/stamps"; touch "$CACHE/stamps/$1.$RECIPE"; }
 
-if stamp all && [ "${1:-}" != "--force" ]; then
+if stamp all-2 && [ "${1:-}" != "--force" ]; then
   exit 0
 fi
 
@@ -212,11 +212,12 @@ if ! stamp cross; then
 fi
 
 # --- a Wine prefix to copy for each test run --------------------------------------
-if ! stamp wineprefix; then
+# The prefix has its own version: bump it when wine-template.sh changes.
+if ! stamp wineprefix-2; then
   log "wine: preparing the template prefix"
   "$HERE/scripts/wine-template.sh" "$CACHE/wineprefix"
-  mark wineprefix
+  mark wineprefix-2
 fi
 
-mark all
+mark all-2
 log "done (cache: $CACHE)"

@@ -17,6 +17,9 @@ mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$PULSE_RUNTIME_PATH"
 /usr/lib/wine/wineserver -w
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 "$WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+# Text files open in Notepad, as on Windows (Debian's Wine leaves the
+# extension unassociated without a desktop environment's help).
+"$WINE" reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 [ -f "$prefix/system.reg" ] || { echo "wine prefix was not created" >&2; exit 1; }

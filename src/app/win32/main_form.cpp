@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "capture/win32/window_search.h"
 #include "privacy/hotkey.h"
 #include "settings/main_ini.h"
 #include "settings/win32/ini_file.h"
@@ -131,6 +132,7 @@ void TfrmMain::CreateComponents() {
 
   OnResize = [this] { FormResize(); };
   AlignControls();
+  WireCapture();
 }
 
 void TfrmMain::CreateMainPage() {
@@ -384,6 +386,8 @@ void TfrmMain::FormShow() {
   HWND owner = ::GetWindow(Handle(), GW_OWNER);
   ::ShowWindow(owner, SW_HIDE);
   ::ShowWindowAsync(owner, SW_HIDE);
+  RefreshBtn.Click();
+  for (const std::string& title : ListApplicationWindows()) ListBox2.Add(title);
 }
 
 void TfrmMain::FormResize() { DriveComboBoxEx1.SetWidth(Panel4.Width()); }
@@ -419,6 +423,7 @@ void TfrmMain::FormClose() { ADOTable2.SetActive(false); }
 
 void TfrmMain::FormDestroy() {
   destroyed_ = true;
+  captures_.ReleaseAll();
   ADOTable2.SetActive(false);
 }
 
@@ -428,6 +433,8 @@ void TfrmMain::Close() {
   bool canClose = true;
   FormCloseQuery(canClose);
   if (!canClose) return;
+  // Captured programs go back to the desktop before anything closes.
+  captures_.ReleaseAll();
   FormClose();
   closed_ = true;
   ::ShowWindow(Handle(), SW_HIDE);
@@ -474,6 +481,11 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_ENDSESSION:
+      // Windows is ending: give the captured programs back so they can
+      // save their work in their own windows.
+      if (wp) captures_.ReleaseAll();
+      break;
     case WM_DISPLAYCHANGE:
       FitToWorkArea();
       break;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/win32/captured_windows.h"
 #include "settings/ado.h"
 #include "ui/win32/containers.h"
 #include "ui/win32/control.h"
@@ -91,6 +92,25 @@ class TfrmMain : public TControl {
   TADOConnection ADOConnection1;
   TADOTable ADOTable2{&ADOConnection1};
 
+  // --- capture: host tabs and the three pickers ---
+  void ProgramPathKeyPress(char& key);
+  void GoGetBtnClick();
+  void AppRefreshBtnClick();
+  void AppNameBtnClick();
+  void AppTerminateBtnClick();
+  void ListBox2DblClick();
+  void RefreshBtnClick();
+  void ProcessBtnClick();
+  void ListBox1DblClick();
+  void TerminateBtnClick();
+  void tsClose(TTabSheet& sender);
+  void Timer1Timer();
+  // The RSS reader's tab, which the timer never frees.
+  TTabSheet* RssTab = nullptr;
+  CapturedWindows& Captures() { return captures_; }
+  // The launch waits this long for a new window.
+  unsigned LaunchWaitMs = 15000;
+
   // The twelve notebook items of the toolbar, left to right.
   TControl* NotebookToolbarItem(int i);
   static constexpr int kNotebookToolbarItems = 12;
@@ -108,6 +128,12 @@ class TfrmMain : public TControl {
   void FitToWorkArea();
   std::optional<LRESULT> WMSysCommand(WPARAM wp);
   std::string SettingsPath(const char* name) const;
+  void WireCapture();
+  TTabSheet& NewHostTab();
+  bool CaptureInto(TTabSheet& tab, HWND window, const std::string& title);
+  void SetHostTabImage(TTabSheet& tab, DWORD processId);
+  void RecordCapture(TTabSheet& tab, HWND window, const CaptureRecord& before);
+  bool WaitForNewWindow(int linesBefore);
 
   std::string settingsDir_;
   UniqueKernelHandle semaphore_;
@@ -119,6 +145,10 @@ class TfrmMain : public TControl {
   bool shown_ = false;
   bool closed_ = false;
   bool destroyed_ = false;
+  bool launching_ = false;
+  TTabSheet* newTab_ = nullptr;  // the tab a capture is filling
+  int hostTabCount_ = 0;
+  CapturedWindows captures_;
 };
 
 }  // namespace nv

@@ -1,0 +1,185 @@
+#include "capture/win32/processes.h"
+
+#include <tlhelp32.h>
+
+#include "capture/capture_rules.h"
+#include "ui/text.h"
+#include "ui/win32/unique_handle.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+namespace {
+
+// --- run-time binding ---------------------------------------------------------
+
+using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+
+template <class F>
+F Bind(HMODULE m, const char* name) {
+  // GetProcAddress answers a generic function pointer; the casts through
+  // void* are the portable way to give it its real type.
+  return m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
+}
+
+struct ToolHelp {
+  CreateSnapshotFn createSnapshot = nullptr;
+  Process32Fn first = nullptr, next = nullptr;
+  Module32Fn moduleFirst = nullptr;
+};
+
+const ToolHelp& Tools() {
+  static const ToolHelp t = [] {
+    ToolHelp r;
+    HMODULE k = ::GetModuleHandleA("kernel32.dll");
+    r.createSnapshot = Bind<CreateSnapshotFn>(k, "CreateToolhelp32Snapshot");
+    r.first = Bind<Process32Fn>(k, "Process32First");
+    r.next = Bind<Process32Fn>(k, "Process32Next");
+    r.moduleFirst = Bind<Module32Fn>(k, "Module32First");
+    return r;
+  }();
+  return t;
+}
+
+struct Psapi {
+  EnumProcessesFn enumProcesses = nullptr;
+  EnumProcessModulesFn enumModules = nullptr;
+  GetModuleFileNameExAFn moduleFileName = nullptr;
+};
+
+const Psapi& PsapiFns() {
+  // Loaded on first use and kept for the program's run.
+  static const Psapi p = [] {
+    Psapi r;
+    HMODULE m = ::LoadLibraryA("psapi.dll");
+    r.enumProcesses = Bind<EnumProcessesFn>(m, "EnumProcesses");
+    r.enumModules = Bind<EnumProcessModulesFn>(m, "EnumProcessModules");
+    r.moduleFileName = Bind<GetModuleFileNameExAFn>(m, "GetModuleFileNameExA");
+    return r;
+  }();
+  return p;
+}
+
+UniqueKernelHandle ProcessSnapshot() {
+  if (!Tools().createSnapshot) return UniqueKernelHandle();
+  return UniqueKernelHandle(Tools().createSnapshot(TH32CS_SNAPPROCESS, 0));
+}
+
+// Walks a process snapshot; f answers false to stop.
+template <class F>
+void ForEachProcessEntry(F f) {
+  UniqueKernelHandle snap = ProcessSnapshot();
+  if (!snap || !Tools().first || !Tools().next) return;
+  PROCESSENTRY32 e{};
+  e.dwSize = sizeof(PROCESSENTRY32);
+  for (BOOL ok = Tools().first(snap.get(), &e); ok; ok = Tools().next(snap.get(), &e)) {
+    if (!f(e)) break;
+  }
+}
+
+void ListWithToolHelp(std::vector<std::string>& list) {
+  ForEachProcessEntry([&](const PROCESSENTRY32& e) {
+    list.push_back(AnsiToUtf8(e.szExeFile));
+    return true;
+  });
+}
+
+void ListWithPsapi(std::vector<std::string>& list) {
+  const Psapi& p = PsapiFns();
+  if (!p.enumProcesses || !p.enumModules || !p.moduleFileName) return;
+  DWORD ids[kMaxEnumeratedProcesses] = {};
+  DWORD bytes = 0;
+  if (!p.enumProcesses(ids, sizeof ids, &bytes)) return;
+  const size_t count = std::min<size_t>(bytes / sizeof(DWORD), kMaxEnumeratedProcesses);
+  for (size_t i = 0; i < count; ++i) {
+    UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
+    if (!h) continue;
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (!p.enumModules(h.get(), &module, sizeof module, &needed)) continue;
+    char name[301] = {};
+    const DWORD n = p.moduleFileName(h.get(), module, name, 301);
+    // A process whose program cannot be named is left out rather than
+    // listed as an empty line nobody could act on.
+    if (n == 0) continue;
+    list.push_back(AnsiToUtf8(std::string(name, n)));
+  }
+}
+
+std::string ProgramPathOf(DWORD pid) {
+  const Psapi& p = PsapiFns();
+  if (!p.moduleFileName) return {};
+  UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  if (!h) return {};
+  char path[261] = {};
+  const DWORD n = p.moduleFileName(h.get(), nullptr, path, 261);
+  return std::string(path, n);
+}
+
+}  // namespace
+
+void ListProcesses(std::vector<std::string>& list) {
+  OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+  if (!::GetVersionExA(&v)) return;
+  if (v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) ListWithToolHelp(list);
+  else if (v.dwPlatformId == VER_PLATFORM_WIN32_NT) ListWithPsapi(list);
+}
+
+DWORD FindProcessIdByName(const std::string& text) {
+  const std::string sought = Utf8ToAnsi(text);
+  DWORD found = 0;
+  ForEachProcessEntry([&](const PROCESSENTRY32& e) {
+    const std::string path = ProgramPathOf(e.th32ProcessID);
+    if ((!path.empty() && AsciiEqualNoCase(path, sought)) || AsciiEqualNoCase(e.szExeFile, sought)) {
+      found = e.th32ProcessID;
+      return false;
+    }
+    return true;
+  });
+  return found;
+}
+
+HWND FindProcessWindow(DWORD processId) {
+  if (processId == 0) return nullptr;
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } s{processId, nullptr};
+  ::EnumWindows(
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == s->pid && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+BOOL KillProcessesByName(const std::string& name) {
+  const std::string sought = Utf8ToAnsi(name);
+  BOOL result = FALSE;
+  ForEachProcessEntry([&](const PROCESSENTRY32& e) {
+    if (AsciiEqualNoCase(FileNamePart(e.szExeFile), sought) || AsciiEqualNoCase(e.szExeFile, sought)) {
+      UniqueKernelHandle h(::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID));
+      result = ::TerminateProcess(h.get(), 0);
+    }
+    return true;
+  });
+  return result;
+}
+
+}  // namespace nv

@@ -1,0 +1,35 @@
+// Finding, naming and closing other programs' top-level windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace nv {
+
+// The first top-level window, from the top of the z-order, whose title
+// contains the text (ASCII letters without regard to case); 0 when none.
+// Text in and out is UTF-8; the compare is on the system's ANSI bytes.
+HWND FindWindowByTitle(const std::string& text);
+
+// A window's title, asked of the window itself (WM_GETTEXT). A window that
+// does not answer within a short time (its program hangs) is named by the
+// title the system keeps for it, so a hung program never stalls the caller.
+std::string GetWindowCaption(HWND window);
+
+// Whether a window's thread answers messages within the time given.
+bool WindowResponds(HWND window, UINT timeoutMs);
+
+// Titles of the qualifying top-level windows (the running applications
+// list), in z-order, topmost first.
+std::vector<std::string> ListApplicationWindows();
+
+// Asks the window to close (WM_CLOSE, up to 5 seconds); when it still
+// exists after that, ends its whole process with exit code 0.
+void CloseWindowProcess(HWND window);
+
+// The time a hung program gets to answer a WM_GETTEXT.
+inline constexpr UINT kCaptionTimeoutMs = 250;
+
+}  // namespace nv

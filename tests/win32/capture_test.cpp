@@ -1,0 +1,469 @@
+// Capturing real windows of our stand-in program: the three methods, the
+// scan that drops dead captures, terminating, and giving windows back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "capture/win32/processes.h"
+#include "capture/win32/window_search.h"
+#include "helper_process.h"
+#include "main_form_fixture.h"
+#include "ui/paths.h"
+#include "ui/text.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+namespace {
+
+std::string Line(HWND w) { return std::to_string(reinterpret_cast<std::uintptr_t>(w)); }
+HWND ParentOf(HWND w) { return ::GetAncestor(w, GA_PARENT); }
+
+class CaptureTest : public MainFormTest {
+ protected:
+  TfrmMain& StartMain() {
+    TfrmMain& f = Start();
+    f.Timer1.SetEnabled(false);  // the tests run the scan themselves
+    f.LaunchWaitMs = 3000;
+    return f;
+  }
+  // Chooses the line in the running applications list, refreshing first.
+  void ChooseApp(TfrmMain& f, const std::string& title) {
+    f.AppRefreshBtn.Click();
+    const int i = IndexOfLine(f.ListBox2, title);
+    ASSERT_GE(i, 0) << title << " is not listed";
+    f.ListBox2.SetItemIndex(i);
+  }
+  void ChooseProcess(TfrmMain& f, const std::string& path) {
+    f.RefreshBtn.Click();
+    int found = -1;
+    for (int i = 0; i < f.ListBox1.Count(); ++i)
+      if (AsciiEqualNoCase(f.ListBox1.Item(i), path)) found = i;
+    ASSERT_GE(found, 0) << path << " is not listed";
+    f.ListBox1.SetItemIndex(found);
+  }
+};
+
+TEST_F(CaptureTest, ApplicationListShowsOnlyQualifyingWindows) {
+  TfrmMain& f = StartMain();
+  const std::string normal = UniqueTitle("normal"), minimized = UniqueTitle("minimized"), hidden = UniqueTitle("hidden"),
+                    owned = UniqueTitle("owned"), dialog = UniqueTitle("dialog"), tool = UniqueTitle("tool");
+  HelperProcess a("--title \"" + normal + "\""), b("--minimized --title \"" + minimized + "\""),
+      c("--hidden --title \"" + hidden + "\""), d("--owned --title \"" + owned + "\""),
+      e("--dialog --title \"" + dialog + "\""), g("--tool --title \"" + tool + "\"");
+  ASSERT_TRUE(a.WaitForWindow(normal) && b.WaitForWindow(minimized) && c.WaitForWindow(hidden) &&
+              d.WaitForWindow(owned) && e.WaitForWindow(dialog) && g.WaitForWindow(tool));
+  f.AppRefreshBtn.Click();
+  EXPECT_GE(IndexOfLine(f.ListBox2, normal), 0);
+  EXPECT_GE(IndexOfLine(f.ListBox2, minimized), 0) << "a minimised window is listed";
+  EXPECT_GE(IndexOfLine(f.ListBox2, dialog), 0) << "an unowned dialog is listed";
+  EXPECT_LT(IndexOfLine(f.ListBox2, hidden), 0);
+  EXPECT_LT(IndexOfLine(f.ListBox2, owned), 0) << "an owned window is not";
+  EXPECT_LT(IndexOfLine(f.ListBox2, tool), 0) << "a tool window is not, even visible and unowned";
+  EXPECT_LT(IndexOfLine(f.ListBox2, TfrmMain::kCaption), 0) << "the program's own window is never listed";
+  // A line's text finds the window again; an empty text finds nothing.
+  EXPECT_EQ(FindWindowByTitle(AsciiUpper(normal)), a.WaitForWindow(normal));
+  EXPECT_EQ(FindWindowByTitle(""), nullptr);
+}
+
+TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("capture me");
+  HelperProcess h("--title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  ASSERT_TRUE(w);
+  ChooseApp(f, title);
+  f.AppNameBtn.Click();
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  TTabSheet* tab = f.PageControl.Pages(1);
+  EXPECT_EQ(f.PageControl.ActivePage(), tab);
+  EXPECT_EQ(tab->Caption(), title + " ");
+  EXPECT_EQ(ParentOf(w), tab->Handle());
+  EXPECT_TRUE(::IsZoomed(w));
+  EXPECT_TRUE(::IsWindowVisible(w));
+  // Our stand-in has no icon of its own: the tab shows the last image, the
+  // reader's image 1.
+  EXPECT_EQ(f.ImageList1.Count(), 2);
+  EXPECT_EQ(tab->ImageIndex, 1);
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  EXPECT_EQ(f.winListBox.Item(0), Line(w));
+  EXPECT_LT(IndexOfLine(f.ListBox2, title), 0) << "a captured window leaves the list";
+  EXPECT_EQ(FindWindowByTitle(title), nullptr) << "and is never found again by its title";
+}
+
+TEST_F(CaptureTest, SecondCaptureStandsRightAfterTheMainPage) {
+  TfrmMain& f = StartMain();
+  const std::string t1 = UniqueTitle("first"), t2 = UniqueTitle("second");
+  HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
+  ASSERT_TRUE(h1.WaitForWindow(t1) && h2.WaitForWindow(t2));
+  ChooseApp(f, t1);
+  f.AppNameBtn.Click();
+  f.PageControl.SetActivePageIndex(0);
+  ChooseApp(f, t2);
+  f.AppNameBtn.Click();
+  ASSERT_EQ(f.PageControl.PageCount(), 3);
+  EXPECT_EQ(f.PageControl.Pages(1)->Caption(), t2 + " ");
+  EXPECT_EQ(f.PageControl.Pages(2)->Caption(), t1 + " ");
+  EXPECT_EQ(f.winListBox.Count(), 2);
+}
+
+TEST_F(CaptureTest, GoGetItWithNoLineChosenMakesNoTab) {
+  TfrmMain& f = StartMain();
+  f.AppRefreshBtn.Click();
+  f.ListBox2.SetItemIndex(-1);
+  // Clicked as the user does, the error reaches the standard error box.
+  f.AppNameBtn.Perform(BM_CLICK);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "List index out of bounds (-1)");
+  EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.winListBox.Count(), 0);
+  f.ListBox1.SetItemIndex(-1);
+  EXPECT_THROW(f.ProcessBtnClick(), EListError);
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+}
+
+TEST_F(CaptureTest, EmptyTitleNeverCapturesAndTheNextTickCleansUp) {
+  TfrmMain& f = StartMain();
+  HelperProcess h("--title \"\"");
+  ASSERT_TRUE(h.WaitForWindow(""));
+  ChooseApp(f, "");
+  f.AppNameBtn.Click();
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  EXPECT_EQ(f.PageControl.Pages(1)->Caption(), " ");
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  EXPECT_EQ(f.winListBox.Item(0), "0");
+  f.Timer1Timer();
+  EXPECT_EQ(f.winListBox.Count(), 0);
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
+}
+
+TEST_F(CaptureTest, ProgramExitingBehindAnotherTabFreesOnlyItsOwnTab) {
+  TfrmMain& f = StartMain();
+  const std::string t1 = UniqueTitle("leaves"), t2 = UniqueTitle("stays");
+  HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
+  ASSERT_TRUE(h1.WaitForWindow(t1) && h2.WaitForWindow(t2));
+  ChooseApp(f, t1);
+  f.AppNameBtn.Click();
+  TTabSheet* leaving = f.PageControl.ActivePage();
+  f.PageControl.SetActivePageIndex(0);
+  ChooseApp(f, t2);
+  f.AppNameBtn.Click();
+  TTabSheet* staying = f.PageControl.ActivePage();
+  ASSERT_NE(leaving, staying);
+  h1.Kill();
+  f.Timer1Timer();
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  EXPECT_EQ(f.PageControl.Pages(1), staying);
+  EXPECT_EQ(f.PageControl.ActivePage(), staying) << "the tab on screen stays on screen";
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  // Two that die together go in the same tick.
+  HelperProcess h3("--title \"" + t1 + "\"");
+  ASSERT_TRUE(h3.WaitForWindow(t1));
+  ChooseApp(f, t1);
+  f.AppNameBtn.Click();
+  h2.Kill();
+  h3.Kill();
+  f.Timer1Timer();
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.winListBox.Count(), 0);
+  EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
+}
+
+TEST_F(CaptureTest, TimerTicksByThemselves) {
+  TfrmMain& f = StartMain();
+  f.Timer1.SetEnabled(true);
+  HelperProcess h("--no-window");
+  ChooseProcess(f, HelperPath());
+  f.ProcessBtn.Click();
+  EXPECT_EQ(f.PageControl.PageCount(), 2);
+  EXPECT_EQ(f.PageControl.Pages(1)->Caption(), "NVHELPER ") << "the caption comes from the program's name";
+  EXPECT_EQ(f.winListBox.Item(0), "0");
+  Pump(1300);
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.winListBox.Count(), 0);
+}
+
+TEST_F(CaptureTest, ProcessCapturedThroughItsModalDialog) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("modal");
+  HelperProcess h("--modal --title \"" + title + "\"");
+  HWND dialog = h.WaitForWindow(title + " - Dialog");
+  ASSERT_TRUE(dialog);
+  ChooseProcess(f, HelperPath());
+  f.ProcessBtn.Click();
+  TTabSheet* tab = f.PageControl.ActivePage();
+  ASSERT_NE(tab, &f.MainPage);
+  EXPECT_EQ(ParentOf(dialog), tab->Handle()) << "the first visible and enabled window is the dialog";
+  EXPECT_EQ(f.winListBox.Item(0), Line(dialog));
+}
+
+TEST_F(CaptureTest, TerminateAsksThenClosesPolitelyOrEndsTheProcess) {
+  TfrmMain& f = StartMain();
+  const std::string polite = UniqueTitle("polite"), stubborn = UniqueTitle("stubborn");
+  HelperProcess p("--title \"" + polite + "\""), s("--refuse-close --title \"" + stubborn + "\"");
+  ASSERT_TRUE(p.WaitForWindow(polite) && s.WaitForWindow(stubborn));
+
+  ChooseApp(f, polite);
+  prompter.AnswerBox(IDNO);
+  f.AppTerminateBtn.Click();
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Are you sure to terminate:  " + AsciiUpper(polite));
+  EXPECT_EQ(prompter.Calls()[0].caption, "Confirm");
+  EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(prompter.Calls()[0].owner, BoxOwner::MainWindow);
+  EXPECT_TRUE(p.Running());
+
+  prompter.AnswerBox(IDYES);
+  f.AppTerminateBtn.Click();
+  EXPECT_TRUE(p.WaitExit(3000));
+  EXPECT_EQ(p.ExitCode(), 0u) << "it closed its window and ended by itself";
+  EXPECT_LT(IndexOfLine(f.ListBox2, polite), 0);
+
+  ChooseApp(f, stubborn);
+  prompter.AnswerBox(IDYES);
+  f.AppTerminateBtn.Click();
+  EXPECT_TRUE(s.WaitExit(3000)) << "a window that refuses to close has its process ended";
+  EXPECT_EQ(s.ExitCode(), 0u);
+}
+
+TEST_F(CaptureTest, HungProgramIsEndedAfterFiveSeconds) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("hung");
+  HelperProcess h("--hang-after 100 --title \"" + title + "\"");
+  ASSERT_TRUE(h.WaitForWindow(title));
+  ::Sleep(300);
+  ChooseApp(f, title);
+  prompter.AnswerBox(IDYES);
+  const DWORD start = ::GetTickCount();
+  f.AppTerminateBtn.Click();
+  const DWORD took = ::GetTickCount() - start;
+  EXPECT_TRUE(h.WaitExit(2000));
+  EXPECT_GE(took, 4500u) << "the program had its five seconds";
+  EXPECT_LT(took, 9000u);
+}
+
+TEST_F(CaptureTest, HungProgramDoesNotFreezeTheList) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("frozen");
+  HelperProcess h("--hang-after 100 --title \"" + title + "\"");
+  ASSERT_TRUE(h.WaitForWindow(title));
+  ::Sleep(300);
+  const DWORD start = ::GetTickCount();
+  f.AppRefreshBtn.Click();
+  EXPECT_LT(::GetTickCount() - start, 1000u);
+  EXPECT_GE(IndexOfLine(f.ListBox2, title), 0) << "named by the title the system keeps";
+  // Capturing it is refused rather than waiting on it.
+  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
+  f.AppNameBtn.Click();
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.winListBox.Count(), 0);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Nookvale cannot capture " + title + ": the program is not responding.");
+}
+
+TEST_F(CaptureTest, TerminateProcessEndsEveryCopy) {
+  TfrmMain& f = StartMain();
+  HelperProcess a("--title \"" + UniqueTitle("copy") + "\""), b("--title \"" + UniqueTitle("copy") + "\"");
+  f.RefreshBtn.Click();
+  int copies = 0;
+  for (int i = 0; i < f.ListBox1.Count(); ++i) copies += AsciiEqualNoCase(f.ListBox1.Item(i), HelperPath());
+  EXPECT_EQ(copies, 2) << "two running copies give two equal lines";
+  ChooseProcess(f, HelperPath());
+  prompter.AnswerBox(IDYES);
+  f.TerminateBtn.Click();
+  EXPECT_EQ(prompter.Calls()[0].text, "Are you sure to terminate:  NVHELPER.EXE");
+  EXPECT_TRUE(a.WaitExit(3000));
+  EXPECT_TRUE(b.WaitExit(3000));
+  EXPECT_EQ(a.ExitCode(), 0u);
+}
+
+TEST_F(CaptureTest, HidingTheMainWindowHidesTheCapturedOnes) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("hide with me");
+  HelperProcess h("--title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  ChooseApp(f, title);
+  f.AppNameBtn.Click();
+  ASSERT_TRUE(::IsWindowVisible(w));
+  ::ShowWindow(f.Handle(), SW_HIDE);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  ::ShowWindow(f.Handle(), SW_SHOW);
+  EXPECT_TRUE(::IsWindowVisible(w));
+}
+
+void ExpectOnDesktop(HWND w) {
+  ASSERT_TRUE(::IsWindow(w));
+  EXPECT_EQ(ParentOf(w), ::GetDesktopWindow());
+  EXPECT_TRUE(::IsWindowVisible(w));
+  RECT r, work, inter;
+  ::GetWindowRect(w, &r);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(::IntersectRect(&inter, &r, &work)) << "the window is on screen";
+}
+
+TEST_F(CaptureTest, ConfirmedExitGivesEveryWindowBack) {
+  TfrmMain& f = StartMain();
+  const std::string t1 = UniqueTitle("back1"), t2 = UniqueTitle("back2");
+  HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
+  HWND w1 = h1.WaitForWindow(t1), w2 = h2.WaitForWindow(t2);
+  ChooseApp(f, t1);
+  f.AppNameBtn.Click();
+  TTabSheet* tab1 = f.PageControl.ActivePage();
+  ChooseApp(f, t2);
+  f.AppNameBtn.Click();
+  ASSERT_EQ(ParentOf(w1), tab1->Handle());
+  prompter.AnswerBox(IDNO);
+  f.Close();
+  EXPECT_NE(ParentOf(w1), ::GetDesktopWindow()) << "No keeps the captures";
+  prompter.AnswerBox(IDYES);
+  f.Close();
+  ExpectOnDesktop(w1);
+  ExpectOnDesktop(w2);
+  frm.reset();
+  EXPECT_TRUE(h1.Running());
+  EXPECT_TRUE(h2.Running());
+  ExpectOnDesktop(w1);
+}
+
+TEST_F(CaptureTest, DestroyingTheWindowAndEndingTheSessionGiveWindowsBack) {
+  TfrmMain& f = StartMain();
+  const std::string t1 = UniqueTitle("session"), t2 = UniqueTitle("destroy");
+  HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
+  HWND w1 = h1.WaitForWindow(t1), w2 = h2.WaitForWindow(t2);
+  ChooseApp(f, t1);
+  f.AppNameBtn.Click();
+  f.Perform(WM_ENDSESSION, TRUE, 0);
+  ExpectOnDesktop(w1);
+  ChooseApp(f, t2);
+  f.AppNameBtn.Click();
+  ASSERT_NE(ParentOf(w2), ::GetDesktopWindow());
+  frm.reset();  // destroyed without the close question
+  ExpectOnDesktop(w2);
+  EXPECT_TRUE(h2.Running());
+}
+
+TEST_F(CaptureTest, LaunchByPathCapturesTheNewWindow) {
+  TfrmMain& f = StartMain();
+  // A path ending in ".exe" is started with WinExec; the stand-in then
+  // shows its default title.
+  const std::string path = HelperPath();
+  f.ProgramPath.SetText(path);
+  // Enter in the path box is a click on "Go Get It" and types nothing.
+  f.ProgramPath.Edit.Perform(WM_CHAR, 13, 0);
+  EXPECT_EQ(f.ProgramPath.Text(), path);
+  EXPECT_TRUE(prompter.Calls().empty());
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  TTabSheet* tab = f.PageControl.Pages(1);
+  EXPECT_EQ(f.PageControl.ActivePage(), tab);
+  EXPECT_EQ(tab->Caption(), "Nookvale Helper ");
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  EXPECT_EQ(ParentOf(captured), tab->Handle());
+  EXPECT_TRUE(::IsZoomed(captured));
+  // Both pickers were refreshed after the capture.
+  EXPECT_LT(IndexOfLine(f.ListBox2, "Nookvale Helper"), 0);
+  EXPECT_GT(f.ListBox1.Count(), 0);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(captured, &pid);
+  UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+  ::TerminateProcess(p.get(), 0);
+}
+
+TEST_F(CaptureTest, ArgumentsMakeTheTextAShellFileName) {
+  TfrmMain& f = StartMain();
+  f.LaunchWaitMs = 1500;
+  // The extension is taken from the last dot of the whole text, so a program
+  // followed by arguments goes to the shell as one file name, which fails.
+  const std::string cmd = HelperPath() + " --title notes.txt";
+  f.ProgramPath.SetText(cmd);
+  f.GoGetBtn.Click();
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0], "No window appeared for " + cmd + ".");
+}
+
+TEST_F(CaptureTest, CapitalExeGoesToTheShellAndTheWaitEnds) {
+  TfrmMain& f = StartMain();
+  f.LaunchWaitMs = 1500;
+  // Through the shell the whole text, arguments too, is one file name that
+  // does not exist, so no window ever comes.
+  std::string exe = HelperPath();
+  exe.replace(exe.size() - 4, 4, ".EXE");
+  const std::string cmd = exe + " --title \"" + UniqueTitle("never") + "\"";
+  f.ProgramPath.SetText(cmd);
+  const DWORD start = ::GetTickCount();
+  f.GoGetBtn.Click();
+  EXPECT_GE(::GetTickCount() - start, 1500u);
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0], "No window appeared for " + cmd + ".");
+  EXPECT_EQ(f.PageControl.PageCount(), 2);
+  f.Timer1Timer();
+  EXPECT_EQ(f.PageControl.PageCount(), 1) << "the empty tab goes with the next tick";
+}
+
+TEST_F(CaptureTest, ToolWindowOfALaunchedProgramIsNotCounted) {
+  TfrmMain& f = StartMain();
+  f.LaunchWaitMs = 1500;
+  f.ProgramPath.SetText(HelperPath() + " --tool --title \"" + UniqueTitle("tool") + "\"");
+  f.GoGetBtn.Click();
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(f.winListBox.Item(0), "0");
+  KillProcessesByName("nvhelper.exe");
+}
+
+TEST_F(CaptureTest, DocumentOpensThroughTheShell) {
+  TfrmMain& f = StartMain();
+  const std::string doc = dir.File("notes.txt");
+  { std::ofstream(PathFromUtf8(doc)) << "hello"; }
+  f.LaunchWaitMs = 10000;
+  f.ProgramPath.SetText(doc);
+  f.GoGetBtn.Click();
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  ASSERT_NE(f.winListBox.Item(0), "0") << "the shell's editor opened the file";
+  TTabSheet* tab = f.PageControl.Pages(1);
+  EXPECT_NE(tab->Caption().find("notes"), std::string::npos) << tab->Caption();
+  EXPECT_EQ(f.ImageList1.Count(), 3) << "the editor's icon joins the tab images";
+  EXPECT_EQ(tab->ImageIndex, 2);
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(captured, &pid);
+  UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+  ::TerminateProcess(p.get(), 0);
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+// Runs in a child process started by the test below: captures the window
+// named in NOOKVALE_CRASH_TITLE, then crashes.
+TEST_F(CaptureTest, CrashChild) {
+  char title[256] = {};
+  if (!::GetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", title, sizeof title)) GTEST_SKIP() << "run by CrashReleasesCapturedWindows";
+  TfrmMain& f = StartMain();
+  ChooseApp(f, AnsiToUtf8(title));
+  f.AppNameBtn.Click();
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+}
+
+TEST_F(CaptureTest, CrashReleasesCapturedWindows) {
+  const std::string title = UniqueTitle("survivor");
+  HelperProcess helper("--title \"" + title + "\"");
+  HWND w = helper.WaitForWindow(title);
+  ASSERT_TRUE(w);
+  ::SetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", Utf8ToAnsi(title).c_str());
+  HelperProcess child("--gtest_filter=CaptureTest.CrashChild", ExeDirectory() + "nv_win_tests.exe");
+  ::SetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", nullptr);
+  ASSERT_TRUE(child.WaitExit(30000));
+  EXPECT_EQ(child.ExitCode(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION)) << "the child crashed";
+  EXPECT_TRUE(helper.Running());
+  ExpectOnDesktop(w);
+}
+
+}  // namespace
+}  // namespace nv

@@ -1,0 +1,171 @@
+// A stand-in for the programs users capture: shows a top-level window with
+// the title given on its command line, and behaves as told.
+//
+//   --title TEXT        window title (default "Nookvale Helper")
+//   --tool              a tool window (WS_EX_TOOLWINDOW)
+//   --owned             the titled window is owned by a hidden main window
+//   --dialog            the titled window is an unowned dialog
+//   --hidden            never shown
+//   --minimized         shown minimised
+//   --refuse-close      ignores WM_CLOSE
+//   --hang-after MS     stops answering messages after MS milliseconds
+//   --modal             opens a modal dialog "<title> - Dialog" over its window
+//   --exit-after MS     ends itself after MS milliseconds
+//   --no-window         shows no window at all (waits to be ended)
+//   --class NAME        registers and uses this window class
+//   --child-chain       gives the window a child and that child a child
+//   --keys SPEC         sends keystrokes with SendInput ("ctrl+alt+h") and ends
+//   --delay MS          waits MS milliseconds before sending the keys
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Options {
+  std::wstring title = L"Nookvale Helper";
+  std::wstring cls = L"NookvaleHelperWindow";
+  bool tool = false, owned = false, dialog = false, hidden = false, minimized = false;
+  bool refuseClose = false, modal = false, noWindow = false, childChain = false;
+  int hangAfter = -1, exitAfter = -1, delay = 0;
+  std::wstring keys;
+} opt;
+
+constexpr UINT_PTR kHangTimer = 1, kExitTimer = 2, kModalTimer = 3;
+
+LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      if (opt.refuseClose) return 0;
+      DestroyWindow(w);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_TIMER:
+      if (wp == kHangTimer) {
+        KillTimer(w, kHangTimer);
+        Sleep(INFINITE);
+      } else if (wp == kExitTimer) {
+        ExitProcess(0);
+      } else if (wp == kModalTimer) {
+        KillTimer(w, kModalTimer);
+        std::wstring t = opt.title + L" - Dialog";
+        MessageBoxW(w, L"A modal question", t.c_str(), MB_OKCANCEL);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(w, msg, wp, lp);
+  }
+}
+
+void SendKeys(const std::wstring& spec) {
+  // "ctrl+alt+h": modifiers then one key, pressed in order, released in reverse.
+  INPUT in[16] = {};
+  int n = 0;
+  std::wstring rest = spec;
+  auto add = [&](WORD vk) {
+    in[n].type = INPUT_KEYBOARD;
+    in[n].ki.wVk = vk;
+    ++n;
+  };
+  WORD pressed[8];
+  int np = 0;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t plus = rest.find(L'+', start);
+    std::wstring part = rest.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start);
+    WORD vk = 0;
+    if (part == L"ctrl") vk = VK_CONTROL;
+    else if (part == L"alt") vk = VK_MENU;
+    else if (part == L"shift") vk = VK_SHIFT;
+    else if (part.size() == 1) vk = static_cast<WORD>(towupper(part[0]));
+    if (vk && np < 8) {
+      add(vk);
+      pressed[np++] = vk;
+    }
+    if (plus == std::wstring::npos) break;
+    start = plus + 1;
+  }
+  for (int i = np - 1; i >= 0; --i) {
+    add(pressed[i]);
+    in[n - 1].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(static_cast<UINT>(n), in, sizeof(INPUT));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  for (int i = 1; i < argc; ++i) {
+    std::wstring a = argv[i];
+    auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
+    if (a == L"--title") opt.title = next();
+    else if (a == L"--tool") opt.tool = true;
+    else if (a == L"--owned") opt.owned = true;
+    else if (a == L"--dialog") opt.dialog = true;
+    else if (a == L"--hidden") opt.hidden = true;
+    else if (a == L"--minimized") opt.minimized = true;
+    else if (a == L"--refuse-close") opt.refuseClose = true;
+    else if (a == L"--hang-after") opt.hangAfter = _wtoi(next().c_str());
+    else if (a == L"--modal") opt.modal = true;
+    else if (a == L"--exit-after") opt.exitAfter = _wtoi(next().c_str());
+    else if (a == L"--no-window") opt.noWindow = true;
+    else if (a == L"--class") opt.cls = next();
+    else if (a == L"--child-chain") opt.childChain = true;
+    else if (a == L"--keys") opt.keys = next();
+    else if (a == L"--delay") opt.delay = _wtoi(next().c_str());
+  }
+  LocalFree(argv);
+
+  if (!opt.keys.empty()) {
+    Sleep(static_cast<DWORD>(opt.delay));
+    SendKeys(opt.keys);
+    return 0;
+  }
+
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = inst;
+  wc.lpszClassName = opt.cls.c_str();
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32516));  // IDI_INFORMATION
+  RegisterClassW(&wc);
+
+  if (opt.noWindow) {
+    if (opt.exitAfter >= 0) Sleep(static_cast<DWORD>(opt.exitAfter));
+    else Sleep(INFINITE);
+    return 0;
+  }
+
+  HWND owner = nullptr;
+  if (opt.owned) {
+    owner = CreateWindowExW(0, opt.cls.c_str(), (opt.title + L" Owner").c_str(), WS_OVERLAPPEDWINDOW,
+                            50, 50, 300, 200, nullptr, nullptr, inst, nullptr);
+  }
+  DWORD style = opt.dialog ? (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME) : WS_OVERLAPPEDWINDOW;
+  DWORD ex = (opt.tool ? WS_EX_TOOLWINDOW : 0) | (opt.dialog ? WS_EX_DLGMODALFRAME : 0);
+  HWND w = CreateWindowExW(ex, opt.cls.c_str(), opt.title.c_str(), style, 120, 90, 420, 300, owner, nullptr,
+                           inst, nullptr);
+  if (opt.childChain) {
+    HWND child = CreateWindowExW(0, L"STATIC", L"child", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, w, nullptr, inst, nullptr);
+    CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50, child, nullptr, inst, nullptr);
+  }
+  if (!opt.hidden) ShowWindow(w, opt.minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  if (opt.hangAfter >= 0) SetTimer(w, kHangTimer, static_cast<UINT>(opt.hangAfter), nullptr);
+  if (opt.exitAfter >= 0) SetTimer(w, kExitTimer, static_cast<UINT>(opt.exitAfter), nullptr);
+  if (opt.modal) SetTimer(w, kModalTimer, 10, nullptr);
+
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
+}

@@ -148,24 +148,30 @@ DWORD FindProcessIdByName(const std::string& text) {
   return found;
 }
 
+namespace {
+
+struct WindowOfProcess {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FirstVisibleEnabledWindow(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowOfProcess*>(lp);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 HWND FindProcessWindow(DWORD processId) {
   if (processId == 0) return nullptr;
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } s{processId, nullptr};
-  ::EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(w, &pid);
-        if (pid == s->pid && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
+  WindowOfProcess s{processId, nullptr};
+  ::EnumWindows(FirstVisibleEnabledWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 

@@ -245,12 +245,15 @@ class CssFlavour : public Flavour {
   }
 
  private:
-  // Written text must not close the style element early.
+  // The caller's CSS must not be able to end the style element: '<' has
+  // no meaning in CSS outside strings, where its escape reads the same.
   static std::string EndTagSafe(std::string_view css) {
     std::string out;
-    for (std::size_t i = 0; i < css.size(); ++i) {
-      out += css[i];
-      if (css[i] == '<' && i + 1 < css.size() && css[i + 1] == '/') out += '\\';
+    for (char c : css) {
+      if (c == '<')
+        out += "\\3C ";
+      else
+        out += c;
     }
     return out;
   }

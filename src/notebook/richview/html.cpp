@@ -13,19 +13,32 @@ namespace nv {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+const char* EscapeOf(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    case '\'': return "&#39;";
+    default: return nullptr;
+  }
+}
+
+void AppendEscaped(std::string& out, char c) {
+  if (const char* e = EscapeOf(c))
+    out += e;
+  else
+    out += c;
+}
+
+}  // namespace
+
 std::string HtmlEscape(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (char c : s) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
+  for (char c : s) AppendEscaped(out, c);
   return out;
 }
 
@@ -177,7 +190,7 @@ class Flavour {
       else if (keepBlanks && c == '\t')
         out += "&nbsp;&nbsp;&nbsp;&nbsp;";
       else
-        out += HtmlEscape(std::string_view(&c, 1));
+        AppendEscaped(out, c);
       prev = c == '\t' ? ' ' : c;
     }
   }

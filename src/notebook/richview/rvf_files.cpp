@@ -50,8 +50,13 @@ namespace {
 fs::path TemporaryBeside(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
   const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::string suffix = ".";
+  suffix += std::to_string(tick);
+  suffix += '-';
+  suffix += std::to_string(counter++);
+  suffix += ".tmp";
   fs::path tmp = target;
-  tmp += PathFromUtf8("." + std::to_string(tick) + "-" + std::to_string(counter++) + ".tmp");
+  tmp += PathFromUtf8(suffix);
   return tmp;
 }
 

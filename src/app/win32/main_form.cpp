@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "capture/win32/window_search.h"
 #include "privacy/hotkey.h"
@@ -78,6 +79,9 @@ void TfrmMain::Create() {
   if (!shown_) {
     shown_ = true;
     FormShow();
+    // Hotkeys that could not be registered at start are reported now that
+    // the window is there to report them.
+    for (int n : std::exchange(hotKeysInUse_, {})) ReportHotKeyInUse(n);
   }
 }
 
@@ -133,6 +137,7 @@ void TfrmMain::CreateComponents() {
   OnResize = [this] { FormResize(); };
   AlignControls();
   WireCapture();
+  WirePrivacy();
 }
 
 void TfrmMain::CreateMainPage() {
@@ -357,6 +362,11 @@ void TfrmMain::FormCreate() {
         editors[i]->SetValue(ShortCutToHotKeyControl(value));
       }
     }
+    // 6. Register the three hotkeys; the editors equal the stored values,
+    // so nothing is written back.
+    Change1Click();
+    Change2Click();
+    Change3Click();
     // 8. Small screens are switched to 1024 x 768 for the session.
     if (::GetSystemMetrics(SM_CYSCREEN) < 768) {
       savedScreenWidth_ = ::GetSystemMetrics(SM_CXSCREEN);
@@ -419,12 +429,16 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
   }
 }
 
-void TfrmMain::FormClose() { ADOTable2.SetActive(false); }
+void TfrmMain::FormClose() {
+  ReleaseHotKeys();
+  ADOTable2.SetActive(false);
+}
 
 void TfrmMain::FormDestroy() {
   destroyed_ = true;
   captures_.ReleaseAll();
   ADOTable2.SetActive(false);
+  ReleaseHotKeys();
 }
 
 void TfrmMain::ExitBtnClick() { Close(); }
@@ -480,6 +494,9 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CLOSE:
       Close();
+      return 0;
+    case WM_HOTKEY:
+      FormHotKey(wp);
       return 0;
     case WM_ENDSESSION:
       // Windows is ending: give the captured programs back so they can

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "capture/win32/captured_windows.h"
 #include "settings/ado.h"
@@ -111,6 +112,17 @@ class TfrmMain : public TControl {
   // The launch waits this long for a new window.
   unsigned LaunchWaitMs = 15000;
 
+  // --- privacy: global hotkeys and the desktop and sound switches ---
+  void Change1Click();
+  void Change2Click();
+  void Change3Click();
+  void FormHotKey(WPARAM id);  // WM_HOTKEY
+  void CheckBox1Click();
+  void CheckBox2Click();
+  void CheckBox3Click();
+  // The id hotkey 1..3 is registered under (its global atom), 0 before.
+  ATOM HotKeyId(int n) const { return hotKeyIds_[n - 1]; }
+
   // The twelve notebook items of the toolbar, left to right.
   TControl* NotebookToolbarItem(int i);
   static constexpr int kNotebookToolbarItems = 12;
@@ -129,6 +141,10 @@ class TfrmMain : public TControl {
   std::optional<LRESULT> WMSysCommand(WPARAM wp);
   std::string SettingsPath(const char* name) const;
   void WireCapture();
+  void WirePrivacy();
+  void ApplyHotKey(int n);
+  void ReleaseHotKeys();
+  void ReportHotKeyInUse(int n);
   TTabSheet& NewHostTab();
   bool CaptureInto(TTabSheet& tab, HWND window, const std::string& title);
   void SetHostTabImage(TTabSheet& tab, DWORD processId);
@@ -149,6 +165,8 @@ class TfrmMain : public TControl {
   TTabSheet* newTab_ = nullptr;  // the tab a capture is filling
   int hostTabCount_ = 0;
   CapturedWindows captures_;
+  ATOM hotKeyIds_[3] = {0, 0, 0};
+  std::vector<int> hotKeysInUse_;  // failures found before the window showed
 };
 
 }  // namespace nv

@@ -1,0 +1,21 @@
+// The master mute of the first mixer's speakers line (winmm mixer API).
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace nv {
+
+// Finds the mute control of the speakers line; answers 0 or the
+// multimedia error code of the call that failed.
+UINT LookUpSpeakerMuteControl(UINT mixer, MIXERCONTROLA& control);
+
+// Mutes or unmutes; raises "SetMasterMuteValue failure, multimedia system
+// error #<code>" when the mixer cannot do it.
+void SetMasterMuteValue(UINT mixer, bool mute);
+
+// Reads the mute state back (for tests and diagnostics); false when there
+// is no such control.
+bool GetMasterMuteValue(UINT mixer, bool& muted);
+
+}  // namespace nv

@@ -230,6 +230,19 @@ bool SimdAvailable() {
 #endif
 }
 
+namespace {
+
+bool UseVector(bool wanted) {
+#ifdef NV_BASE64_SSSE3
+  return wanted && SimdAvailable();
+#else
+  static_cast<void>(wanted);
+  return false;
+#endif
+}
+
+}  // namespace
+
 std::uint64_t EncodedSize(std::uint64_t n, std::uint64_t bytesPerLine) {
   if (n == 0) return 0;
   if (n > (std::uint64_t{1} << 62) || bytesPerLine == 0) return std::numeric_limits<std::uint64_t>::max();
@@ -244,11 +257,7 @@ void EncodeInPlace(std::uint8_t* buf, std::size_t n, std::size_t bytesPerLine, b
   // start. Every group is read before its characters are stored, and the
   // text never catches up with source bytes still to be read.
   const std::uint8_t* src = buf + (total - n);
-#ifdef NV_BASE64_SSSE3
-  simd = simd && SimdAvailable();
-#else
-  simd = false;
-#endif
+  simd = UseVector(simd);
   std::size_t i = 0;
   std::size_t o = 0;
   while (i < n) {
@@ -276,11 +285,7 @@ void EncodeInPlace(std::uint8_t* buf, std::size_t n, std::size_t bytesPerLine, b
 }
 
 std::size_t DecodeInPlace(std::uint8_t* buf, std::size_t n, bool simd) {
-#ifdef NV_BASE64_SSSE3
-  simd = simd && SimdAvailable();
-#else
-  simd = false;
-#endif
+  simd = UseVector(simd);
   std::size_t i = 0;
   std::size_t o = 0;
   std::uint32_t acc = 0;

@@ -15,10 +15,6 @@ namespace nv {
 
 namespace {
 
-constexpr std::uint64_t kMaxMemory = static_cast<std::uint64_t>(
-    std::min<std::uint64_t>(std::numeric_limits<std::size_t>::max(),
-                            static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())));
-
 // Copies move in pieces of this size, so copying a large file needs little
 // memory.
 constexpr std::size_t kCopyChunk = 1 << 20;
@@ -37,7 +33,7 @@ using Buffer = std::unique_ptr<std::uint8_t[], FreeDeleter>;
 // uninitialised. malloc rather than new: a request that cannot be met comes
 // back as null, also under the address sanitizer, and becomes a clear error.
 Buffer Allocate(std::uint64_t bytes, std::int64_t sourceSize) {
-  if (bytes > kMaxMemory) ThrowTooLarge(sourceSize);
+  if (bytes > kMaxInMemory) ThrowTooLarge(sourceSize);
   auto* p = static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : static_cast<std::size_t>(bytes)));
   if (!p) ThrowTooLarge(sourceSize);
   return Buffer(p);
@@ -101,7 +97,7 @@ void Base64EncodeStep(TStream& source, TStream& destination, std::int64_t size, 
   const std::uint64_t n = Remaining(source, size);
   if (n == 0) return;
   std::uint64_t total = base64::EncodedSize(n, bytesPerLine);
-  if (total == std::numeric_limits<std::uint64_t>::max() || bytesPerLine > kMaxMemory) ThrowTooLarge(size);
+  if (total == std::numeric_limits<std::uint64_t>::max() || bytesPerLine > kMaxInMemory) ThrowTooLarge(size);
   // The source goes to the end of the buffer the text is built in.
   Buffer buf = Allocate(total, size);
   std::size_t got = source.Read(buf.get() + (total - n), static_cast<std::size_t>(n));

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <system_error>
 
 #include "ui/paths.h"
@@ -19,11 +18,6 @@
 namespace nv {
 
 namespace {
-
-// Largest byte count one buffer in memory may hold on this platform.
-constexpr std::uint64_t kMaxMemory = static_cast<std::uint64_t>(
-    std::min<std::uint64_t>(std::numeric_limits<std::size_t>::max(),
-                            static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())));
 
 std::int64_t SeekTarget(std::int64_t offset, std::int64_t base, const std::string& what) {
   if ((offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset) ||
@@ -51,7 +45,7 @@ void TMemoryStream::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   // Grow by half again so that many small writes stay linear overall.
   std::size_t grown = capacity_ + capacity_ / 2;
-  if (grown < capacity || grown > kMaxMemory) grown = capacity;
+  if (grown < capacity || grown > kMaxInMemory) grown = capacity;
   // realloc: large blocks can often grow without a copy, and a failure comes
   // back as null (also under the address sanitizer) instead of ending the
   // program.
@@ -66,7 +60,7 @@ void TMemoryStream::Reserve(std::size_t capacity) {
 }
 
 void TMemoryStream::SetSize(std::int64_t size) {
-  if (size < 0 || static_cast<std::uint64_t>(size) > kMaxMemory)
+  if (size < 0 || static_cast<std::uint64_t>(size) > kMaxInMemory)
     throw EStreamError("Invalid size for a memory stream: " + std::to_string(size) + ".");
   const auto n = static_cast<std::size_t>(size);
   Reserve(n);
@@ -101,7 +95,7 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (count == 0) return 0;
   const auto pos = static_cast<std::uint64_t>(position_);
-  if (pos > kMaxMemory || count > kMaxMemory - pos)
+  if (pos > kMaxInMemory || count > kMaxInMemory - pos)
     throw EWriteError("Out of memory: a memory stream cannot grow beyond " + std::to_string(pos) +
                       " bytes.");
   const auto end = static_cast<std::size_t>(pos + count);

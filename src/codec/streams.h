@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,13 @@ class EWriteError : public EStreamError {
  public:
   using EStreamError::EStreamError;
 };
+
+// Largest byte count one buffer in memory may hold on this platform (32-bit
+// builds: 2 GiB).
+inline constexpr std::uint64_t kMaxInMemory =
+    std::numeric_limits<std::ptrdiff_t>::max() < std::numeric_limits<std::size_t>::max()
+        ? static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())
+        : static_cast<std::uint64_t>(std::numeric_limits<std::size_t>::max());
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 

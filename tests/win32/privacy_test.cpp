@@ -1,0 +1,290 @@
+// Global hotkeys, Main.ini, and the taskbar, desktop-icon and mute switches,
+// on real windows and real keystrokes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "helper_process.h"
+#include "main_form_fixture.h"
+#include "privacy/win32/mixer.h"
+#include "ui/paths.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+namespace {
+
+// A window of our own to hold hotkeys "for another program".
+class HotKeyHolder {
+ public:
+  HotKeyHolder() {
+    hwnd_ = ::CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  }
+  ~HotKeyHolder() {
+    for (int id = 1; id <= next_; ++id) ::UnregisterHotKey(hwnd_, id);
+    ::DestroyWindow(hwnd_);
+  }
+  bool Take(UINT mods, UINT vk) { return ::RegisterHotKey(hwnd_, ++next_, mods, vk) != FALSE; }
+
+ private:
+  HWND hwnd_;
+  int next_ = 0;
+};
+
+// Records whether the main window was on screen when each message came.
+class WitnessPrompter : public ScriptedPrompter {
+ public:
+  std::vector<bool> visibleAtMessage;
+  void ShowMessage(const std::string& text) override {
+    visibleAtMessage.push_back(Application().MainWindow && ::IsWindowVisible(Application().MainWindow));
+    ScriptedPrompter::ShowMessage(text);
+  }
+};
+
+class PrivacyTest : public MainFormTest {
+ protected:
+  std::string Ini() { return FileExists(dir.File("Main.ini")) ? ReadWholeFile(dir.File("Main.ini")) : "<none>"; }
+  static WORD Control(BYTE flags, BYTE vk) { return static_cast<WORD>(flags << 8 | vk); }
+  // Types one key into a hotkey editor, as the user does.
+  static void Type(THotKey& editor, UINT vk) {
+    editor.SetFocus();
+    editor.Perform(WM_KEYDOWN, vk, 1);
+    editor.Perform(WM_KEYUP, vk, 0xC0000001);
+  }
+  bool WaitVisible(HWND w, bool visible, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+      Pump(20);
+      if ((::IsWindowVisible(w) != FALSE) == visible) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(PrivacyTest, StartRegistersTheThreeDefaultsAndWritesNothing) {
+  TfrmMain& f = Start();
+  for (int n = 1; n <= 3; ++n) EXPECT_NE(f.HotKeyId(n), 0) << n;
+  char name[32];
+  ::GlobalGetAtomNameA(f.HotKeyId(2), name, sizeof name);
+  EXPECT_STREQ(name, "MyHotKey_2");
+  HotKeyHolder other;
+  EXPECT_FALSE(other.Take(MOD_CONTROL, 'S'));
+  EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'O'));
+  EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'H'));
+  EXPECT_EQ(Ini(), "<none>");
+  EXPECT_TRUE(prompter.Calls().empty());
+}
+
+TEST_F(PrivacyTest, TypingJAloneIntoEditorThreeGivesCtrlAltJ) {
+  TfrmMain& f = Start();
+  Type(f.HotKey3, 'J');
+  EXPECT_EQ(f.HotKey3.Value(), Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'J'));
+  f.Change3.Click();
+  EXPECT_EQ(f.StoredHotKey(3), 49226);
+  EXPECT_EQ(f.edHotKey3.Text(), "49226");
+  EXPECT_EQ(Ini(), "[HotKeys]\r\nKey3=49226\r\n");
+  Type(f.HotKey1, 'Q');
+  EXPECT_EQ(f.HotKey1.Value(), Control(HOTKEYF_CONTROL, 'Q')) << "editor 1's default is Ctrl";
+}
+
+TEST_F(PrivacyTest, ApplyingWritesOnlyTheChangedKeyAndWithdrawsTheOldOne) {
+  TfrmMain& f = Start();
+  f.Change2.Click();
+  EXPECT_EQ(Ini(), "<none>") << "an unchanged value writes nothing";
+  f.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'K'));
+  f.Change2.Click();
+  EXPECT_EQ(Ini(), "[HotKeys]\r\nKey2=49227\r\n");
+  HotKeyHolder other;
+  EXPECT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'O')) << "the old combination is free again";
+  EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'K'));
+  f.Change2.Click();
+  EXPECT_EQ(Ini(), "[HotKeys]\r\nKey2=49227\r\n");
+}
+
+TEST_F(PrivacyTest, CombinationInUseAtStartIsReportedOnceTheWindowShows) {
+  WitnessPrompter witness;
+  Application().SetPrompter(&witness);
+  HotKeyHolder other;
+  ASSERT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'H'));
+  TfrmMain& f = Start();
+  ASSERT_EQ(witness.Messages().size(), 1u);
+  EXPECT_EQ(witness.Messages()[0], "The key combination for hotkey 3 is in use by another program.");
+  EXPECT_TRUE(witness.visibleAtMessage[0]);
+  EXPECT_EQ(f.StoredHotKey(3), 49224) << "the value is kept all the same";
+  Application().SetPrompter(&prompter);
+}
+
+TEST_F(PrivacyTest, CombinationInUseWhenApplyingIsStoredAndReported) {
+  TfrmMain& f = Start();
+  HotKeyHolder other;
+  ASSERT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'M'));
+  f.HotKey1.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'M'));
+  f.Change1.Click();
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0], "The key combination for hotkey 1 is in use by another program.");
+  EXPECT_EQ(Ini(), "[HotKeys]\r\nKey1=49229\r\n");
+}
+
+TEST_F(PrivacyTest, FailedWriteAfterRegistering) {
+  TfrmMain& f = Start();
+  UniqueKernelHandle lock(::CreateFileW(Widen(dir.File("Main.ini")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(lock);
+  f.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'P'));
+  f.Change2.Perform(BM_CLICK);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Unable to write to " + dir.File("Main.ini") + ".");
+  EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
+  EXPECT_EQ(f.StoredHotKey(2), 49232) << "registered and stored before the write failed";
+  HotKeyHolder other;
+  EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'P'));
+}
+
+TEST_F(PrivacyTest, CloseReleasesTheHotkeys) {
+  TfrmMain& f = Start();
+  prompter.AnswerBox(IDYES);
+  f.Close();
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(f.HotKeyId(n), 0);
+  HotKeyHolder other;
+  EXPECT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'H'));
+  EXPECT_TRUE(other.Take(MOD_CONTROL, 'S'));
+}
+
+TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
+  TfrmMain& f = Start();
+  f.Timer1.SetEnabled(false);
+  const std::string title = UniqueTitle("keys");
+  HelperProcess h("--title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  f.AppRefreshBtn.Click();
+  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
+  f.AppNameBtn.Click();
+  ASSERT_TRUE(::IsWindowVisible(w));
+  prompter.ClearCalls();
+  {
+    HelperProcess keys("--keys ctrl+alt+h");
+    keys.WaitExit(5000);
+  }
+  ASSERT_TRUE(WaitVisible(f.Handle(), false, 5000)) << "Ctrl+Alt+H hides the main window";
+  EXPECT_FALSE(::IsWindowVisible(w)) << "and the captured window with it";
+  // Without a sound device the mute that follows fails, after the hiding.
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "SetMasterMuteValue failure, multimedia system error #5.");
+  {
+    HelperProcess keys("--keys ctrl+alt+o");
+    keys.WaitExit(5000);
+  }
+  ASSERT_TRUE(WaitVisible(f.Handle(), true, 5000)) << "Ctrl+Alt+O brings it back";
+  EXPECT_TRUE(::IsWindowVisible(w));
+  EXPECT_FALSE(f.CheckBox1.Checked());
+}
+
+TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
+  TfrmMain& f = Start();
+  f.Timer1.SetEnabled(false);
+  const std::string title = UniqueTitle("hangs later");
+  HelperProcess h("--hang-after 1500 --title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  f.AppRefreshBtn.Click();
+  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
+  f.AppNameBtn.Click();
+  ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
+  ::Sleep(2000);  // it hangs now
+  const DWORD start = ::GetTickCount();
+  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  EXPECT_LT(::GetTickCount() - start, 1000u);
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+  EXPECT_FALSE(::IsWindowVisible(w));
+}
+
+TEST_F(PrivacyTest, HotkeyTwoOnlyClearsTheMuteBoxWhenShown) {
+  TfrmMain& f = Start();
+  f.Perform(WM_HOTKEY, f.HotKeyId(2), 0);
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(prompter.Calls().empty()) << "an unticked box stays unticked and nothing is muted";
+  f.Perform(WM_HOTKEY, f.HotKeyId(1), 0);  // the screen saver: the window stays as it is
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+}
+
+TEST_F(PrivacyTest, MuteWithoutASoundDeviceReportsAndKeepsTheTick) {
+  bool muted;
+  if (GetMasterMuteValue(0, muted)) GTEST_SKIP() << "this machine has a mixer";
+  TfrmMain& f = Start();
+  f.CheckBox1.Perform(BM_CLICK);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "SetMasterMuteValue failure, multimedia system error #5.");
+  EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
+  EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
+  EXPECT_TRUE(f.CheckBox1.Checked());
+}
+
+// Run with a mixer (see the RealMixer test entry): the mute really changes.
+TEST_F(PrivacyTest, RealMixerMuteFollowsTheBoxAndTheHotkeys) {
+  bool muted = false;
+  if (!GetMasterMuteValue(0, muted)) {
+    if (::GetEnvironmentVariableA("NOOKVALE_EXPECT_MIXER", nullptr, 0)) FAIL() << "the mixer set up for this run is missing";
+    GTEST_SKIP() << "no mixer here";
+  }
+  TfrmMain& f = Start();
+  f.CheckBox1.SetChecked(true);
+  ASSERT_TRUE(GetMasterMuteValue(0, muted));
+  EXPECT_TRUE(muted);
+  f.Perform(WM_HOTKEY, f.HotKeyId(2), 0);
+  EXPECT_FALSE(f.CheckBox1.Checked());
+  ASSERT_TRUE(GetMasterMuteValue(0, muted));
+  EXPECT_FALSE(muted) << "hotkey 2 unticks and unmutes";
+  f.CheckBox1.SetChecked(true);
+  SetMasterMuteValue(0, false);  // someone else unmuted
+  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  ASSERT_TRUE(GetMasterMuteValue(0, muted));
+  EXPECT_TRUE(muted) << "hotkey 3 applies the box";
+  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+  f.CheckBox1.Perform(BM_CLICK);  // unticked by the user: unmuted
+  ASSERT_TRUE(GetMasterMuteValue(0, muted));
+  EXPECT_FALSE(muted);
+  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  ASSERT_TRUE(GetMasterMuteValue(0, muted));
+  EXPECT_FALSE(muted) << "hotkey 3 with the box unticked unmutes";
+  EXPECT_TRUE(prompter.Calls().empty());
+}
+
+TEST_F(PrivacyTest, TaskbarSwitchHidesAndShowsTheTray) {
+  HelperProcess tray("--class Shell_TrayWnd --title \"\"");
+  HWND w = ::FindWindowA("Shell_TrayWnd", nullptr);
+  for (int i = 0; !w && i < 100; ++i, ::Sleep(20)) w = ::FindWindowA("Shell_TrayWnd", nullptr);
+  ASSERT_TRUE(w);
+  TfrmMain& f = Start();
+  f.CheckBox3.SetChecked(true);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  f.CheckBox3.SetChecked(false);
+  EXPECT_TRUE(::IsWindowVisible(w));
+  EXPECT_FALSE(::IsIconic(w));
+}
+
+TEST_F(PrivacyTest, DesktopIconSwitchActsOnTheViewFoundAtStart) {
+  HelperProcess desktop("--class ProgMan --child-chain --title \"Program Manager\"");
+  HWND progman = nullptr;
+  for (int i = 0; !progman && i < 100; ++i, ::Sleep(20)) progman = ::FindWindowA("ProgMan", nullptr);
+  ASSERT_TRUE(progman);
+  HWND view = ::GetWindow(::GetWindow(progman, GW_CHILD), GW_CHILD);
+  ASSERT_TRUE(view);
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.DesktopIconView(), view);
+  f.CheckBox2.SetChecked(true);
+  EXPECT_FALSE(::IsWindowVisible(view));
+  f.CheckBox2.SetChecked(false);
+  EXPECT_TRUE(::IsWindowVisible(view));
+}
+
+TEST_F(PrivacyTest, SwitchesWithNothingToActOnDoNothing) {
+  TfrmMain& f = Start();
+  EXPECT_EQ(f.DesktopIconView(), nullptr);
+  f.CheckBox2.SetChecked(true);
+  f.CheckBox3.SetChecked(true);
+  EXPECT_TRUE(prompter.Calls().empty());
+}
+
+}  // namespace
+}  // namespace nv

@@ -413,7 +413,7 @@ TFontInfo RtfReader::TextCandidate(const RtfCharProps& chr, bool jump) const {
     if (!font->second.name.empty()) f.FontName = font->second.name;
     if (font->second.charset >= 0 && font->second.charset <= 255) f.Charset = font->second.charset;
   }
-  f.Size = std::clamp((chr.halfPoints + 1) / 2, kMinFontSize, kMaxFontSize);
+  f.Size = static_cast<int>(std::clamp<std::int64_t>((std::int64_t{chr.halfPoints} + 1) / 2, kMinFontSize, kMaxFontSize));
   f.Style = chr.style;
   if (chr.caps) f.Effects = efAllCaps;
   int shift = 0;

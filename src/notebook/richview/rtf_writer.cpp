@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr std::size_t kHexLine = 128;  // hex digits per line of picture data
+// Text whose font is not known to the reader (field instructions,
+// bookmark names) writes everything beyond ASCII as \u.
+constexpr int kUnicodeOnly = -1;
 
 // One code point from valid UTF-8 (ill-formed bytes give U+FFFD).
 char32_t NextCodePoint(std::string_view s, std::size_t& i) {
@@ -135,7 +138,7 @@ void RtfWriter::Header() {
     Word("fcharset", fonts_[i].second);
     std::string face = fonts_[i].first;
     std::erase(face, ';');  // the table's separator cannot be part of a name
-    Escaped(face, kAnsiCharset);
+    Escaped(face, fonts_[i].second);  // names are read in their own character set
     Raw(";}");
   }
   Raw("}");
@@ -262,7 +265,7 @@ void RtfWriter::Bookmarks(const TRVItem& item) {
     for (const char* tag : {"bkmkstart", "bkmkend"}) {
       Raw("{\\*");
       Word(tag);
-      Escaped(name, kAnsiCharset);
+      Escaped(name, kUnicodeOnly);
       Raw("}");
     }
   }
@@ -286,10 +289,10 @@ void RtfWriter::TextItem(const TRVTextItemInfo& t) {
       return q + "\"";
     };
     Raw("{\\field{\\*\\fldinst{HYPERLINK ");
-    if (!target.empty() || place.empty()) Escaped(quoted(target), kAnsiCharset);
+    if (!target.empty() || place.empty()) Escaped(quoted(target), kUnicodeOnly);
     if (!place.empty()) {
-      Escaped(" \\l ", kAnsiCharset);
-      Escaped(quoted(place), kAnsiCharset);
+      Escaped(" \\l ", kUnicodeOnly);
+      Escaped(quoted(place), kUnicodeOnly);
     }
     Raw("}}{\\fldrslt{");
     RunFormat(f);

@@ -11,6 +11,7 @@ namespace {
 using rtftest::ParaOf;
 using rtftest::Read;
 using rtftest::StyleOf;
+using rtftest::StyleOfChar;
 using rtftest::Text;
 using rtftest::TextItem;
 
@@ -20,14 +21,6 @@ constexpr const char* kTables =
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green128\\blue0;\\red255\\green255\\blue0;}";
 
 std::string Doc(std::string_view body) { return std::string(kTables) + std::string(body) + "}"; }
-
-// The text style of the item holding character c of paragraph 0.
-const TFontInfo& StyleOfChar(const TRVDocument& doc, char c) {
-  for (int i = 0; i < doc.Paragraph(0).ItemCount(); ++i)
-    if (TextItem(doc, 0, i).Text.find(c) != std::string::npos) return StyleOf(doc, 0, i);
-  ADD_FAILURE() << c;
-  return doc.Style.TextStyle(0);
-}
 
 TEST(RtfRead, CharacterFormattingTurnsOnAndOff) {
   const TRVDocument doc = Read(Doc(

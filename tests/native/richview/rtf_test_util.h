@@ -48,6 +48,14 @@ inline const TFontInfo& StyleOf(const TRVDocument& doc, int para, int item) {
   return doc.Style.TextStyle(TextItem(doc, para, item).StyleNo);
 }
 
+// The text style of the item holding character c of paragraph 0.
+inline const TFontInfo& StyleOfChar(const TRVDocument& doc, char c) {
+  for (int i = 0; i < doc.Paragraph(0).ItemCount(); ++i)
+    if (TextItem(doc, 0, i).Text.find(c) != std::string::npos) return StyleOf(doc, 0, i);
+  ADD_FAILURE() << c;
+  return doc.Style.TextStyle(0);
+}
+
 inline const TParaInfo& ParaOf(const TRVDocument& doc, int para) {
   return doc.Style.ParaStyle(doc.Paragraph(para).ParaNo());
 }

@@ -179,7 +179,7 @@ void TabStop(RtfReader& r, int) {
   const std::int64_t twips = Param(r, 0);
   const int px = static_cast<int>(std::clamp<std::int64_t>((twips + 7) / 15, 0, kMaxParaMetric));
   // A file may list thousands of stops; more than a line could hold is noise.
-  if (p.tabs.size() < 256) p.tabs.push_back(TRVTabInfo{px, p.tabAlign, p.tabLeader});
+  if (p.tabs.size() < 64) p.tabs.push_back(TRVTabInfo{px, p.tabAlign, p.tabLeader});
   p.tabAlign = TTabAlign::Left;
   p.tabLeader.clear();
 }

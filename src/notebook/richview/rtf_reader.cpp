@@ -13,6 +13,12 @@ namespace nv {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+// Styles one reading may add. Real documents use a few hundred
+// combinations; the cap keeps a hostile file from growing the sheet (and
+// each lookup, which is linear in it) without end. Combinations beyond it
+// take the sheet's first style (text) or the default paragraph style.
+constexpr int kMaxNewTextStyles = 4096;
+constexpr int kMaxNewParaStyles = 1024;
 
 int TwipsToPixels(int twips, int lo, int hi) {
   const std::int64_t t = twips;
@@ -89,7 +95,11 @@ std::size_t RtfReader::StyleKeyHash::operator()(const StyleKey& k) const {
   return h;
 }
 
-RtfReader::RtfReader(std::string_view input, TRVDocument& doc) : tokens_(input), doc_(doc) {}
+RtfReader::RtfReader(std::string_view input, TRVDocument& doc)
+    : tokens_(input),
+      doc_(doc),
+      textStylesAtStart_(doc.Style.TextStyleCount()),
+      paraStylesAtStart_(doc.Style.ParaStyleCount()) {}
 
 bool RtfReader::Run() {
   stack_.reserve(64);
@@ -185,6 +195,7 @@ void RtfReader::HandleSymbol(char c) {
 
 void RtfReader::OpenGroup() {
   FlushSurrogate();
+  ucSkip_ = 0;  // fallback text never reaches into another group
   RtfGroupState next = Top();
   next.ownsDest = false;
   next.ownsField = false;
@@ -433,7 +444,12 @@ int RtfReader::TextStyleNo() {
   const StyleKey key{top.chr, top.link >= 0};
   auto it = styleCache_.find(key);
   if (it != styleCache_.end()) return it->second;
-  const int no = doc_.Style.FindOrAddTextStyle(TextCandidate(top.chr, key.jump), -1);
+  const TFontInfo candidate = TextCandidate(top.chr, key.jump);
+  int no = doc_.Style.FindTextStyle(candidate, -1);
+  if (no < 0)
+    no = doc_.Style.TextStyleCount() - textStylesAtStart_ < kMaxNewTextStyles
+             ? doc_.Style.FindOrAddTextStyle(candidate, -1)
+             : 0;
   styleCache_.emplace(key, no);
   return no;
 }
@@ -470,7 +486,11 @@ TParaInfo RtfReader::ParaCandidate(const RtfParaProps& p, bool withBorder) const
 
 int RtfReader::ParaStyleNo(const TParaInfo& candidate) {
   if (lastPara_ && SameParaFormat(*lastPara_, candidate)) return lastParaNo_;
-  lastParaNo_ = doc_.Style.FindOrAddParaStyle(candidate, -1);
+  lastParaNo_ = doc_.Style.FindParaStyle(candidate, -1);
+  if (lastParaNo_ < 0)
+    lastParaNo_ = doc_.Style.ParaStyleCount() - paraStylesAtStart_ < kMaxNewParaStyles
+                      ? doc_.Style.FindOrAddParaStyle(candidate, -1)
+                      : 0;
   lastPara_ = candidate;
   return lastParaNo_;
 }

@@ -211,6 +211,8 @@ class RtfReader {
     std::size_t operator()(const StyleKey& k) const;
   };
   std::unordered_map<StyleKey, int, StyleKeyHash> styleCache_;
+  int textStylesAtStart_ = 0;  // the sheet before reading, to bound what is added
+  int paraStylesAtStart_ = 0;
   std::optional<TParaInfo> lastPara_;
   int lastParaNo_ = 0;
 };

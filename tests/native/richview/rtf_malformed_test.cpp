@@ -122,5 +122,18 @@ TEST(RtfMalformed, PictureDataThatIsNotAPicture) {
   EXPECT_LE(offset, p.Data.size());
 }
 
+TEST(RtfMalformed, StyleGrowthIsBounded) {
+  // Thousands of distinct looks (size by colour): the sheet stops growing at
+  // a bound and the rest of the text keeps a valid style.
+  std::string rtf = "{\\rtf1{\\colortbl;";
+  for (int c = 0; c < 40; ++c) rtf += "\\red" + std::to_string(c) + "\\green0\\blue0;";
+  rtf += "}";
+  for (int size = 1; size <= 300; ++size)
+    for (int c = 1; c <= 40; ++c) rtf += "\\fs" + std::to_string(size * 2) + "\\cf" + std::to_string(c) + " x";
+  const TRVDocument doc = Read(rtf + "}");
+  EXPECT_LT(doc.Style.TextStyleCount(), 6000);
+  EXPECT_GT(doc.Style.TextStyleCount(), 4000);
+}
+
 }  // namespace
 }  // namespace nv

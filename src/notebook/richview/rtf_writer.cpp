@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -312,7 +315,6 @@ void RtfWriter::TextItem(const TRVTextItemInfo& t) {
 void RtfWriter::Hex(std::span<const std::uint8_t> bytes) {
   static const char kHex[] = "0123456789abcdef";
   NewLine();
-  std::string line;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     out_ += kHex[bytes[i] >> 4];
     out_ += kHex[bytes[i] & 15];

@@ -1,0 +1,76 @@
+// Reading a generated 10 MB RTF document (styles, a few pictures) against
+// unrtf --html on the same file, in the same run.
+//
+// The HTML writer is not part of this tree yet, so the engine's side is
+// timed as reading the RTF and writing it back as RTF (LoadRTF + SaveRTF);
+// reading alone is printed too.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "generate.h"
+#include "notebook/richview/document.h"
+#include "notebook/richview/rtf.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from) {
+  return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+template <class F>
+double Best(int runs, F f) {
+  double best = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    const auto t0 = Clock::now();
+    f();
+    best = std::min(best, Seconds(t0));
+  }
+  return best;
+}
+
+}  // namespace
+
+int main() {
+  const std::string rtf = nv::bench::GenerateRtf(10u * 1024 * 1024);
+  const double mb = static_cast<double>(rtf.size()) / (1024.0 * 1024.0);
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "nv_bench_rtf_html.rtf";
+  std::ofstream(file, std::ios::binary).write(rtf.data(), static_cast<std::streamsize>(rtf.size()));
+
+  std::size_t paragraphs = 0, styles = 0, written = 0;
+  const double load = Best(3, [&] {
+    nv::TRVDocument doc;
+    if (!nv::LoadRTF(rtf, doc)) std::fprintf(stderr, "LoadRTF failed\n");
+    paragraphs = doc.Paragraphs.size();
+    styles = doc.Style.TextStyles.size();
+  });
+  const double loadSave = Best(3, [&] {
+    nv::TRVDocument doc;
+    nv::LoadRTF(rtf, doc);
+    written = nv::SaveRTF(doc).size();
+  });
+
+  const std::string command = "unrtf --html '" + file.string() + "' > /dev/null 2>&1";
+  int status = 0;
+  const double unrtf = Best(2, [&] { status = std::system(command.c_str()); });
+  std::filesystem::remove(file);
+
+  std::printf("input: %.1f MB RTF, %zu paragraphs, %zu text styles; RTF written back: %.1f MB\n", mb,
+              paragraphs, styles, static_cast<double>(written) / (1024.0 * 1024.0));
+  std::printf("LoadRTF            %8.3f s  %7.1f MB/s\n", load, mb / load);
+  std::printf("LoadRTF + SaveRTF  %8.3f s  %7.1f MB/s\n", loadSave, mb / loadSave);
+  if (status != 0) {
+    std::printf("unrtf --html: not run (exit status %d); install the unrtf package\n", status);
+    return 0;
+  }
+  std::printf("unrtf --html       %8.3f s  %7.1f MB/s\n", unrtf, mb / unrtf);
+  std::printf("ratio unrtf / (LoadRTF + SaveRTF): %.1fx faster (target 5x)\n", unrtf / loadSave);
+  std::printf("ratio unrtf / LoadRTF:             %.1fx faster\n", unrtf / load);
+  return 0;
+}

@@ -1,0 +1,40 @@
+// Code pages met in RTF files.
+//
+// RTF text outside \u escapes is bytes in a code page: the one of the
+// current font's character set (\fcharset) or else the document's (\ansicpg,
+// \mac, \pc, \pca). The reader turns those bytes into Unicode with the
+// tables here; the writer only ever emits Windows-1252 bytes and \u escapes
+// for everything else.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace nv {
+
+// Code page numbers with a meaning of their own beyond the table lookups.
+inline constexpr int kCodePageAnsi = 1252;
+inline constexpr int kCodePageSymbol = 42;  // symbol fonts: bytes stand for themselves
+
+// The code page a Windows character set number uses; nothing for the
+// default character set (1), which means "the document's code page", and
+// for numbers no code page belongs to.
+std::optional<int> CharsetCodePage(int charset);
+
+// True for the East Asian double-byte code pages (932, 936, 949, 950,
+// 1361): a lead byte there takes the byte after it.
+bool IsDoubleByteCodePage(int codePage);
+bool IsLeadByte(int codePage, std::uint8_t b);
+
+// The Unicode character of one byte in a single-byte code page. ASCII bytes
+// stand for themselves; bytes the code page leaves undefined, and every
+// byte of 0x80 and above in a code page without a table here, give U+FFFD.
+char32_t SingleByteToUnicode(int codePage, std::uint8_t b);
+
+// True when the code page has a table here (or is the symbol code page).
+bool HasCodePageTable(int codePage);
+
+// The Windows-1252 byte for c, or nothing when 1252 has no such character.
+std::optional<std::uint8_t> UnicodeToCp1252(char32_t c);
+
+}  // namespace nv

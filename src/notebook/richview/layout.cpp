@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 #include <unordered_map>
 #include <utility>
 
@@ -33,6 +34,16 @@ std::int64_t Share(int k, int extra, int blanks) {
   if (k >= blanks || blanks <= 0) return 0;
   const std::int64_t e = extra;
   return (k + 1) * e / blanks - k * e / blanks;
+}
+
+TRVRunKind RunKindOf(CellKind k) {
+  switch (k) {
+    case CellKind::Tab: return TRVRunKind::Tab;
+    case CellKind::LineBreak: return TRVRunKind::LineBreak;
+    case CellKind::Picture: return TRVRunKind::Picture;
+    case CellKind::Break: return TRVRunKind::Break;
+    default: return TRVRunKind::Text;
+  }
 }
 
 int BorderInset(const TParaBorder& b, std::uint8_t side) {
@@ -93,302 +104,325 @@ const TRVFontExtent& TRVLayout::Extent(const TRVDocument& doc, int styleNo) {
 
 // -------------------------------------------------------- one paragraph
 
-struct TRVLayout::Frame {
-  const TParaInfo* Style = nullptr;
-  int ContentLeft = 0;  // x of the text area (left indent included)
-  int Avail = 1;        // width of the text area
-  int TopInset = 0;     // spacing and border above the first line
-  int BottomInset = 0;
+// Lays out one paragraph: its characters become cells, greedy line breaking
+// groups the cells into lines, and each line becomes runs placed by the
+// paragraph's alignment, with a height from its text and pictures.
+class TRVLayout::Builder {
+ public:
+  Builder(TRVLayout& layout, const TRVDocument& doc, const TRVParagraph& para);
+  // Keeps the lines of `keep` before `fromLine` and lays out the rest.
+  TRVParaLayout Run(TRVParaLayout keep, int fromLine);
+
+ private:
+  int KeepLines(int fromLine);
+  void AddCells(int firstItem);
+  void AddTextCells(int item, const TRVTextItemInfo& t);
+  Cell& At(int offset) { return cells_[static_cast<size_t>(offset - base_)]; }
+  std::int64_t LineLeft() const { return out_.Lines.empty() ? style_.FirstIndent : 0; }
+  std::int64_t TabWidth(int at, std::int64_t x);
+  void BreakLines(int from);
+  void Emit(int s, int e, bool wrapped);
+  std::int64_t Align(TRVLayoutLine& line, int e);
+  void AddRuns(TRVLayoutLine& line, int e, std::int64_t x);
+  void SetHeights(TRVLayoutLine& line);
+
+  TRVLayout& layout_;
+  const TRVDocument& doc_;
+  const TRVParagraph& para_;
+  const std::vector<TRVItem>& items_;
+  const TParaInfo& style_;
+  int contentLeft_ = 0;  // x of the text area (left indent included)
+  int avail_ = 1;        // width of the text area
+  std::vector<int> starts_;  // paragraph offset of each item's start; the end last
+  std::vector<Cell> cells_;  // from offset base_ on
+  std::vector<int> extents_;
+  int base_ = 0;
+  int firstItem_ = 0;
+  TRVParaLayout out_;
+  std::int64_t y_ = 0;  // top of the next line
 };
 
-TRVLayout::Frame TRVLayout::FrameOf(const TRVDocument& doc, const TRVParagraph& para) const {
-  Frame f;
-  f.Style = &doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())];
-  const TParaInfo& s = *f.Style;
-  const int left = BorderInset(s.Border, kBorderLeft), right = BorderInset(s.Border, kBorderRight);
-  f.ContentLeft = marginLeft_ + s.LeftIndent + left;
-  f.Avail = std::max(1, width_ - marginLeft_ - marginRight_ - s.LeftIndent - s.RightIndent - left - right);
-  f.TopInset = s.SpaceBefore + BorderInset(s.Border, kBorderTop);
-  f.BottomInset = s.SpaceAfter + BorderInset(s.Border, kBorderBottom);
-  return f;
+TRVLayout::Builder::Builder(TRVLayout& layout, const TRVDocument& doc, const TRVParagraph& para)
+    : layout_(layout),
+      doc_(doc),
+      para_(para),
+      items_(para.Items()),
+      style_(doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())]) {
+  const TParaBorder& border = style_.Border;
+  const int left = BorderInset(border, kBorderLeft), right = BorderInset(border, kBorderRight);
+  contentLeft_ = layout.marginLeft_ + style_.LeftIndent + left;
+  avail_ = std::max(1, layout.width_ - layout.marginLeft_ - layout.marginRight_ - style_.LeftIndent -
+                           style_.RightIndent - left - right);
+  starts_.assign(items_.size() + 1, 0);
+  for (size_t i = 0; i < items_.size(); ++i) starts_[i + 1] = starts_[i] + items_[i].EndOffset();
 }
 
-TRVParaLayout TRVLayout::LayOut(const TRVDocument& doc, const TRVParagraph& para, TRVParaLayout keep,
-                                int fromLine) {
-  TRVParaLayout out = std::move(keep);
-  const Frame f = FrameOf(doc, para);
-  const TParaInfo& ps = *f.Style;
-  const std::vector<TRVItem>& items = para.Items();
-  const int itemCount = static_cast<int>(items.size());
+TRVParaLayout TRVLayout::Builder::Run(TRVParaLayout keep, int fromLine) {
+  out_ = std::move(keep);
+  const int from = KeepLines(fromLine);
+  out_.Revision = para_.Revision();
+  // Cells from the item holding the first character laid out.
+  const int count = static_cast<int>(items_.size());
+  int first = 0;
+  while (first + 1 < count && starts_[static_cast<size_t>(first) + 1] <= from) ++first;
+  ++layout_.parasLaidOut_;
+  layout_.itemsLaidOut_ += count - first;
+  AddCells(first);
+  BreakLines(from);
+  out_.Height = Sat(y_ + style_.SpaceAfter + BorderInset(style_.Border, kBorderBottom));
+  return std::move(out_);
+}
 
-  std::vector<int> starts(static_cast<size_t>(itemCount) + 1, 0);
-  for (int i = 0; i < itemCount; ++i)
-    starts[static_cast<size_t>(i) + 1] = starts[static_cast<size_t>(i)] + items[static_cast<size_t>(i)].EndOffset();
-  const int total = starts.back();
-
-  // Keep the lines before `fromLine`; lay out again from its start.
-  int startOffset = 0;
-  if (fromLine > 0 && fromLine < static_cast<int>(out.Lines.size()) &&
-      out.Lines[static_cast<size_t>(fromLine)].Start <= total) {
-    const TRVLayoutLine& from = out.Lines[static_cast<size_t>(fromLine)];
-    startOffset = from.Start;
-    out.Runs.resize(static_cast<size_t>(from.FirstRun));
-    out.Lines.resize(static_cast<size_t>(fromLine));
-  } else {
-    fromLine = 0;
-    out.Lines.clear();
-    out.Runs.clear();
+int TRVLayout::Builder::KeepLines(int fromLine) {
+  if (fromLine <= 0 || fromLine >= static_cast<int>(out_.Lines.size()) ||
+      out_.Lines[static_cast<size_t>(fromLine)].Start > starts_.back()) {
+    out_.Lines.clear();
+    out_.Runs.clear();
+    y_ = style_.SpaceBefore + BorderInset(style_.Border, kBorderTop);
+    return 0;
   }
-  out.Revision = para.Revision();
+  const TRVLayoutLine& from = out_.Lines[static_cast<size_t>(fromLine)];
+  const int start = from.Start;
+  y_ = from.Top;
+  out_.Runs.resize(static_cast<size_t>(from.FirstRun));
+  out_.Lines.resize(static_cast<size_t>(fromLine));
+  return start;
+}
 
-  int firstItem = 0;
-  while (firstItem + 1 < itemCount && starts[static_cast<size_t>(firstItem) + 1] <= startOffset &&
-         items[static_cast<size_t>(firstItem) + 1].EndOffset() > 0)
-    ++firstItem;
-  const int base = starts[static_cast<size_t>(firstItem)];
-  ++parasLaidOut_;
-  itemsLaidOut_ += itemCount - firstItem;
-
-  // ---- cells
-  std::vector<Cell> cells;
-  cells.reserve(static_cast<size_t>(total - base));
-  std::vector<int> ext;
-  for (int i = firstItem; i < itemCount; ++i) {
-    const TRVItem& item = items[static_cast<size_t>(i)];
-    if (const TRVTextItemInfo* t = item.AsText()) {
-      const TFontInfo& font = doc.Style.TextStyles[static_cast<size_t>(t->StyleNo)];
-      const std::string_view text = t->Text;
-      auto segment = [&](size_t from, size_t to) {
-        if (from >= to) return;
-        const std::string_view seg = text.substr(from, to - from);
-        ext.clear();
-        metrics_.TextExtents(font, seg, ext);
-        size_t k = 0;
-        std::int64_t prev = 0;
-        for (char c : seg) {
-          if (!IsLeadByte(c)) continue;
-          const std::int64_t at = k < ext.size() ? ext[k] : prev;
-          cells.push_back({std::max<std::int64_t>(at - prev, 0), c == ' ' ? CellKind::Blank : CellKind::Char, i});
-          prev = std::max(prev, at);
-          ++k;
-        }
-      };
-      size_t segStart = 0;
-      for (size_t b = 0; b < text.size(); ++b) {
-        if (text[b] != '\t' && text[b] != '\n') continue;
-        segment(segStart, b);
-        cells.push_back({0, text[b] == '\t' ? CellKind::Tab : CellKind::LineBreak, i});
-        segStart = b + 1;
-      }
-      segment(segStart, text.size());
-    } else if (const TRVPictureItemInfo* pic = item.AsPicture()) {
-      cells.push_back({pic->Width, CellKind::Picture, i});
-    } else {
-      cells.push_back({0, CellKind::Break, i});
-    }
+void TRVLayout::Builder::AddCells(int firstItem) {
+  firstItem_ = firstItem;
+  base_ = starts_[static_cast<size_t>(firstItem)];
+  cells_.reserve(static_cast<size_t>(starts_.back() - base_));
+  for (int i = firstItem; i < static_cast<int>(items_.size()); ++i) {
+    const TRVItem& item = items_[static_cast<size_t>(i)];
+    if (const TRVTextItemInfo* t = item.AsText()) AddTextCells(i, *t);
+    else if (const TRVPictureItemInfo* pic = item.AsPicture()) cells_.push_back({pic->Width, CellKind::Picture, i});
+    else cells_.push_back({0, CellKind::Break, i});
   }
-  const int n = static_cast<int>(cells.size());
-  auto cell = [&](int offset) -> Cell& { return cells[static_cast<size_t>(offset - base)]; };
+}
 
-  // ---- lines
-  std::int64_t y = fromLine > 0 ? std::int64_t{out.Lines.back().Top} + out.Lines.back().Height : f.TopInset;
-
-  auto tabWidth = [&](int at, std::int64_t x) {
-    const std::int64_t tx = x + ps.LeftIndent;
-    std::int64_t stop = (tx >= 0 ? tx / kDefaultTabWidth + 1 : 0) * kDefaultTabWidth;
-    TTabAlign align = TTabAlign::Left;
-    for (const TRVTabInfo& tab : ps.Tabs)
-      if (tab.Position > tx) {
-        stop = tab.Position;
-        align = tab.Align;
-        break;
-      }
-    std::int64_t follow = 0;
-    for (int k = at + 1; k < base + n; ++k) {
-      const Cell& c = cell(k);
-      if (c.Kind == CellKind::Tab || c.Kind == CellKind::LineBreak || c.Kind == CellKind::Break) break;
-      follow += c.Width;
-    }
-    if (align == TTabAlign::Right) stop -= follow;
-    if (align == TTabAlign::Center) stop -= follow / 2;
-    return std::max<std::int64_t>(stop - tx, 0);
-  };
-
-  auto emit = [&](int s, int e, bool wrapped, int emptyItem) {
-    TRVLayoutLine line;
-    line.Start = s;
-    line.End = e;
-    line.Wrapped = wrapped;
-    line.FirstRun = static_cast<int>(out.Runs.size());
-    const bool first = out.Lines.empty();
-    const std::int64_t lineLeft = first ? ps.FirstIndent : 0;
-
-    int solidEnd = s;  // after the last cell that is not a blank or line break
-    std::int64_t w = 0;
-    for (int k = s; k < e; ++k) {
-      const CellKind kind = cell(k).Kind;
-      if (kind != CellKind::Blank && kind != CellKind::LineBreak) solidEnd = k + 1;
-    }
-    for (int k = s; k < solidEnd; ++k) w += cell(k).Width;
-    const std::int64_t room = std::max<std::int64_t>(f.Avail - lineLeft - w, 0);
-    std::int64_t x = f.ContentLeft + lineLeft;
-    switch (ps.Alignment) {
-      case TParaAlignment::Right: x += room; break;
-      case TParaAlignment::Center: x += room / 2; break;
-      case TParaAlignment::Justify:
-        if (wrapped) {
-          for (int k = s; k < solidEnd; ++k) line.Blanks += cell(k).Kind == CellKind::Blank;
-          if (line.Blanks > 0) line.Extra = Sat(room);
-        }
-        break;
-      default: break;
-    }
-
-    // Runs: text of one item runs together; everything else stands alone.
-    int blank = 0;
-    auto runKind = [](CellKind k) {
-      switch (k) {
-        case CellKind::Tab: return TRVRunKind::Tab;
-        case CellKind::LineBreak: return TRVRunKind::LineBreak;
-        case CellKind::Picture: return TRVRunKind::Picture;
-        case CellKind::Break: return TRVRunKind::Break;
-        default: return TRVRunKind::Text;
-      }
-    };
-    std::int64_t runWidth = 0;
-    auto close = [&] {
-      if (out.Runs.size() > static_cast<size_t>(line.FirstRun)) {
-        out.Runs.back().Width = Sat(runWidth);
-        x += runWidth;
-      }
-      runWidth = 0;
-    };
-    for (int k = s; k < e; ++k) {
-      const Cell& c = cell(k);
-      const TRVRunKind kind = runKind(c.Kind);
-      const bool joins = kind == TRVRunKind::Text && out.Runs.size() > static_cast<size_t>(line.FirstRun) &&
-                         out.Runs.back().Kind == TRVRunKind::Text && out.Runs.back().Item == c.Item;
-      if (!joins) {
-        close();
-        TRVLayoutRun r;
-        r.Kind = kind;
-        r.Item = c.Item;
-        r.ItemStart = starts[static_cast<size_t>(c.Item)];
-        r.Start = k;
-        r.X = Sat(kind == TRVRunKind::Break ? f.ContentLeft : x);
-        r.FirstBlank = blank;
-        out.Runs.push_back(r);
-      }
-      out.Runs.back().End = k + 1;
-      if (kind == TRVRunKind::Break) {
-        runWidth = f.Avail;
-      } else {
-        runWidth += c.Width;
-        if (c.Kind == CellKind::Blank) runWidth += Share(blank++, line.Extra, line.Blanks);
-      }
-    }
-    close();
-    if (e == s) {
-      // An empty line (or the line after a final '\n') still has the
-      // height of its text, and a place for the caret.
-      TRVLayoutRun r;
-      r.Item = emptyItem;
-      r.ItemStart = starts[static_cast<size_t>(emptyItem)];
-      r.Start = r.End = s;
-      r.X = Sat(x);
-      out.Runs.push_back(r);
-    }
-    line.RunCount = static_cast<int>(out.Runs.size()) - line.FirstRun;
-
-    // Heights: text first, then pictures placed against it.
-    int textAscent = 0, textDescent = 0;
-    for (int r = line.FirstRun; r < line.FirstRun + line.RunCount; ++r) {
-      TRVLayoutRun& run = out.Runs[static_cast<size_t>(r)];
-      const TRVItem& item = items[static_cast<size_t>(run.Item)];
-      if (const TRVTextItemInfo* t = item.AsText()) {
-        const TRVFontExtent fe = Extent(doc, t->StyleNo);
-        const TFontInfo& font = doc.Style.TextStyles[static_cast<size_t>(t->StyleNo)];
-        run.Shift = Sat(std::int64_t{font.VShift} * fe.Height() / 100);
-        run.Ascent = fe.Ascent + run.Shift;
-        run.Descent = fe.Descent - run.Shift;
-        textAscent = std::max(textAscent, run.Ascent);
-        textDescent = std::max(textDescent, run.Descent);
-      } else if (const TRVBreakItemInfo* br = item.AsBreak()) {
-        run.Ascent = kBreakMargin + std::max(br->Width, 1);
-        run.Descent = kBreakMargin;
-        textAscent = std::max(textAscent, run.Ascent);
-        textDescent = std::max(textDescent, run.Descent);
-      }
-    }
-    int ascent = textAscent, descent = textDescent;
-    for (int r = line.FirstRun; r < line.FirstRun + line.RunCount; ++r) {
-      TRVLayoutRun& run = out.Runs[static_cast<size_t>(r)];
-      const TRVPictureItemInfo* pic = items[static_cast<size_t>(run.Item)].AsPicture();
-      if (!pic) continue;
-      const int h = pic->Height;
-      switch (pic->VAlign) {
-        case TRVVAlign::Top: run.Ascent = textAscent; break;
-        case TRVVAlign::Bottom: run.Ascent = h - textDescent; break;
-        case TRVVAlign::Middle: run.Ascent = (textAscent - textDescent) / 2 + (h + 1) / 2; break;
-        default: run.Ascent = h; break;
-      }
-      run.Descent = h - run.Ascent;
-      ascent = std::max(ascent, run.Ascent);
-      descent = std::max(descent, run.Descent);
-    }
-    const std::int64_t natural = std::int64_t{ascent} + descent;
-    line.Baseline = ascent;
-    line.Height = Sat(std::max<std::int64_t>(natural * ps.LineSpacing / 100, 1));
-    line.Top = Sat(y);
-    y += line.Height;
-    out.Lines.push_back(line);
-  };
-
-  // Greedy line breaking. `breakAt` is the last place a line may end.
-  const int end = base + n;
-  int lineStart = startOffset;
-  bool endsWithLineBreak = false;
-  auto lineLeftOf = [&] { return out.Lines.empty() ? std::int64_t{ps.FirstIndent} : 0; };
-  std::int64_t x = lineLeftOf();
-  int breakAt = -1;
-  auto newLine = [&](int s, int e, bool wrapped) {
-    emit(s, e, wrapped, s > base ? cell(s - 1).Item : firstItem);
-    lineStart = e;
-    x = lineLeftOf();
-    breakAt = -1;
-  };
-  for (int k = startOffset; k < end;) {
-    Cell& c = cell(k);
-    endsWithLineBreak = false;
-    if (c.Kind == CellKind::Break) {
-      if (k > lineStart) newLine(lineStart, k, false);
-      newLine(k, k + 1, false);
+void TRVLayout::Builder::AddTextCells(int item, const TRVTextItemInfo& t) {
+  const TFontInfo& font = doc_.Style.TextStyles[static_cast<size_t>(t.StyleNo)];
+  const std::string_view text = t.Text;
+  // Text between tabs and line breaks is measured in one go.
+  auto segment = [&](size_t from, size_t to) {
+    if (from >= to) return;
+    const std::string_view seg = text.substr(from, to - from);
+    extents_.clear();
+    layout_.metrics_.TextExtents(font, seg, extents_);
+    size_t k = 0;
+    std::int64_t prev = 0;
+    for (char c : seg) {
+      if (!IsLeadByte(c)) continue;
+      const std::int64_t at = k < extents_.size() ? extents_[k] : prev;
+      cells_.push_back({std::max<std::int64_t>(at - prev, 0), c == ' ' ? CellKind::Blank : CellKind::Char, item});
+      prev = std::max(prev, at);
       ++k;
+    }
+  };
+  size_t segStart = 0;
+  for (size_t b = 0; b < text.size(); ++b) {
+    if (text[b] != '\t' && text[b] != '\n') continue;
+    segment(segStart, b);
+    cells_.push_back({0, text[b] == '\t' ? CellKind::Tab : CellKind::LineBreak, item});
+    segStart = b + 1;
+  }
+  segment(segStart, text.size());
+}
+
+std::int64_t TRVLayout::Builder::TabWidth(int at, std::int64_t x) {
+  // Tab positions count from the paragraph's edge, before its left indent.
+  const std::int64_t tx = x + style_.LeftIndent;
+  std::int64_t stop = (tx >= 0 ? tx / kDefaultTabWidth + 1 : 0) * kDefaultTabWidth;
+  TTabAlign align = TTabAlign::Left;
+  for (const TRVTabInfo& tab : style_.Tabs)
+    if (tab.Position > tx) {
+      stop = tab.Position;
+      align = tab.Align;
+      break;
+    }
+  if (align != TTabAlign::Left) {
+    std::int64_t follow = 0;  // the text up to the next tab or line end
+    for (int k = at + 1; k < base_ + static_cast<int>(cells_.size()); ++k) {
+      const CellKind kind = At(k).Kind;
+      if (kind == CellKind::Tab || kind == CellKind::LineBreak || kind == CellKind::Break) break;
+      follow += At(k).Width;
+    }
+    stop -= align == TTabAlign::Right ? follow : follow / 2;
+  }
+  return std::max<std::int64_t>(stop - tx, 0);
+}
+
+void TRVLayout::Builder::BreakLines(int from) {
+  const int end = base_ + static_cast<int>(cells_.size());
+  int lineStart = from;
+  int breakAt = -1;  // the last place where the line may end
+  bool endsWithLineBreak = false;
+  std::int64_t x = LineLeft();
+  auto newLine = [&](int e, bool wrapped) {
+    Emit(lineStart, e, wrapped);
+    lineStart = e;
+    breakAt = -1;
+    x = LineLeft();
+  };
+  for (int k = from; k < end;) {
+    Cell& c = At(k);
+    endsWithLineBreak = c.Kind == CellKind::LineBreak;
+    if (c.Kind == CellKind::Break) {
+      if (k > lineStart) newLine(k, false);
+      newLine(++k, false);
       continue;
     }
     if (c.Kind == CellKind::LineBreak) {
-      newLine(lineStart, k + 1, false);
-      endsWithLineBreak = true;
-      ++k;
+      newLine(++k, false);
       continue;
     }
-    if (c.Kind == CellKind::Tab) c.Width = tabWidth(k, x);
+    if (c.Kind == CellKind::Tab) c.Width = TabWidth(k, x);
     if (c.Kind == CellKind::Picture && k > lineStart) breakAt = k;
-    if (c.Kind != CellKind::Blank && k > lineStart && x + c.Width > f.Avail) {
-      const int at = breakAt > lineStart ? breakAt : k;
-      newLine(lineStart, at, true);
-      k = at;
+    // Blanks never overflow: they hang past the edge.
+    if (c.Kind != CellKind::Blank && k > lineStart && x + c.Width > avail_) {
+      k = breakAt > lineStart ? breakAt : k;
+      newLine(k, true);
       continue;
     }
     x += c.Width;
     if (c.Kind == CellKind::Blank || c.Kind == CellKind::Tab || c.Kind == CellKind::Picture) breakAt = k + 1;
     ++k;
   }
-  if (lineStart < end || out.Lines.empty() || endsWithLineBreak)
-    emit(lineStart, end, false, lineStart > base ? cell(lineStart - 1).Item : firstItem);
+  // The last line, which after a final line break is empty.
+  if (lineStart < end || out_.Lines.empty() || endsWithLineBreak) Emit(lineStart, end, false);
+}
 
-  out.Height = Sat(y + f.BottomInset);
-  return out;
+void TRVLayout::Builder::Emit(int s, int e, bool wrapped) {
+  TRVLayoutLine line;
+  line.Start = s;
+  line.End = e;
+  line.Wrapped = wrapped;
+  line.FirstRun = static_cast<int>(out_.Runs.size());
+  AddRuns(line, e, Align(line, e));
+  SetHeights(line);
+  line.Top = Sat(y_);
+  y_ += line.Height;
+  out_.Lines.push_back(line);
+}
+
+std::int64_t TRVLayout::Builder::Align(TRVLayoutLine& line, int e) {
+  int solidEnd = line.Start;  // after the last cell that is not a blank or line break
+  for (int k = line.Start; k < e; ++k)
+    if (At(k).Kind != CellKind::Blank && At(k).Kind != CellKind::LineBreak) solidEnd = k + 1;
+  std::int64_t width = 0;
+  for (int k = line.Start; k < solidEnd; ++k) width += At(k).Width;
+  const std::int64_t left = LineLeft();
+  const std::int64_t room = std::max<std::int64_t>(avail_ - left - width, 0);
+  std::int64_t x = contentLeft_ + left;
+  switch (style_.Alignment) {
+    case TParaAlignment::Right: return x + room;
+    case TParaAlignment::Center: return x + room / 2;
+    case TParaAlignment::Justify:
+      // Lines ended by wrapping are stretched at their inner blanks.
+      if (line.Wrapped) {
+        for (int k = line.Start; k < solidEnd; ++k) line.Blanks += At(k).Kind == CellKind::Blank;
+        if (line.Blanks > 0) line.Extra = Sat(room);
+      }
+      return x;
+    default: return x;
+  }
+}
+
+void TRVLayout::Builder::AddRuns(TRVLayoutLine& line, int e, std::int64_t x) {
+  // Text of one item makes one run; tabs, line breaks, pictures and lines
+  // stand alone.
+  int blank = 0;
+  std::int64_t width = 0;
+  auto close = [&] {
+    if (out_.Runs.size() > static_cast<size_t>(line.FirstRun)) {
+      out_.Runs.back().Width = Sat(width);
+      x += width;
+    }
+    width = 0;
+  };
+  for (int k = line.Start; k < e; ++k) {
+    const Cell& c = At(k);
+    const TRVRunKind kind = RunKindOf(c.Kind);
+    const bool joins = kind == TRVRunKind::Text && out_.Runs.size() > static_cast<size_t>(line.FirstRun) &&
+                       out_.Runs.back().Kind == TRVRunKind::Text && out_.Runs.back().Item == c.Item;
+    if (!joins) {
+      close();
+      TRVLayoutRun r;
+      r.Kind = kind;
+      r.Item = c.Item;
+      r.ItemStart = starts_[static_cast<size_t>(c.Item)];
+      r.Start = k;
+      r.X = Sat(kind == TRVRunKind::Break ? contentLeft_ : x);
+      r.FirstBlank = blank;
+      out_.Runs.push_back(r);
+    }
+    out_.Runs.back().End = k + 1;
+    if (kind == TRVRunKind::Break) {
+      width = avail_;
+    } else {
+      width += c.Width;
+      if (c.Kind == CellKind::Blank) width += Share(blank++, line.Extra, line.Blanks);
+    }
+  }
+  close();
+  if (e == line.Start) {
+    // An empty line, or the one after a final line break, still has the
+    // height of its text and a place for the caret.
+    TRVLayoutRun r;
+    r.Item = line.Start > base_ ? At(line.Start - 1).Item : firstItem_;
+    r.ItemStart = starts_[static_cast<size_t>(r.Item)];
+    r.Start = r.End = line.Start;
+    r.X = Sat(x);
+    out_.Runs.push_back(r);
+  }
+  line.RunCount = static_cast<int>(out_.Runs.size()) - line.FirstRun;
+}
+
+void TRVLayout::Builder::SetHeights(TRVLayoutLine& line) {
+  auto runs = std::span(out_.Runs).subspan(static_cast<size_t>(line.FirstRun), static_cast<size_t>(line.RunCount));
+  // Text (and lines) first; pictures are then placed against the text.
+  int textAscent = 0, textDescent = 0;
+  for (TRVLayoutRun& run : runs) {
+    const TRVItem& item = items_[static_cast<size_t>(run.Item)];
+    if (const TRVTextItemInfo* t = item.AsText()) {
+      const TRVFontExtent fe = layout_.Extent(doc_, t->StyleNo);
+      const int vshift = doc_.Style.TextStyles[static_cast<size_t>(t->StyleNo)].VShift;
+      run.Shift = Sat(std::int64_t{vshift} * fe.Height() / 100);
+      run.Ascent = fe.Ascent + run.Shift;
+      run.Descent = fe.Descent - run.Shift;
+    } else if (const TRVBreakItemInfo* br = item.AsBreak()) {
+      run.Ascent = kBreakMargin + std::max(br->Width, 1);
+      run.Descent = kBreakMargin;
+    } else {
+      continue;
+    }
+    textAscent = std::max(textAscent, run.Ascent);
+    textDescent = std::max(textDescent, run.Descent);
+  }
+  int ascent = textAscent, descent = textDescent;
+  for (TRVLayoutRun& run : runs) {
+    const TRVPictureItemInfo* pic = items_[static_cast<size_t>(run.Item)].AsPicture();
+    if (!pic) continue;
+    const int h = pic->Height;
+    switch (pic->VAlign) {
+      case TRVVAlign::Top: run.Ascent = textAscent; break;
+      case TRVVAlign::Bottom: run.Ascent = h - textDescent; break;
+      case TRVVAlign::Middle: run.Ascent = (textAscent - textDescent) / 2 + (h + 1) / 2; break;
+      default: run.Ascent = h; break;
+    }
+    run.Descent = h - run.Ascent;
+    ascent = std::max(ascent, run.Ascent);
+    descent = std::max(descent, run.Descent);
+  }
+  line.Baseline = ascent;
+  const std::int64_t natural = std::int64_t{ascent} + descent;
+  line.Height = Sat(std::max<std::int64_t>(natural * style_.LineSpacing / 100, 1));
+}
+
+TRVParaLayout TRVLayout::LayOut(const TRVDocument& doc, const TRVParagraph& para, TRVParaLayout keep,
+                                int fromLine) {
+  return Builder(*this, doc, para).Run(std::move(keep), fromLine);
 }
 
 // ------------------------------------------------------------ formatting

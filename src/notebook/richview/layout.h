@@ -147,8 +147,8 @@ class TRVLayout {
   void ResetCounters() { parasLaidOut_ = itemsLaidOut_ = 0; }
 
  private:
-  struct Frame;
-  Frame FrameOf(const TRVDocument& doc, const TRVParagraph& para) const;
+  class Builder;
+  friend class Builder;
   TRVParaLayout LayOut(const TRVDocument& doc, const TRVParagraph& para, TRVParaLayout keep = {},
                        int fromLine = 0);
   const TRVFontExtent& Extent(const TRVDocument& doc, int styleNo);

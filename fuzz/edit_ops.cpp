@@ -120,7 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 4: ed.DeleteChar(); break;
       case 5: ed.DeleteSelection(); break;
       case 6: ed.SetCaret(AnyPosition(in, doc)); break;
-      case 7: ed.SetSelection(AnyPosition(in, doc), AnyPosition(in, doc)); break;
+      case 7: {
+        const TRVPosition anchor = AnyPosition(in, doc);
+        ed.SetSelection(anchor, AnyPosition(in, doc));
+        break;
+      }
       case 8: ed.SelectAll(); break;
       case 9: {
         const int how = in.Byte();
@@ -139,15 +143,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 11: case 12: ed.Undo(); break;
       case 13: ed.Redo(); break;
-      case 14: ed.Paste(CopyRange(doc, AnyPosition(in, doc), AnyPosition(in, doc))); break;
+      case 14: {
+        const TRVPosition from = AnyPosition(in, doc);
+        ed.Paste(CopyRange(doc, from, AnyPosition(in, doc)));
+        break;
+      }
       case 15: ed.Paste(foreign); break;
       case 16:
-        if (in.Byte() & 1) ed.InsertPicture(Picture(1 + in.Byte(), 1 + in.Byte(), in.Byte()));
-        else ed.InsertBreak(in.Byte() - 5, static_cast<TRVBreakStyle>(in.Below(3)), clNone);
+        if (in.Byte() & 1) {
+          const int w = 1 + in.Byte(), h = 1 + in.Byte();
+          ed.InsertPicture(Picture(w, h, in.Byte()));
+        } else {
+          const int width = in.Byte() - 5;
+          ed.InsertBreak(width, static_cast<TRVBreakStyle>(in.Below(3)), clNone);
+        }
         break;
       case 17: {
         const int paraNo = in.Below(3) - 1;
-        const TRVPictureItemInfo pic = Picture(1 + in.Byte(), 1 + in.Byte(), in.Byte());
+        const int w = 1 + in.Byte(), h = 1 + in.Byte();
+        const TRVPictureItemInfo pic = Picture(w, h, in.Byte());
         TRVAppendRecord rec;
         rec.NewParagraph = paraNo >= 0;
         rec.ParaNo = paraNo >= 0 ? paraNo : ed.CurParaStyleNo();
@@ -167,7 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           start = doc;
           appends.clear();
         } else {
-          const TRVPosition hit = layout.HitTest(doc, in.Byte() * 3 - 50, in.Byte() * 8 - 50);
+          const int x = in.Byte() * 3 - 50;
+          const TRVPosition hit = layout.HitTest(doc, x, in.Byte() * 8 - 50);
           Check(doc.IsEmpty() || doc.IsValidPosition(hit));
           (void)layout.CaretRect(doc, ed.Caret());
         }

@@ -143,9 +143,16 @@ std::size_t TRVUndoHistory::StepBytes(const TRVUndoStep& step) {
   return n;
 }
 
-void TRVUndoHistory::Push(TRVUndoStep step) {
+void TRVUndoHistory::DropRedo() {
   for (const TRVUndoStep& s : undone_) bytes_ -= s.Bytes;
   undone_.clear();
+  // Pictures appended after steps now gone are part of the document the
+  // next step is made in.
+  for (TRVAppendRecord& r : appends_) r.After = std::min(r.After, NextIndex());
+}
+
+void TRVUndoHistory::Push(TRVUndoStep step) {
+  DropRedo();
   step.Bytes = StepBytes(step);
   bytes_ += step.Bytes;
   done_.push_back(std::move(step));
@@ -173,8 +180,7 @@ TRVUndoStep& TRVUndoHistory::MoveToUndo() {
 }
 
 TRVAppendRecord& TRVUndoHistory::AddAppend(TRVAppendRecord rec) {
-  for (const TRVUndoStep& s : undone_) bytes_ -= s.Bytes;
-  undone_.clear();
+  DropRedo();
   rec.After = NextIndex();
   appends_.push_back(std::move(rec));
   return appends_.back();

@@ -153,6 +153,7 @@ class TRVUndoHistory {
 
  private:
   static std::size_t StepBytes(const TRVUndoStep& step);
+  void DropRedo();
   void Trim();
 
   std::deque<TRVUndoStep> done_;

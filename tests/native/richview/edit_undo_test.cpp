@@ -203,6 +203,23 @@ TEST(Undo, AppendedPicturesStayOutsideTheRecord) {
   EXPECT_EQ(Dump(doc), R"(0: [pic 3x3])");
 }
 
+TEST(Undo, EditsAfterUndoingPastAnAppendKeepThePicture) {
+  TRVDocument doc;
+  TRVEditCore ed(doc);
+  ed.InsertText("a\r\nbc");
+  ed.AppendPicture(TestPicture(5, 5), -1);
+  ed.Undo();
+  EXPECT_EQ(Dump(doc), R"(0: [pic 5x5])");
+  // The next step is made with the picture in the document, so undoing it
+  // must not take the picture off first.
+  ed.TypeText("x");
+  EXPECT_EQ(Dump(doc), R"(0: "x"/0 [pic 5x5])");
+  ed.Undo();
+  EXPECT_EQ(Dump(doc), R"(0: [pic 5x5])");
+  ed.Redo();
+  EXPECT_EQ(Dump(doc), R"(0: "x"/0 [pic 5x5])");
+}
+
 TEST(Undo, EmptyLineCheckpointsTravelWithTheAppendedPicture) {
   TRVDocument doc;
   AddPara(doc, 0, {{"a", 0}});

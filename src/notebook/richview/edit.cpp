@@ -1,6 +1,7 @@
 #include "notebook/richview/edit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "notebook/richview/layout.h"
@@ -115,8 +116,8 @@ void TRVEditCore::FormatTail() {
 
 TRVDocChange TRVEditCore::TakeChange() { return std::exchange(change_, {}); }
 
-void TRVEditCore::MarkChanged(int first, int oldCount, int newCount) {
-  (void)oldCount;  // the tail is counted from the end, where counts agree
+void TRVEditCore::MarkChanged(int first, int newCount) {
+  // The unchanged tail is counted from the end, where old and new agree.
   change_.Head = std::min(change_.Head, first);
   change_.Tail = std::min(change_.Tail, doc_.ParagraphCount() - first - newCount);
 }
@@ -297,7 +298,7 @@ bool TRVEditCore::Edit(TRVUndoGroup group, Body body) {
 
 void TRVEditCore::Record(TRVUndoAction action) {
   const TRVParaChange c = ApplyUndoAction(doc_, action);
-  MarkChanged(c.First, c.OldCount, c.NewCount);
+  MarkChanged(c.First, c.NewCount);
   ++recorded_;
   std::vector<TRVUndoAction>& actions = recording_->Actions;
   if (actions.empty() || !MergeText(actions.back(), action)) actions.push_back(std::move(action));
@@ -375,12 +376,11 @@ int TRVEditCore::StyleAt(TRVParaOffset from, TRVParaOffset to) const {
 // -------------------------------------------------------------- operations
 
 void TRVEditCore::Clear() {
-  const int old = doc_.ParagraphCount();
   doc_.Clear();
   history_.Clear();
   caret_ = anchor_ = {};
   groupOpen_ = false;
-  MarkChanged(0, old, 0);
+  MarkChanged(0, 0);
   tail_ = {INT_MAX, 0, 0};
   UpdateLayout();
 }
@@ -566,8 +566,8 @@ bool TRVEditCore::AppendPicture(TRVPictureItemInfo picture, int paraNo) {
   const int last = doc_.ParagraphCount() - 1;
   const TRVPosition first{last, doc_.Paragraph(last).ItemCount() - 1, 0};
   if (first < tail_) tail_ = first;
-  if (r.Opened) MarkChanged(count, 0, 1);
-  else MarkChanged(last, 1, 1);
+  if (r.Opened) MarkChanged(count, 1);
+  else MarkChanged(last, 1);
   caret_ = ClampPosition(caret_);
   anchor_ = ClampPosition(anchor_);
   modified_ = true;
@@ -634,19 +634,19 @@ void TRVEditCore::Apply(TRVUndoStep& step, bool undo) {
   for (size_t i = appends.size(); i-- > later;) {
     const int n = doc_.ParagraphCount();
     DetachAppend(doc_, appends[i]);
-    MarkChanged(n - 1, 1, appends[i].Opened ? 0 : 1);
+    MarkChanged(n - 1, appends[i].Opened ? 0 : 1);
   }
   auto apply = [this](TRVUndoAction& a) {
     const TRVParaChange c = ApplyUndoAction(doc_, a);
-    MarkChanged(c.First, c.OldCount, c.NewCount);
+    MarkChanged(c.First, c.NewCount);
   };
   if (undo) std::for_each(step.Actions.rbegin(), step.Actions.rend(), apply);
   else std::for_each(step.Actions.begin(), step.Actions.end(), apply);
   for (size_t i = later; i < appends.size(); ++i) {
     const int n = doc_.ParagraphCount();
     AttachAppend(doc_, appends[i]);
-    if (appends[i].Opened) MarkChanged(n, 0, 1);
-    else MarkChanged(n - 1, 1, 1);
+    if (appends[i].Opened) MarkChanged(n, 1);
+    else MarkChanged(n - 1, 1);
   }
 }
 

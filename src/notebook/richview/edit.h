@@ -166,7 +166,7 @@ class TRVEditCore {
   int StyleAt(TRVParaOffset from, TRVParaOffset to) const;
   void Apply(TRVUndoStep& step, bool undo);
 
-  void MarkChanged(int first, int oldCount, int newCount);
+  void MarkChanged(int first, int newCount);
   void UpdateLayout();
 
   TRVDocument& doc_;

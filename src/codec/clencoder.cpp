@@ -10,6 +10,7 @@
 #include <string>
 
 #include "codec/base64.h"
+#include "codec/large_alloc.h"
 
 namespace nv {
 
@@ -34,7 +35,7 @@ using Buffer = std::unique_ptr<std::uint8_t[], FreeDeleter>;
 // back as null, also under the address sanitizer, and becomes a clear error.
 Buffer Allocate(std::uint64_t bytes, std::int64_t sourceSize) {
   if (bytes > kMaxInMemory) ThrowTooLarge(sourceSize);
-  auto* p = static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : static_cast<std::size_t>(bytes)));
+  auto* p = static_cast<std::uint8_t*>(AllocateLarge(static_cast<std::size_t>(bytes)));
   if (!p) ThrowTooLarge(sourceSize);
   return Buffer(p);
 }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <system_error>
 
+#include "codec/large_alloc.h"
 #include "ui/paths.h"
 
 #ifdef _WIN32
@@ -18,6 +19,8 @@
 namespace nv {
 
 namespace {
+
+constexpr std::size_t kLargeBuffer = std::size_t{8} << 20;
 
 std::int64_t SeekTarget(std::int64_t offset, std::int64_t base, const std::string& what) {
   if ((offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset) ||
@@ -46,10 +49,17 @@ void TMemoryStream::Reserve(std::size_t capacity) {
   // Grow by half again so that many small writes stay linear overall.
   std::size_t grown = capacity_ + capacity_ / 2;
   if (grown < capacity || grown > kMaxInMemory) grown = capacity;
-  // realloc: large blocks can often grow without a copy, and a failure comes
-  // back as null (also under the address sanitizer) instead of ending the
-  // program.
-  void* fresh = std::realloc(data_.get(), grown);
+  // Small blocks grow with realloc; large ones move to memory made for
+  // large buffers. Either way a failure comes back as null (also under the
+  // address sanitizer) instead of ending the program.
+  void* fresh = nullptr;
+  if (grown >= kLargeBuffer) {
+    fresh = AllocateLarge(grown);
+    if (fresh && size_) std::memcpy(fresh, data_.get(), size_);
+    if (fresh) data_.reset();
+  } else {
+    fresh = std::realloc(data_.get(), grown);
+  }
   if (!fresh) {
     throw EWriteError("Out of memory: a memory stream cannot grow to " + std::to_string(capacity) +
                       " bytes.");

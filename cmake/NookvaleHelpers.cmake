@@ -18,6 +18,8 @@ if(NOOKVALE_FUZZ)
   target_compile_options(nv_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 if(WIN32)
+  # The shipping (Release) programs carry no symbols.
+  target_link_options(nv_options INTERFACE $<$<CONFIG:Release>:-s>)
   # Keep <windows.h> lean and consistent across MinGW and MSVC: ANSI names
   # unless a call says W, no min/max macros.
   target_compile_definitions(nv_options INTERFACE

@@ -28,13 +28,6 @@ class CaptureTest : public MainFormTest {
     f.LaunchWaitMs = 3000;
     return f;
   }
-  // Chooses the line in the running applications list, refreshing first.
-  void ChooseApp(TfrmMain& f, const std::string& title) {
-    f.AppRefreshBtn.Click();
-    const int i = IndexOfLine(f.ListBox2, title);
-    ASSERT_GE(i, 0) << title << " is not listed";
-    f.ListBox2.SetItemIndex(i);
-  }
   void ChooseProcess(TfrmMain& f, const std::string& path) {
     f.RefreshBtn.Click();
     int found = -1;
@@ -73,8 +66,7 @@ TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
   HelperProcess h("--title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
   ASSERT_TRUE(w);
-  ChooseApp(f, title);
-  f.AppNameBtn.Click();
+  CaptureApp(f, title);
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   TTabSheet* tab = f.PageControl.Pages(1);
   EXPECT_EQ(f.PageControl.ActivePage(), tab);
@@ -97,11 +89,9 @@ TEST_F(CaptureTest, SecondCaptureStandsRightAfterTheMainPage) {
   const std::string t1 = UniqueTitle("first"), t2 = UniqueTitle("second");
   HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
   ASSERT_TRUE(h1.WaitForWindow(t1) && h2.WaitForWindow(t2));
-  ChooseApp(f, t1);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t1);
   f.PageControl.SetActivePageIndex(0);
-  ChooseApp(f, t2);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t2);
   ASSERT_EQ(f.PageControl.PageCount(), 3);
   EXPECT_EQ(f.PageControl.Pages(1)->Caption(), t2 + " ");
   EXPECT_EQ(f.PageControl.Pages(2)->Caption(), t1 + " ");
@@ -145,12 +135,10 @@ TEST_F(CaptureTest, ProgramExitingBehindAnotherTabFreesOnlyItsOwnTab) {
   const std::string t1 = UniqueTitle("leaves"), t2 = UniqueTitle("stays");
   HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
   ASSERT_TRUE(h1.WaitForWindow(t1) && h2.WaitForWindow(t2));
-  ChooseApp(f, t1);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t1);
   TTabSheet* leaving = f.PageControl.ActivePage();
   f.PageControl.SetActivePageIndex(0);
-  ChooseApp(f, t2);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t2);
   TTabSheet* staying = f.PageControl.ActivePage();
   ASSERT_NE(leaving, staying);
   h1.Kill();
@@ -162,8 +150,7 @@ TEST_F(CaptureTest, ProgramExitingBehindAnotherTabFreesOnlyItsOwnTab) {
   // Two that die together go in the same tick.
   HelperProcess h3("--title \"" + t1 + "\"");
   ASSERT_TRUE(h3.WaitForWindow(t1));
-  ChooseApp(f, t1);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t1);
   h2.Kill();
   h3.Kill();
   f.Timer1Timer();
@@ -285,8 +272,7 @@ TEST_F(CaptureTest, HidingTheMainWindowHidesTheCapturedOnes) {
   const std::string title = UniqueTitle("hide with me");
   HelperProcess h("--title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
-  ChooseApp(f, title);
-  f.AppNameBtn.Click();
+  CaptureApp(f, title);
   ASSERT_TRUE(::IsWindowVisible(w));
   ::ShowWindow(f.Handle(), SW_HIDE);
   EXPECT_FALSE(::IsWindowVisible(w));
@@ -309,11 +295,9 @@ TEST_F(CaptureTest, ConfirmedExitGivesEveryWindowBack) {
   const std::string t1 = UniqueTitle("back1"), t2 = UniqueTitle("back2");
   HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
   HWND w1 = h1.WaitForWindow(t1), w2 = h2.WaitForWindow(t2);
-  ChooseApp(f, t1);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t1);
   TTabSheet* tab1 = f.PageControl.ActivePage();
-  ChooseApp(f, t2);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t2);
   ASSERT_EQ(ParentOf(w1), tab1->Handle());
   prompter.AnswerBox(IDNO);
   f.Close();
@@ -333,12 +317,10 @@ TEST_F(CaptureTest, DestroyingTheWindowAndEndingTheSessionGiveWindowsBack) {
   const std::string t1 = UniqueTitle("session"), t2 = UniqueTitle("destroy");
   HelperProcess h1("--title \"" + t1 + "\""), h2("--title \"" + t2 + "\"");
   HWND w1 = h1.WaitForWindow(t1), w2 = h2.WaitForWindow(t2);
-  ChooseApp(f, t1);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t1);
   f.Perform(WM_ENDSESSION, TRUE, 0);
   ExpectOnDesktop(w1);
-  ChooseApp(f, t2);
-  f.AppNameBtn.Click();
+  CaptureApp(f, t2);
   ASSERT_NE(ParentOf(w2), ::GetDesktopWindow());
   frm.reset();  // destroyed without the close question
   ExpectOnDesktop(w2);

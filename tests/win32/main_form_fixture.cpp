@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "helper_process.h"
 #include "ui/paths.h"
 
 namespace nv {
@@ -29,6 +30,13 @@ void MainFormTest::Pump(int milliseconds) {
     }
     ::Sleep(5);
   } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+void MainFormTest::ChooseApp(TfrmMain& f, const std::string& title) {
+  f.AppRefreshBtn.Click();
+  const int i = IndexOfLine(f.ListBox2, title);
+  ASSERT_GE(i, 0) << title << " is not listed";
+  f.ListBox2.SetItemIndex(i);
 }
 
 }  // namespace nv

@@ -40,6 +40,13 @@ class MainFormTest : public ::testing::Test {
   TfrmMain& Start(bool withDatabase = true);
   // Runs the window's messages for a while (timers, posted messages).
   static void Pump(int milliseconds);
+  // Chooses the line in the running applications list, refreshing first.
+  void ChooseApp(TfrmMain& f, const std::string& title);
+  // Chooses it and presses "Go Get It".
+  void CaptureApp(TfrmMain& f, const std::string& title) {
+    ChooseApp(f, title);
+    f.AppNameBtn.Click();
+  }
 };
 
 }  // namespace nv

@@ -158,9 +158,7 @@ TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   const std::string title = UniqueTitle("keys");
   HelperProcess h("--title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
-  f.AppRefreshBtn.Click();
-  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
-  f.AppNameBtn.Click();
+  CaptureApp(f, title);
   ASSERT_TRUE(::IsWindowVisible(w));
   prompter.ClearCalls();
   {
@@ -187,9 +185,7 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   const std::string title = UniqueTitle("hangs later");
   HelperProcess h("--hang-after 1500 --title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
-  f.AppRefreshBtn.Click();
-  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
-  f.AppNameBtn.Click();
+  CaptureApp(f, title);
   ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
   ::Sleep(2000);  // it hangs now
   const DWORD start = ::GetTickCount();

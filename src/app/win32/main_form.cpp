@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "capture/win32/window_search.h"
@@ -33,6 +34,23 @@ constexpr int kTopBandHeight = 305;
 constexpr int kToolbarHeight = 28;
 constexpr int kButtonHeight = 28;
 constexpr int kGap = 8;
+
+int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM p) {
+  // Vertical variants ("@Name") are not offered as faces of their own.
+  if (f->lfFaceName[0] != L'@') reinterpret_cast<std::set<std::wstring>*>(p)->insert(f->lfFaceName);
+  return 1;
+}
+
+// Every font family the system has, each once, in alphabetical order.
+void FillFontNames(TComboBox& list) {
+  std::set<std::wstring> names;
+  HDC dc = ::GetDC(nullptr);
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  ::EnumFontFamiliesExW(dc, &lf, CollectFontName, reinterpret_cast<LPARAM>(&names), 0);
+  ::ReleaseDC(nullptr, dc);
+  for (const std::wstring& n : names) list.Add(Narrow(n));
+}
 
 }  // namespace
 
@@ -222,6 +240,7 @@ void TfrmMain::CreateToolbar() {
   SizeList.Create(&AdvToolBar1, "SizeList", true);
   for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) SizeList.Add(std::to_string(s));
   FontList.Create(&AdvToolBar1, "FontList", false);
+  FillFontNames(FontList);
   AdvToolBar1.AddItem(SizeList, 50);
   AdvToolBar1.AddItem(FontList, 150);
 

@@ -8,6 +8,18 @@ namespace {
 
 HMIXEROBJ MixerObject(UINT mixer) { return reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(mixer)); }
 
+// The value record of one on/off control, all six fields set.
+MIXERCONTROLDETAILS BooleanDetails(DWORD controlId, MIXERCONTROLDETAILS_BOOLEAN& value) {
+  MIXERCONTROLDETAILS details;
+  details.cbStruct = sizeof(MIXERCONTROLDETAILS);
+  details.dwControlID = controlId;
+  details.cChannels = 1;
+  details.cMultipleItems = 0;
+  details.cbDetails = sizeof(MIXERCONTROLDETAILS_BOOLEAN);
+  details.paDetails = &value;
+  return details;
+}
+
 }  // namespace
 
 UINT LookUpSpeakerMuteControl(UINT mixer, MIXERCONTROLA& control) {
@@ -36,13 +48,7 @@ void SetMasterMuteValue(UINT mixer, bool mute) {
   if (r == MMSYSERR_NOERROR) {
     MIXERCONTROLDETAILS_BOOLEAN value;
     value.fValue = mute ? -1 : 0;  // all 32 bits set to mute
-    MIXERCONTROLDETAILS details;
-    details.cbStruct = sizeof(MIXERCONTROLDETAILS);
-    details.dwControlID = control.dwControlID;
-    details.cChannels = 1;
-    details.cMultipleItems = 0;
-    details.cbDetails = sizeof(MIXERCONTROLDETAILS_BOOLEAN);
-    details.paDetails = &value;
+    MIXERCONTROLDETAILS details = BooleanDetails(control.dwControlID, value);
     r = ::mixerSetControlDetails(MixerObject(mixer), &details, MIXER_SETCONTROLDETAILSF_VALUE);
   }
   if (r != MMSYSERR_NOERROR)
@@ -55,13 +61,7 @@ bool GetMasterMuteValue(UINT mixer, bool& muted) {
   control.cbStruct = sizeof(MIXERCONTROLA);
   if (LookUpSpeakerMuteControl(mixer, control) != MMSYSERR_NOERROR) return false;
   MIXERCONTROLDETAILS_BOOLEAN value{};
-  MIXERCONTROLDETAILS details;
-  details.cbStruct = sizeof(MIXERCONTROLDETAILS);
-  details.dwControlID = control.dwControlID;
-  details.cChannels = 1;
-  details.cMultipleItems = 0;
-  details.cbDetails = sizeof(MIXERCONTROLDETAILS_BOOLEAN);
-  details.paDetails = &value;
+  MIXERCONTROLDETAILS details = BooleanDetails(control.dwControlID, value);
   if (::mixerGetControlDetailsA(MixerObject(mixer), &details, MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
     return false;
   muted = value.fValue != 0;

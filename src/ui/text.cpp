@@ -160,7 +160,8 @@ std::string UnsignedText(std::uint64_t v) { return std::to_string(v); }
 
 std::int32_t StrToInt(std::string_view s) {
   auto fail = [&]() -> std::int32_t {
-    throw EConvertError(Format("'%s' is not a valid integer value", std::string(s).c_str()));
+    // Concatenated rather than formatted: the text may hold any byte.
+    throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
   };
   size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;

@@ -329,3 +329,54 @@ TEST_F(MainFormTest, VirtualDesktopScreenOf768IsLeftAlone) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST_F(MainFormTest, TabsSwitchOnClickAndOfferTheirCloseButton) {
+  TfrmMain& f = Start();
+  TTabSheet& reader = f.PageControl.NewSheet("reader", "  RSS Reader  ");
+  reader.ShowClose = true;
+  reader.ImageIndex = 1;
+  f.PageControl.Changed();
+  TTabSheet* closed = nullptr;
+  f.PageControl.OnCloseSheet = [&](TTabSheet& s) { closed = &s; };
+  int exits = 0;
+  reader.OnExit = [&](TTabSheet&) { ++exits; };
+  auto click = [&](POINT p) {
+    f.PageControl.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    f.PageControl.Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  };
+  const RECT tab = f.PageControl.TabRect(1);
+  click(POINT{tab.left + 5, (tab.top + tab.bottom) / 2});
+  EXPECT_EQ(f.PageControl.ActivePage(), &reader);
+  EXPECT_TRUE(::IsWindowVisible(reader.Handle()));
+  EXPECT_FALSE(::IsWindowVisible(f.MainPage.Handle()));
+  const RECT close = f.PageControl.CloseButtonRect(1);
+  click(POINT{(close.left + close.right) / 2, (close.top + close.bottom) / 2});
+  EXPECT_EQ(closed, &reader) << "the close button asks the owner to close the tab";
+  EXPECT_EQ(f.PageControl.ActivePage(), &reader) << "and does not switch tabs";
+  const RECT main = f.PageControl.TabRect(0);
+  click(POINT{main.left + 5, (main.top + main.bottom) / 2});
+  EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
+  EXPECT_EQ(exits, 1) << "leaving the tab runs its exit event";
+  const RECT mainClose = f.PageControl.CloseButtonRect(0);
+  closed = nullptr;
+  click(POINT{(mainClose.left + mainClose.right) / 2, (mainClose.top + mainClose.bottom) / 2});
+  EXPECT_EQ(closed, nullptr) << "the Main Page has no close button";
+}
+
+TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
+  TfrmMain& f = Start();
+  EXPECT_TRUE(::IsWindowVisible(f.CheckBox2.Handle()));
+  ::SetWindowPos(f.Handle(), nullptr, 0, 0, 500, 600, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_FALSE(::IsWindowVisible(f.CheckBox2.Handle())) << "an item that does not fit is hidden";
+  EXPECT_TRUE(::IsWindowVisible(f.OpenBtn.Handle()));
+  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+  ::SetWindowPos(f.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_TRUE(::IsWindowVisible(f.CheckBox2.Handle()));
+  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+}
+
+}  // namespace
+}  // namespace nv

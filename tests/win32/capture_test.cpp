@@ -118,8 +118,7 @@ TEST_F(CaptureTest, EmptyTitleNeverCapturesAndTheNextTickCleansUp) {
   TfrmMain& f = StartMain();
   HelperProcess h("--title \"\"");
   ASSERT_TRUE(h.WaitForWindow(""));
-  ChooseApp(f, "");
-  f.AppNameBtn.Click();
+  CaptureApp(f, "");
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   EXPECT_EQ(f.PageControl.Pages(1)->Caption(), " ");
   ASSERT_EQ(f.winListBox.Count(), 1);

@@ -32,6 +32,12 @@ class WaitCursor {
   HCURSOR old_;
 };
 
+// Both terminate commands ask the same question about what they will end.
+bool ConfirmTerminate(const std::string& what) {
+  return Application().prompter().ShowBox(BoxOwner::MainWindow, "Are you sure to terminate:  " + AsciiUpper(what),
+                                          "Confirm", mb::kYesNo | mb::kIconQuestion) == mb::kIdYes;
+}
+
 DWORD WindowProcessId(HWND w) {
   DWORD pid = 0;
   if (w) ::GetWindowThreadProcessId(w, &pid);
@@ -183,9 +189,7 @@ void TfrmMain::ListBox2DblClick() { AppNameBtn.Click(); }
 void TfrmMain::AppTerminateBtnClick() {
   const std::string line = ListBox2.Item(ListBox2.ItemIndex());
   HWND window = FindWindowByTitle(line);
-  const int answer = Application().prompter().ShowBox(BoxOwner::MainWindow, "Are you sure to terminate:  " + AsciiUpper(line),
-                                                      "Confirm", mb::kYesNo | mb::kIconQuestion);
-  if (answer != mb::kIdYes) return;
+  if (!ConfirmTerminate(line)) return;
   CloseWindowProcess(window);
   AppRefreshBtn.Click();
 }
@@ -215,9 +219,7 @@ void TfrmMain::ListBox1DblClick() { ProcessBtn.Click(); }
 
 void TfrmMain::TerminateBtnClick() {
   const std::string name = FileNamePart(ListBox1.Item(ListBox1.ItemIndex()));
-  const int answer = Application().prompter().ShowBox(BoxOwner::MainWindow, "Are you sure to terminate:  " + AsciiUpper(name),
-                                                      "Confirm", mb::kYesNo | mb::kIconQuestion);
-  if (answer != mb::kIdYes) return;
+  if (!ConfirmTerminate(name)) return;
   KillProcessesByName(name);
   RefreshBtn.Click();
 }

@@ -19,7 +19,7 @@ log() { printf '[bootstrap] %s\n' "$*" >&2; }
 stamp() { [ -f "$CACHE/stamps/$1.$RECIPE" ]; }
 mark() { mkdir -p "$CACHE/stamps"; touch "$CACHE/stamps/$1.$RECIPE"; }
 
-if stamp all-2 && [ "${1:-}" != "--force" ]; then
+if stamp all-3 && [ "${1:-}" != "--force" ]; then
   exit 0
 fi
 
@@ -75,16 +75,17 @@ PKGS=(
   wine64 xvfb xdotool imagemagick x11-utils nasm tcl
   googletest libgtest-dev libgmock-dev
   libgcrypt20-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
-  libjpeg62-turbo-dev libgif-dev libsqlite3-dev libpugixml-dev
+  libjpeg62-turbo-dev libgif-dev libsqlite3-dev libpugixml-dev libpng-dev zlib1g-dev
   clang libclang-rt-14-dev unrtf coreutils python3
+  nsis p7zip-full tango-icon-theme librsvg2-bin
 )
 
-if ! stamp apt; then
+if ! stamp apt-2; then
   log "apt: deb-src entry and packages"
   add_deb_src
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${PKGS[@]}" >/dev/null
-  mark apt
+  mark apt-2
 fi
 
 # --- toolchain files need the sysroot; check the compilers are where expected
@@ -100,8 +101,14 @@ fetch_source() { # $1 = source package name; prints the unpacked directory
   local pkg=$1 dir
   dir=$(find "$SRC" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
   if [ -z "$dir" ]; then
-    (cd "$SRC" && apt-get source -qq "$pkg" >/dev/null 2>&1) || {
-      log "apt-get source $pkg failed"; exit 1; }
+    # The newest version first; a mirror that lacks its files (a security
+    # update not mirrored yet) falls back to the next older one.
+    local v got=
+    for v in "" $(apt-cache showsrc "$pkg" 2>/dev/null | awk '/^Version:/ {print $2}' | sort -urV); do
+      if (cd "$SRC" && apt-get source -qq "$pkg${v:+=$v}" >/dev/null 2>&1); then got=1; break; fi
+      rm -rf "$SRC/$pkg"_* "$SRC/$pkg"-*
+    done
+    [ -n "$got" ] || { log "apt-get source $pkg failed"; exit 1; }
     dir=$(find "$SRC" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | head -n 1)
     local dsc
     dsc=$(cd "$SRC" && ls "${pkg}"_*.dsc | head -n 1)
@@ -137,6 +144,45 @@ build_gif() {
   done
   "$t-ar" rcs "$prefix/lib/libgif.a" "${objs[@]}"
   cp "$src/gif_lib.h" "$prefix/include/"
+}
+
+# --- zlib and libpng: plain C; their own build systems add nothing we need ------
+# Both compile straight from their sources into static libraries (libpng with
+# its prebuilt configuration header, the one its own builds start from).
+build_zlib() {
+  local t=$1 src=$2 prefix="$CACHE/$1" b="$CACHE/build/zlib-$1"
+  rm -rf "$b"; mkdir -p "$b" "$prefix/lib" "$prefix/include"
+  local f objs=()
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
+           inftrees trees uncompr zutil; do
+    "$t-gcc-posix" -O2 -c "$src/$f.c" -I"$src" -o "$b/$f.o"
+    objs+=("$b/$f.o")
+  done
+  "$t-ar" rcs "$prefix/lib/libz.a" "${objs[@]}"
+  cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+}
+
+build_png() {
+  local t=$1 src=$2 prefix="$CACHE/$1" b="$CACHE/build/png-$1"
+  rm -rf "$b"; mkdir -p "$b" "$prefix/lib" "$prefix/include"
+  cp "$src/scripts/pnglibconf.h.prebuilt" "$b/pnglibconf.h"
+  local f objs=()
+  for f in png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset pngtrans \
+           pngwio pngwrite pngwtran pngwutil; do
+    "$t-gcc-posix" -O2 -c "$src/$f.c" -I"$b" -I"$src" -I"$prefix/include" -o "$b/$f.o"
+    objs+=("$b/$f.o")
+  done
+  "$t-ar" rcs "$prefix/lib/libpng.a" "${objs[@]}"
+  cp "$src/png.h" "$src/pngconf.h" "$b/pnglibconf.h" "$prefix/include/"
+}
+
+# --- pugixml: one C++ source ------------------------------------------------------
+build_pugixml() {
+  local t=$1 src=$2 prefix="$CACHE/$1" b="$CACHE/build/pugixml-$1"
+  rm -rf "$b"; mkdir -p "$b" "$prefix/lib" "$prefix/include"
+  "$t-g++-posix" -O2 -c "$src/src/pugixml.cpp" -o "$b/pugixml.o"
+  "$t-ar" rcs "$prefix/lib/libpugixml.a" "$b/pugixml.o"
+  cp "$src/src/pugixml.hpp" "$src/src/pugiconfig.hpp" "$prefix/include/"
 }
 
 # --- SQLite: the amalgamation is generated once, then compiled per target ------
@@ -175,7 +221,7 @@ build_gtest() {
 run_target_builds() {
   local t=$1
   local what
-  for what in jpeg gif sqlite gtest; do
+  for what in jpeg gif sqlite gtest zlib png pugixml; do
     stamp "$what-$t" && continue
     log "$t: building $what"
     case $what in
@@ -183,15 +229,21 @@ run_target_builds() {
       gif) build_gif "$t" "$GIF_SRC" ;;
       sqlite) build_sqlite "$t" "$SQLITE_AMALG" ;;
       gtest) build_gtest "$t" ;;
+      zlib) build_zlib "$t" "$ZLIB_SRC" ;;
+      png) build_png "$t" "$PNG_SRC" ;;
+      pugixml) build_pugixml "$t" "$PUGIXML_SRC" ;;
     esac
     mark "$what-$t"
   done
 }
 
-if ! stamp cross; then
+if ! stamp cross-2; then
   JPEG_SRC=$(fetch_source libjpeg-turbo)
   GIF_SRC=$(fetch_source giflib)
   SQLITE_SRC=$(fetch_source sqlite3)
+  ZLIB_SRC=$(fetch_source zlib)
+  PNG_SRC=$(fetch_source libpng1.6)
+  PUGIXML_SRC=$(fetch_source pugixml)
   log "sqlite: generating the amalgamation"
   SQLITE_AMALG=$(sqlite_amalgamation "$SQLITE_SRC")
   # Both targets at once: the two cores are otherwise idle during the
@@ -208,7 +260,7 @@ if ! stamp cross; then
     exit 1
   fi
   sort -u "$MANIFEST" -o "$MANIFEST"
-  mark cross
+  mark cross-2
 fi
 
 # --- a Wine prefix to copy for each test run --------------------------------------
@@ -219,5 +271,5 @@ if ! stamp wineprefix-2; then
   mark wineprefix-2
 fi
 
-mark all-2
+mark all-3
 log "done (cache: $CACHE)"

@@ -24,17 +24,17 @@ class CaptureTest : public MainFormTest {
  protected:
   TfrmMain& StartMain() {
     TfrmMain& f = Start();
-    f.Timer1.SetEnabled(false);  // the tests run the scan themselves
-    f.LaunchWaitMs = 3000;
+    f.Capture.Timer1.SetEnabled(false);  // the tests run the scan themselves
+    f.Capture.LaunchWaitMs = 3000;
     return f;
   }
   void ChooseProcess(TfrmMain& f, const std::string& path) {
-    f.RefreshBtn.Click();
+    f.Capture.RefreshBtn.Click();
     int found = -1;
-    for (int i = 0; i < f.ListBox1.Count(); ++i)
-      if (AsciiEqualNoCase(f.ListBox1.Item(i), path)) found = i;
+    for (int i = 0; i < f.Capture.ListBox1.Count(); ++i)
+      if (AsciiEqualNoCase(f.Capture.ListBox1.Item(i), path)) found = i;
     ASSERT_GE(found, 0) << path << " is not listed";
-    f.ListBox1.SetItemIndex(found);
+    f.Capture.ListBox1.SetItemIndex(found);
   }
 };
 
@@ -47,14 +47,14 @@ TEST_F(CaptureTest, ApplicationListShowsOnlyQualifyingWindows) {
       e("--dialog --title \"" + dialog + "\""), g("--tool --title \"" + tool + "\"");
   ASSERT_TRUE(a.WaitForWindow(normal) && b.WaitForWindow(minimized) && c.WaitForWindow(hidden) &&
               d.WaitForWindow(owned) && e.WaitForWindow(dialog) && g.WaitForWindow(tool));
-  f.AppRefreshBtn.Click();
-  EXPECT_GE(IndexOfLine(f.ListBox2, normal), 0);
-  EXPECT_GE(IndexOfLine(f.ListBox2, minimized), 0) << "a minimised window is listed";
-  EXPECT_GE(IndexOfLine(f.ListBox2, dialog), 0) << "an unowned dialog is listed";
-  EXPECT_LT(IndexOfLine(f.ListBox2, hidden), 0);
-  EXPECT_LT(IndexOfLine(f.ListBox2, owned), 0) << "an owned window is not";
-  EXPECT_LT(IndexOfLine(f.ListBox2, tool), 0) << "a tool window is not, even visible and unowned";
-  EXPECT_LT(IndexOfLine(f.ListBox2, TfrmMain::kCaption), 0) << "the program's own window is never listed";
+  f.Capture.AppRefreshBtn.Click();
+  EXPECT_GE(IndexOfLine(f.Capture.ListBox2, normal), 0);
+  EXPECT_GE(IndexOfLine(f.Capture.ListBox2, minimized), 0) << "a minimised window is listed";
+  EXPECT_GE(IndexOfLine(f.Capture.ListBox2, dialog), 0) << "an unowned dialog is listed";
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, hidden), 0);
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, owned), 0) << "an owned window is not";
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, tool), 0) << "a tool window is not, even visible and unowned";
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, TfrmMain::kCaption), 0) << "the program's own window is never listed";
   // A line's text finds the window again; an empty text finds nothing.
   EXPECT_EQ(FindWindowByTitle(AsciiUpper(normal)), a.WaitForWindow(normal));
   EXPECT_EQ(FindWindowByTitle(""), nullptr);
@@ -74,13 +74,13 @@ TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
   EXPECT_EQ(ParentOf(w), tab->Handle());
   EXPECT_TRUE(::IsZoomed(w));
   EXPECT_TRUE(::IsWindowVisible(w));
-  // Our stand-in has no icon of its own: the tab shows the last image, the
-  // reader's image 1.
-  EXPECT_EQ(f.ImageList1.Count(), 2);
-  EXPECT_EQ(tab->ImageIndex, 1);
-  ASSERT_EQ(f.winListBox.Count(), 1);
-  EXPECT_EQ(f.winListBox.Item(0), Line(w));
-  EXPECT_LT(IndexOfLine(f.ListBox2, title), 0) << "a captured window leaves the list";
+  // Our stand-in has no icon of its own: the tab shows the Main Page's
+  // image 0, never the reader's image 1.
+  EXPECT_EQ(f.Capture.ImageList1.Count(), 2);
+  EXPECT_EQ(tab->ImageIndex, 0);
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
+  EXPECT_EQ(f.Capture.winListBox.Item(0), Line(w));
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, title), 0) << "a captured window leaves the list";
   EXPECT_EQ(FindWindowByTitle(title), nullptr) << "and is never found again by its title";
 }
 
@@ -95,22 +95,22 @@ TEST_F(CaptureTest, SecondCaptureStandsRightAfterTheMainPage) {
   ASSERT_EQ(f.PageControl.PageCount(), 3);
   EXPECT_EQ(f.PageControl.Pages(1)->Caption(), t2 + " ");
   EXPECT_EQ(f.PageControl.Pages(2)->Caption(), t1 + " ");
-  EXPECT_EQ(f.winListBox.Count(), 2);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 2);
 }
 
 TEST_F(CaptureTest, GoGetItWithNoLineChosenMakesNoTab) {
   TfrmMain& f = StartMain();
-  f.AppRefreshBtn.Click();
-  f.ListBox2.SetItemIndex(-1);
+  f.Capture.AppRefreshBtn.Click();
+  f.Capture.ListBox2.SetItemIndex(-1);
   // Clicked as the user does, the error reaches the standard error box.
-  f.AppNameBtn.Perform(BM_CLICK);
+  f.Capture.AppNameBtn.Perform(BM_CLICK);
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "List index out of bounds (-1)");
   EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
   EXPECT_EQ(f.PageControl.PageCount(), 1);
-  EXPECT_EQ(f.winListBox.Count(), 0);
-  f.ListBox1.SetItemIndex(-1);
-  EXPECT_THROW(f.ProcessBtnClick(), EListError);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
+  f.Capture.ListBox1.SetItemIndex(-1);
+  EXPECT_THROW(f.Capture.ProcessBtnClick(), EListError);
   EXPECT_EQ(f.PageControl.PageCount(), 1);
 }
 
@@ -121,10 +121,10 @@ TEST_F(CaptureTest, EmptyTitleNeverCapturesAndTheNextTickCleansUp) {
   CaptureApp(f, "");
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   EXPECT_EQ(f.PageControl.Pages(1)->Caption(), " ");
-  ASSERT_EQ(f.winListBox.Count(), 1);
-  EXPECT_EQ(f.winListBox.Item(0), "0");
-  f.Timer1Timer();
-  EXPECT_EQ(f.winListBox.Count(), 0);
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
+  EXPECT_EQ(f.Capture.winListBox.Item(0), "0");
+  f.Capture.Timer1Timer();
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
   EXPECT_EQ(f.PageControl.PageCount(), 1);
   EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
 }
@@ -141,35 +141,35 @@ TEST_F(CaptureTest, ProgramExitingBehindAnotherTabFreesOnlyItsOwnTab) {
   TTabSheet* staying = f.PageControl.ActivePage();
   ASSERT_NE(leaving, staying);
   h1.Kill();
-  f.Timer1Timer();
+  f.Capture.Timer1Timer();
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   EXPECT_EQ(f.PageControl.Pages(1), staying);
   EXPECT_EQ(f.PageControl.ActivePage(), staying) << "the tab on screen stays on screen";
-  ASSERT_EQ(f.winListBox.Count(), 1);
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
   // Two that die together go in the same tick.
   HelperProcess h3("--title \"" + t1 + "\"");
   ASSERT_TRUE(h3.WaitForWindow(t1));
   CaptureApp(f, t1);
   h2.Kill();
   h3.Kill();
-  f.Timer1Timer();
+  f.Capture.Timer1Timer();
   EXPECT_EQ(f.PageControl.PageCount(), 1);
-  EXPECT_EQ(f.winListBox.Count(), 0);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
   EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
 }
 
 TEST_F(CaptureTest, TimerTicksByThemselves) {
   TfrmMain& f = StartMain();
-  f.Timer1.SetEnabled(true);
+  f.Capture.Timer1.SetEnabled(true);
   HelperProcess h("--no-window");
   ChooseProcess(f, HelperPath());
-  f.ProcessBtn.Click();
+  f.Capture.ProcessBtn.Click();
   EXPECT_EQ(f.PageControl.PageCount(), 2);
   EXPECT_EQ(f.PageControl.Pages(1)->Caption(), "NVHELPER ") << "the caption comes from the program's name";
-  EXPECT_EQ(f.winListBox.Item(0), "0");
+  EXPECT_EQ(f.Capture.winListBox.Item(0), "0");
   Pump(1300);
   EXPECT_EQ(f.PageControl.PageCount(), 1);
-  EXPECT_EQ(f.winListBox.Count(), 0);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
 }
 
 TEST_F(CaptureTest, ProcessCapturedThroughItsModalDialog) {
@@ -179,11 +179,11 @@ TEST_F(CaptureTest, ProcessCapturedThroughItsModalDialog) {
   HWND dialog = h.WaitForWindow(title + " - Dialog");
   ASSERT_TRUE(dialog);
   ChooseProcess(f, HelperPath());
-  f.ProcessBtn.Click();
+  f.Capture.ProcessBtn.Click();
   TTabSheet* tab = f.PageControl.ActivePage();
   ASSERT_NE(tab, &f.MainPage);
   EXPECT_EQ(ParentOf(dialog), tab->Handle()) << "the first visible and enabled window is the dialog";
-  EXPECT_EQ(f.winListBox.Item(0), Line(dialog));
+  EXPECT_EQ(f.Capture.winListBox.Item(0), Line(dialog));
 }
 
 TEST_F(CaptureTest, TerminateAsksThenClosesPolitelyOrEndsTheProcess) {
@@ -194,7 +194,7 @@ TEST_F(CaptureTest, TerminateAsksThenClosesPolitelyOrEndsTheProcess) {
 
   ChooseApp(f, polite);
   prompter.AnswerBox(IDNO);
-  f.AppTerminateBtn.Click();
+  f.Capture.AppTerminateBtn.Click();
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "Are you sure to terminate:  " + AsciiUpper(polite));
   EXPECT_EQ(prompter.Calls()[0].caption, "Confirm");
@@ -203,14 +203,14 @@ TEST_F(CaptureTest, TerminateAsksThenClosesPolitelyOrEndsTheProcess) {
   EXPECT_TRUE(p.Running());
 
   prompter.AnswerBox(IDYES);
-  f.AppTerminateBtn.Click();
+  f.Capture.AppTerminateBtn.Click();
   EXPECT_TRUE(p.WaitExit(3000));
   EXPECT_EQ(p.ExitCode(), 0u) << "it closed its window and ended by itself";
-  EXPECT_LT(IndexOfLine(f.ListBox2, polite), 0);
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, polite), 0);
 
   ChooseApp(f, stubborn);
   prompter.AnswerBox(IDYES);
-  f.AppTerminateBtn.Click();
+  f.Capture.AppTerminateBtn.Click();
   EXPECT_TRUE(s.WaitExit(3000)) << "a window that refuses to close has its process ended";
   EXPECT_EQ(s.ExitCode(), 0u);
 }
@@ -224,7 +224,7 @@ TEST_F(CaptureTest, HungProgramIsEndedAfterFiveSeconds) {
   ChooseApp(f, title);
   prompter.AnswerBox(IDYES);
   const DWORD start = ::GetTickCount();
-  f.AppTerminateBtn.Click();
+  f.Capture.AppTerminateBtn.Click();
   const DWORD took = ::GetTickCount() - start;
   EXPECT_TRUE(h.WaitExit(2000));
   EXPECT_GE(took, 4500u) << "the program had its five seconds";
@@ -238,14 +238,14 @@ TEST_F(CaptureTest, HungProgramDoesNotFreezeTheList) {
   ASSERT_TRUE(h.WaitForWindow(title));
   ::Sleep(300);
   const DWORD start = ::GetTickCount();
-  f.AppRefreshBtn.Click();
+  f.Capture.AppRefreshBtn.Click();
   EXPECT_LT(::GetTickCount() - start, 1000u);
-  EXPECT_GE(IndexOfLine(f.ListBox2, title), 0) << "named by the title the system keeps";
+  EXPECT_GE(IndexOfLine(f.Capture.ListBox2, title), 0) << "named by the title the system keeps";
   // Capturing it is refused rather than waiting on it.
-  f.ListBox2.SetItemIndex(IndexOfLine(f.ListBox2, title));
-  f.AppNameBtn.Click();
+  f.Capture.ListBox2.SetItemIndex(IndexOfLine(f.Capture.ListBox2, title));
+  f.Capture.AppNameBtn.Click();
   EXPECT_EQ(f.PageControl.PageCount(), 1);
-  EXPECT_EQ(f.winListBox.Count(), 0);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "Nookvale cannot capture " + title + ": the program is not responding.");
 }
@@ -253,13 +253,13 @@ TEST_F(CaptureTest, HungProgramDoesNotFreezeTheList) {
 TEST_F(CaptureTest, TerminateProcessEndsEveryCopy) {
   TfrmMain& f = StartMain();
   HelperProcess a("--title \"" + UniqueTitle("copy") + "\""), b("--title \"" + UniqueTitle("copy") + "\"");
-  f.RefreshBtn.Click();
+  f.Capture.RefreshBtn.Click();
   int copies = 0;
-  for (int i = 0; i < f.ListBox1.Count(); ++i) copies += AsciiEqualNoCase(f.ListBox1.Item(i), HelperPath());
+  for (int i = 0; i < f.Capture.ListBox1.Count(); ++i) copies += AsciiEqualNoCase(f.Capture.ListBox1.Item(i), HelperPath());
   EXPECT_EQ(copies, 2) << "two running copies give two equal lines";
   ChooseProcess(f, HelperPath());
   prompter.AnswerBox(IDYES);
-  f.TerminateBtn.Click();
+  f.Capture.TerminateBtn.Click();
   EXPECT_EQ(prompter.Calls()[0].text, "Are you sure to terminate:  NVHELPER.EXE");
   EXPECT_TRUE(a.WaitExit(3000));
   EXPECT_TRUE(b.WaitExit(3000));
@@ -331,22 +331,22 @@ TEST_F(CaptureTest, LaunchByPathCapturesTheNewWindow) {
   // A path ending in ".exe" is started with WinExec; the stand-in then
   // shows its default title.
   const std::string path = HelperPath();
-  f.ProgramPath.SetText(path);
+  f.Capture.ProgramPath.SetText(path);
   // Enter in the path box is a click on "Go Get It" and types nothing.
-  f.ProgramPath.Edit.Perform(WM_CHAR, 13, 0);
-  EXPECT_EQ(f.ProgramPath.Text(), path);
+  f.Capture.ProgramPath.Edit.Perform(WM_CHAR, 13, 0);
+  EXPECT_EQ(f.Capture.ProgramPath.Text(), path);
   EXPECT_TRUE(prompter.Calls().empty());
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   TTabSheet* tab = f.PageControl.Pages(1);
   EXPECT_EQ(f.PageControl.ActivePage(), tab);
   EXPECT_EQ(tab->Caption(), "Nookvale Helper ");
-  ASSERT_EQ(f.winListBox.Count(), 1);
-  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.Capture.winListBox.Item(0))));
   EXPECT_EQ(ParentOf(captured), tab->Handle());
   EXPECT_TRUE(::IsZoomed(captured));
   // Both pickers were refreshed after the capture.
-  EXPECT_LT(IndexOfLine(f.ListBox2, "Nookvale Helper"), 0);
-  EXPECT_GT(f.ListBox1.Count(), 0);
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, "Nookvale Helper"), 0);
+  EXPECT_GT(f.Capture.ListBox1.Count(), 0);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(captured, &pid);
   UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
@@ -355,42 +355,42 @@ TEST_F(CaptureTest, LaunchByPathCapturesTheNewWindow) {
 
 TEST_F(CaptureTest, ArgumentsMakeTheTextAShellFileName) {
   TfrmMain& f = StartMain();
-  f.LaunchWaitMs = 1500;
+  f.Capture.LaunchWaitMs = 1500;
   // The extension is taken from the last dot of the whole text, so a program
   // followed by arguments goes to the shell as one file name, which fails.
   const std::string cmd = HelperPath() + " --title notes.txt";
-  f.ProgramPath.SetText(cmd);
-  f.GoGetBtn.Click();
+  f.Capture.ProgramPath.SetText(cmd);
+  f.Capture.GoGetBtn.Click();
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0], "No window appeared for " + cmd + ".");
 }
 
 TEST_F(CaptureTest, CapitalExeGoesToTheShellAndTheWaitEnds) {
   TfrmMain& f = StartMain();
-  f.LaunchWaitMs = 1500;
+  f.Capture.LaunchWaitMs = 1500;
   // Through the shell the whole text, arguments too, is one file name that
   // does not exist, so no window ever comes.
   std::string exe = HelperPath();
   exe.replace(exe.size() - 4, 4, ".EXE");
   const std::string cmd = exe + " --title \"" + UniqueTitle("never") + "\"";
-  f.ProgramPath.SetText(cmd);
+  f.Capture.ProgramPath.SetText(cmd);
   const DWORD start = ::GetTickCount();
-  f.GoGetBtn.Click();
+  f.Capture.GoGetBtn.Click();
   EXPECT_GE(::GetTickCount() - start, 1500u);
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0], "No window appeared for " + cmd + ".");
   EXPECT_EQ(f.PageControl.PageCount(), 2);
-  f.Timer1Timer();
+  f.Capture.Timer1Timer();
   EXPECT_EQ(f.PageControl.PageCount(), 1) << "the empty tab goes with the next tick";
 }
 
 TEST_F(CaptureTest, ToolWindowOfALaunchedProgramIsNotCounted) {
   TfrmMain& f = StartMain();
-  f.LaunchWaitMs = 1500;
-  f.ProgramPath.SetText(HelperPath() + " --tool --title \"" + UniqueTitle("tool") + "\"");
-  f.GoGetBtn.Click();
+  f.Capture.LaunchWaitMs = 1500;
+  f.Capture.ProgramPath.SetText(HelperPath() + " --tool --title \"" + UniqueTitle("tool") + "\"");
+  f.Capture.GoGetBtn.Click();
   ASSERT_EQ(prompter.Messages().size(), 1u);
-  EXPECT_EQ(f.winListBox.Item(0), "0");
+  EXPECT_EQ(f.Capture.winListBox.Item(0), "0");
   KillProcessesByName("nvhelper.exe");
 }
 
@@ -398,16 +398,16 @@ TEST_F(CaptureTest, DocumentOpensThroughTheShell) {
   TfrmMain& f = StartMain();
   const std::string doc = dir.File("notes.txt");
   { std::ofstream(PathFromUtf8(doc)) << "hello"; }
-  f.LaunchWaitMs = 10000;
-  f.ProgramPath.SetText(doc);
-  f.GoGetBtn.Click();
-  ASSERT_EQ(f.winListBox.Count(), 1);
-  ASSERT_NE(f.winListBox.Item(0), "0") << "the shell's editor opened the file";
+  f.Capture.LaunchWaitMs = 10000;
+  f.Capture.ProgramPath.SetText(doc);
+  f.Capture.GoGetBtn.Click();
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
+  ASSERT_NE(f.Capture.winListBox.Item(0), "0") << "the shell's editor opened the file";
   TTabSheet* tab = f.PageControl.Pages(1);
   EXPECT_NE(tab->Caption().find("notes"), std::string::npos) << tab->Caption();
-  EXPECT_EQ(f.ImageList1.Count(), 3) << "the editor's icon joins the tab images";
+  EXPECT_EQ(f.Capture.ImageList1.Count(), 3) << "the editor's icon joins the tab images";
   EXPECT_EQ(tab->ImageIndex, 2);
-  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.Capture.winListBox.Item(0))));
   DWORD pid = 0;
   ::GetWindowThreadProcessId(captured, &pid);
   UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
@@ -427,8 +427,8 @@ TEST_F(CaptureTest, CrashChild) {
   if (!::GetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", title, sizeof title)) GTEST_SKIP() << "run by CrashReleasesCapturedWindows";
   TfrmMain& f = StartMain();
   ChooseApp(f, AnsiToUtf8(title));
-  f.AppNameBtn.Click();
-  ASSERT_EQ(f.winListBox.Count(), 1);
+  f.Capture.AppNameBtn.Click();
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
   ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 }
 

@@ -33,10 +33,10 @@ void MainFormTest::Pump(int milliseconds) {
 }
 
 void MainFormTest::ChooseApp(TfrmMain& f, const std::string& title) {
-  f.AppRefreshBtn.Click();
-  const int i = IndexOfLine(f.ListBox2, title);
+  f.Capture.AppRefreshBtn.Click();
+  const int i = IndexOfLine(f.Capture.ListBox2, title);
   ASSERT_GE(i, 0) << title << " is not listed";
-  f.ListBox2.SetItemIndex(i);
+  f.Capture.ListBox2.SetItemIndex(i);
 }
 
 }  // namespace nv

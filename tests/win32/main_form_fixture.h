@@ -45,7 +45,7 @@ class MainFormTest : public ::testing::Test {
   // Chooses it and presses "Go Get It".
   void CaptureApp(TfrmMain& f, const std::string& title) {
     ChooseApp(f, title);
-    f.AppNameBtn.Click();
+    f.Capture.AppNameBtn.Click();
   }
 };
 

@@ -22,12 +22,12 @@ TEST_F(MainFormTest, StartsWithDefaultsAndWritesNothing) {
   EXPECT_FALSE(Application().Terminated());
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
   EXPECT_EQ(f.Caption(), "Nookvale v1.b  - RIGHT CLICK HERE FOR INFO");
-  EXPECT_EQ(f.edHotKey1.Text(), "16467");
-  EXPECT_EQ(f.edHotKey2.Text(), "49231");
-  EXPECT_EQ(f.edHotKey3.Text(), "49224");
-  EXPECT_EQ(f.StoredHotKey(2), 49231);
-  EXPECT_EQ(f.HotKey1.Value(), (HOTKEYF_CONTROL << 8) | 'S');
-  EXPECT_EQ(f.HotKey2.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'O');
+  EXPECT_EQ(f.Privacy.edHotKey1.Text(), "16467");
+  EXPECT_EQ(f.Privacy.edHotKey2.Text(), "49231");
+  EXPECT_EQ(f.Privacy.edHotKey3.Text(), "49224");
+  EXPECT_EQ(f.Privacy.StoredHotKey(2), 49231);
+  EXPECT_EQ(f.Privacy.HotKey1.Value(), (HOTKEYF_CONTROL << 8) | 'S');
+  EXPECT_EQ(f.Privacy.HotKey2.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'O');
   EXPECT_FALSE(FileExists(dir.File("Main.ini")));
   EXPECT_TRUE(f.ADOConnection1.Connected());
   EXPECT_TRUE(f.ADOTable2.Active());
@@ -45,10 +45,10 @@ TEST_F(MainFormTest, StartsWithDefaultsAndWritesNothing) {
 TEST_F(MainFormTest, ReadsHotkeysFromMainIni) {
   WriteIni("[HotKeys]\r\nKey3=49226\r\n");
   TfrmMain& f = Start();
-  EXPECT_EQ(f.edHotKey3.Text(), "49226");
-  EXPECT_EQ(f.StoredHotKey(3), 49226);
-  EXPECT_EQ(f.HotKey3.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'J');
-  EXPECT_EQ(f.edHotKey1.Text(), "16467");
+  EXPECT_EQ(f.Privacy.edHotKey3.Text(), "49226");
+  EXPECT_EQ(f.Privacy.StoredHotKey(3), 49226);
+  EXPECT_EQ(f.Privacy.HotKey3.Value(), ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'J');
+  EXPECT_EQ(f.Privacy.edHotKey1.Text(), "16467");
 }
 
 TEST_F(MainFormTest, MissingDatabaseShowsItsTextOnceAndOpensNoWindow) {
@@ -82,8 +82,8 @@ TEST_F(MainFormTest, BadIniValueShowsErrorBoxAndSkipsTheLaterSteps) {
   EXPECT_FALSE(Application().Terminated());
   // ... hotkey 1 got its value, hotkey 3 never did, and the steps after the
   // failing one did not run.
-  EXPECT_EQ(f.StoredHotKey(1), 16467);
-  EXPECT_EQ(f.StoredHotKey(3), 0);
+  EXPECT_EQ(f.Privacy.StoredHotKey(1), 16467);
+  EXPECT_EQ(f.Privacy.StoredHotKey(3), 0);
   EXPECT_TRUE(MenuHas(f.Handle(), SC_MOVE));
   EXPECT_EQ(f.HtmlExportOptions(), 0);
 }
@@ -101,7 +101,7 @@ TEST_F(MainFormTest, MissingTableIsAnErrorBoxAndTheWindowStillOpens) {
   EXPECT_EQ(prompter.Calls()[0].text,
             "The Microsoft Jet database engine cannot find the input table or query 'HotKeys'.");
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
-  EXPECT_EQ(f.edHotKey1.Text(), "");
+  EXPECT_EQ(f.Privacy.edHotKey1.Text(), "");
 }
 
 TEST_F(MainFormTest, SecondInstanceInTheSameSessionOnlyShowsTheMessage) {
@@ -145,10 +145,10 @@ TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
 
   EXPECT_EQ(f.PageControl.PageCount(), 1);
   EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
-  EXPECT_EQ(f.ImageList1.Count(), 2);
+  EXPECT_EQ(f.Capture.ImageList1.Count(), 2);
   EXPECT_EQ(f.MainPage.ImageIndex, 0);
   EXPECT_EQ(f.PageControl1.ActivePage(), &f.tsUtil);
-  EXPECT_EQ(f.Panel2.Height(), 305);
+  EXPECT_EQ(f.Capture.Height(), 305);
   EXPECT_EQ(f.AdvDockPanel1.Height(), 28);
   for (int i = 0; i < TfrmMain::kNotebookToolbarItems; ++i) EXPECT_FALSE(f.NotebookToolbarItem(i)->Enabled()) << i;
   EXPECT_TRUE(f.RSSbtn.Enabled());
@@ -156,16 +156,18 @@ TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
   EXPECT_EQ(f.LineBtn.Hint(), "Insert a line break");
   EXPECT_EQ(f.EncryptBtn.Hint(), "Encrypt current text to a file");
   EXPECT_EQ(f.DecryptBtn.Hint(), "Decrypt from an encrypted text file");
-  for (TCheckBox* b : {&f.CheckBox1, &f.CheckBox2, &f.CheckBox3}) EXPECT_FALSE(b->Checked());
+  for (TCheckBox* b : {&f.Privacy.CheckBox1, &f.Privacy.CheckBox2, &f.Privacy.CheckBox3}) EXPECT_FALSE(b->Checked());
   // The three check boxes stand left to right in this order.
-  EXPECT_LT(f.CheckBox3.Left(), f.CheckBox1.Left());
-  EXPECT_LT(f.CheckBox1.Left(), f.CheckBox2.Left());
-  // Hidden state controls belong to the window itself, not to any tab.
-  EXPECT_FALSE(f.winListBox.Visible());
-  EXPECT_EQ(::GetParent(f.winListBox.Handle()), f.Handle());
-  EXPECT_FALSE(f.edHotKey1.Visible());
-  EXPECT_TRUE(f.Timer1.Enabled());
-  EXPECT_EQ(f.Timer1.Interval(), 1000u);
+  EXPECT_LT(f.Privacy.CheckBox3.Left(), f.Privacy.CheckBox1.Left());
+  EXPECT_LT(f.Privacy.CheckBox1.Left(), f.Privacy.CheckBox2.Left());
+  // Hidden state controls belong to their frames, which live as long as
+  // the window, not to any tab.
+  EXPECT_FALSE(f.Capture.winListBox.Visible());
+  EXPECT_EQ(::GetParent(f.Capture.winListBox.Handle()), f.Capture.Handle());
+  EXPECT_EQ(::GetParent(f.Privacy.edHotKey1.Handle()), f.Privacy.Handle());
+  EXPECT_FALSE(f.Privacy.edHotKey1.Visible());
+  EXPECT_TRUE(f.Capture.Timer1.Enabled());
+  EXPECT_EQ(f.Capture.Timer1.Interval(), 1000u);
   // The drive box follows the width of its panel.
   EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
 }
@@ -227,7 +229,7 @@ TEST_F(MainFormTest, CloseAsksAndOnlyYesCloses) {
     EXPECT_TRUE(f.ADOTable2.Active());
   }
   prompter.AnswerBox(IDYES);
-  f.ExitBtn.Click();
+  f.Capture.ExitBtn.Click();
   EXPECT_TRUE(f.Closed());
   EXPECT_TRUE(Application().Terminated());
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
@@ -368,13 +370,13 @@ TEST_F(MainFormTest, TabsSwitchOnClickAndOfferTheirCloseButton) {
 
 TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
   TfrmMain& f = Start();
-  EXPECT_TRUE(::IsWindowVisible(f.CheckBox2.Handle()));
+  EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 500, 600, SWP_NOZORDER | SWP_NOMOVE);
-  EXPECT_FALSE(::IsWindowVisible(f.CheckBox2.Handle())) << "an item that does not fit is hidden";
+  EXPECT_FALSE(::IsWindowVisible(f.Privacy.CheckBox2.Handle())) << "an item that does not fit is hidden";
   EXPECT_TRUE(::IsWindowVisible(f.OpenBtn.Handle()));
   EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
-  EXPECT_TRUE(::IsWindowVisible(f.CheckBox2.Handle()));
+  EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));
   EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
 }
 

@@ -65,9 +65,9 @@ class PrivacyTest : public MainFormTest {
 
 TEST_F(PrivacyTest, StartRegistersTheThreeDefaultsAndWritesNothing) {
   TfrmMain& f = Start();
-  for (int n = 1; n <= 3; ++n) EXPECT_NE(f.HotKeyId(n), 0) << n;
+  for (int n = 1; n <= 3; ++n) EXPECT_NE(f.Privacy.HotKeyId(n), 0) << n;
   char name[32];
-  ::GlobalGetAtomNameA(f.HotKeyId(2), name, sizeof name);
+  ::GlobalGetAtomNameA(f.Privacy.HotKeyId(2), name, sizeof name);
   EXPECT_STREQ(name, "MyHotKey_2");
   HotKeyHolder other;
   EXPECT_FALSE(other.Take(MOD_CONTROL, 'S'));
@@ -79,27 +79,27 @@ TEST_F(PrivacyTest, StartRegistersTheThreeDefaultsAndWritesNothing) {
 
 TEST_F(PrivacyTest, TypingJAloneIntoEditorThreeGivesCtrlAltJ) {
   TfrmMain& f = Start();
-  Type(f.HotKey3, 'J');
-  EXPECT_EQ(f.HotKey3.Value(), Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'J'));
-  f.Change3.Click();
-  EXPECT_EQ(f.StoredHotKey(3), 49226);
-  EXPECT_EQ(f.edHotKey3.Text(), "49226");
+  Type(f.Privacy.HotKey3, 'J');
+  EXPECT_EQ(f.Privacy.HotKey3.Value(), Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'J'));
+  f.Privacy.Change3.Click();
+  EXPECT_EQ(f.Privacy.StoredHotKey(3), 49226);
+  EXPECT_EQ(f.Privacy.edHotKey3.Text(), "49226");
   EXPECT_EQ(Ini(), "[HotKeys]\r\nKey3=49226\r\n");
-  Type(f.HotKey1, 'Q');
-  EXPECT_EQ(f.HotKey1.Value(), Control(HOTKEYF_CONTROL, 'Q')) << "editor 1's default is Ctrl";
+  Type(f.Privacy.HotKey1, 'Q');
+  EXPECT_EQ(f.Privacy.HotKey1.Value(), Control(HOTKEYF_CONTROL, 'Q')) << "editor 1's default is Ctrl";
 }
 
 TEST_F(PrivacyTest, ApplyingWritesOnlyTheChangedKeyAndWithdrawsTheOldOne) {
   TfrmMain& f = Start();
-  f.Change2.Click();
+  f.Privacy.Change2.Click();
   EXPECT_EQ(Ini(), "<none>") << "an unchanged value writes nothing";
-  f.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'K'));
-  f.Change2.Click();
+  f.Privacy.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'K'));
+  f.Privacy.Change2.Click();
   EXPECT_EQ(Ini(), "[HotKeys]\r\nKey2=49227\r\n");
   HotKeyHolder other;
   EXPECT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'O')) << "the old combination is free again";
   EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'K'));
-  f.Change2.Click();
+  f.Privacy.Change2.Click();
   EXPECT_EQ(Ini(), "[HotKeys]\r\nKey2=49227\r\n");
 }
 
@@ -112,7 +112,7 @@ TEST_F(PrivacyTest, CombinationInUseAtStartIsReportedOnceTheWindowShows) {
   ASSERT_EQ(witness.Messages().size(), 1u);
   EXPECT_EQ(witness.Messages()[0], "The key combination for hotkey 3 is in use by another program.");
   EXPECT_TRUE(witness.visibleAtMessage[0]);
-  EXPECT_EQ(f.StoredHotKey(3), 49224) << "the value is kept all the same";
+  EXPECT_EQ(f.Privacy.StoredHotKey(3), 49224) << "the value is kept all the same";
   Application().SetPrompter(&prompter);
 }
 
@@ -120,8 +120,8 @@ TEST_F(PrivacyTest, CombinationInUseWhenApplyingIsStoredAndReported) {
   TfrmMain& f = Start();
   HotKeyHolder other;
   ASSERT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'M'));
-  f.HotKey1.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'M'));
-  f.Change1.Click();
+  f.Privacy.HotKey1.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'M'));
+  f.Privacy.Change1.Click();
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0], "The key combination for hotkey 1 is in use by another program.");
   EXPECT_EQ(Ini(), "[HotKeys]\r\nKey1=49229\r\n");
@@ -132,12 +132,12 @@ TEST_F(PrivacyTest, FailedWriteAfterRegistering) {
   UniqueKernelHandle lock(::CreateFileW(Widen(dir.File("Main.ini")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(lock);
-  f.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'P'));
-  f.Change2.Perform(BM_CLICK);
+  f.Privacy.HotKey2.SetValue(Control(HOTKEYF_CONTROL | HOTKEYF_ALT, 'P'));
+  f.Privacy.Change2.Perform(BM_CLICK);
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "Unable to write to " + dir.File("Main.ini") + ".");
   EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
-  EXPECT_EQ(f.StoredHotKey(2), 49232) << "registered and stored before the write failed";
+  EXPECT_EQ(f.Privacy.StoredHotKey(2), 49232) << "registered and stored before the write failed";
   HotKeyHolder other;
   EXPECT_FALSE(other.Take(MOD_CONTROL | MOD_ALT, 'P'));
 }
@@ -146,7 +146,7 @@ TEST_F(PrivacyTest, CloseReleasesTheHotkeys) {
   TfrmMain& f = Start();
   prompter.AnswerBox(IDYES);
   f.Close();
-  for (int n = 1; n <= 3; ++n) EXPECT_EQ(f.HotKeyId(n), 0);
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(f.Privacy.HotKeyId(n), 0);
   HotKeyHolder other;
   EXPECT_TRUE(other.Take(MOD_CONTROL | MOD_ALT, 'H'));
   EXPECT_TRUE(other.Take(MOD_CONTROL, 'S'));
@@ -154,7 +154,7 @@ TEST_F(PrivacyTest, CloseReleasesTheHotkeys) {
 
 TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   TfrmMain& f = Start();
-  f.Timer1.SetEnabled(false);
+  f.Capture.Timer1.SetEnabled(false);
   const std::string title = UniqueTitle("keys");
   HelperProcess h("--title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
@@ -176,12 +176,12 @@ TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   }
   ASSERT_TRUE(WaitVisible(f.Handle(), true, 5000)) << "Ctrl+Alt+O brings it back";
   EXPECT_TRUE(::IsWindowVisible(w));
-  EXPECT_FALSE(f.CheckBox1.Checked());
+  EXPECT_FALSE(f.Privacy.CheckBox1.Checked());
 }
 
 TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   TfrmMain& f = Start();
-  f.Timer1.SetEnabled(false);
+  f.Capture.Timer1.SetEnabled(false);
   const std::string title = UniqueTitle("hangs later");
   HelperProcess h("--hang-after 1500 --title \"" + title + "\"");
   HWND w = h.WaitForWindow(title);
@@ -189,7 +189,7 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
   ::Sleep(2000);  // it hangs now
   const DWORD start = ::GetTickCount();
-  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
   EXPECT_LT(::GetTickCount() - start, 1000u);
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
   EXPECT_FALSE(::IsWindowVisible(w));
@@ -197,10 +197,10 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
 
 TEST_F(PrivacyTest, HotkeyTwoOnlyClearsTheMuteBoxWhenShown) {
   TfrmMain& f = Start();
-  f.Perform(WM_HOTKEY, f.HotKeyId(2), 0);
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
   EXPECT_TRUE(prompter.Calls().empty()) << "an unticked box stays unticked and nothing is muted";
-  f.Perform(WM_HOTKEY, f.HotKeyId(1), 0);  // the screen saver: the window stays as it is
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(1), 0);  // the screen saver: the window stays as it is
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
 }
 
@@ -208,12 +208,12 @@ TEST_F(PrivacyTest, MuteWithoutASoundDeviceReportsAndKeepsTheTick) {
   bool muted;
   if (GetMasterMuteValue(0, muted)) GTEST_SKIP() << "this machine has a mixer";
   TfrmMain& f = Start();
-  f.CheckBox1.Perform(BM_CLICK);
+  f.Privacy.CheckBox1.Perform(BM_CLICK);
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "SetMasterMuteValue failure, multimedia system error #5.");
   EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
   EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
-  EXPECT_TRUE(f.CheckBox1.Checked());
+  EXPECT_TRUE(f.Privacy.CheckBox1.Checked());
 }
 
 // Run with a mixer (see the RealMixer test entry): the mute really changes.
@@ -224,23 +224,23 @@ TEST_F(PrivacyTest, RealMixerMuteFollowsTheBoxAndTheHotkeys) {
     GTEST_SKIP() << "no mixer here";
   }
   TfrmMain& f = Start();
-  f.CheckBox1.SetChecked(true);
+  f.Privacy.CheckBox1.SetChecked(true);
   ASSERT_TRUE(GetMasterMuteValue(0, muted));
   EXPECT_TRUE(muted);
-  f.Perform(WM_HOTKEY, f.HotKeyId(2), 0);
-  EXPECT_FALSE(f.CheckBox1.Checked());
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
+  EXPECT_FALSE(f.Privacy.CheckBox1.Checked());
   ASSERT_TRUE(GetMasterMuteValue(0, muted));
   EXPECT_FALSE(muted) << "hotkey 2 unticks and unmutes";
-  f.CheckBox1.SetChecked(true);
+  f.Privacy.CheckBox1.SetChecked(true);
   SetMasterMuteValue(0, false);  // someone else unmuted
-  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
   ASSERT_TRUE(GetMasterMuteValue(0, muted));
   EXPECT_TRUE(muted) << "hotkey 3 applies the box";
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
-  f.CheckBox1.Perform(BM_CLICK);  // unticked by the user: unmuted
+  f.Privacy.CheckBox1.Perform(BM_CLICK);  // unticked by the user: unmuted
   ASSERT_TRUE(GetMasterMuteValue(0, muted));
   EXPECT_FALSE(muted);
-  f.Perform(WM_HOTKEY, f.HotKeyId(3), 0);
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
   ASSERT_TRUE(GetMasterMuteValue(0, muted));
   EXPECT_FALSE(muted) << "hotkey 3 with the box unticked unmutes";
   EXPECT_TRUE(prompter.Calls().empty());
@@ -252,9 +252,9 @@ TEST_F(PrivacyTest, TaskbarSwitchHidesAndShowsTheTray) {
   for (int i = 0; !w && i < 100; ++i, ::Sleep(20)) w = ::FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_TRUE(w);
   TfrmMain& f = Start();
-  f.CheckBox3.SetChecked(true);
+  f.Privacy.CheckBox3.SetChecked(true);
   EXPECT_FALSE(::IsWindowVisible(w));
-  f.CheckBox3.SetChecked(false);
+  f.Privacy.CheckBox3.SetChecked(false);
   EXPECT_TRUE(::IsWindowVisible(w));
   EXPECT_FALSE(::IsIconic(w));
 }
@@ -267,18 +267,18 @@ TEST_F(PrivacyTest, DesktopIconSwitchActsOnTheViewFoundAtStart) {
   HWND view = ::GetWindow(::GetWindow(progman, GW_CHILD), GW_CHILD);
   ASSERT_TRUE(view);
   TfrmMain& f = Start();
-  EXPECT_EQ(f.DesktopIconView(), view);
-  f.CheckBox2.SetChecked(true);
+  EXPECT_EQ(f.Privacy.DesktopIconView(), view);
+  f.Privacy.CheckBox2.SetChecked(true);
   EXPECT_FALSE(::IsWindowVisible(view));
-  f.CheckBox2.SetChecked(false);
+  f.Privacy.CheckBox2.SetChecked(false);
   EXPECT_TRUE(::IsWindowVisible(view));
 }
 
 TEST_F(PrivacyTest, SwitchesWithNothingToActOnDoNothing) {
   TfrmMain& f = Start();
-  EXPECT_EQ(f.DesktopIconView(), nullptr);
-  f.CheckBox2.SetChecked(true);
-  f.CheckBox3.SetChecked(true);
+  EXPECT_EQ(f.Privacy.DesktopIconView(), nullptr);
+  f.Privacy.CheckBox2.SetChecked(true);
+  f.Privacy.CheckBox3.SetChecked(true);
   EXPECT_TRUE(prompter.Calls().empty());
 }
 

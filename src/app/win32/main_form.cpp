@@ -6,10 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "capture/win32/window_search.h"
-#include "privacy/hotkey.h"
 #include "settings/main_ini.h"
-#include "settings/win32/ini_file.h"
 #include "ui/errors.h"
 #include "ui/text.h"
 #include "ui/win32/application.h"
@@ -19,36 +16,29 @@ namespace nv {
 
 namespace {
 
-constexpr const char* kMethodOneText =
-    "Enter program path - Use the bottom two boxes on the right to locate your program.<BR>"
-    "<U>Example:</U> <FONT color=\"#8000FF\"><B>C:\\Program Files\\Mozilla Firefox\\firefox.exe</B></FONT>";
-
-constexpr const char* kHotKeyPanelText =
-    "<FONT size=\"10\">Place cursor in edit box, then press a combination of keys, and click Key's.</FONT><BR>"
-    "<BR>"
-    "1. Hotkey 1 = Screen saver <BR>"
-    "2. Hotkey 2 = Bring back Nookvale <BR>"
-    "3. Hotkey 3 = Hide Nookvale";
-
 constexpr int kTopBandHeight = 305;
 constexpr int kToolbarHeight = 28;
-constexpr int kButtonHeight = 28;
 constexpr int kGap = 8;
 
 int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM p) {
-  // Vertical variants ("@Name") are not offered as faces of their own.
-  if (f->lfFaceName[0] != L'@') reinterpret_cast<std::set<std::wstring>*>(p)->insert(f->lfFaceName);
-  return 1;
+  // No exception may cross the system's callback: a list that cannot grow
+  // ends the enumeration with what it has.
+  try {
+    // Vertical variants ("@Name") are not offered as faces of their own.
+    if (f->lfFaceName[0] != L'@') reinterpret_cast<std::set<std::wstring>*>(p)->insert(f->lfFaceName);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
 }
 
 // Every font family the system has, each once, in alphabetical order.
 void FillFontNames(TComboBox& list) {
   std::set<std::wstring> names;
-  HDC dc = ::GetDC(nullptr);
+  WindowDcScope screen(nullptr);
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
-  ::EnumFontFamiliesExW(dc, &lf, CollectFontName, reinterpret_cast<LPARAM>(&names), 0);
-  ::ReleaseDC(nullptr, dc);
+  ::EnumFontFamiliesExW(screen.dc(), &lf, CollectFontName, reinterpret_cast<LPARAM>(&names), 0);
   for (const std::wstring& n : names) list.Add(Narrow(n));
 }
 
@@ -99,7 +89,7 @@ void TfrmMain::Create() {
     FormShow();
     // Hotkeys that could not be registered at start are reported now that
     // the window is there to report them.
-    for (int n : std::exchange(hotKeysInUse_, {})) ReportHotKeyInUse(n);
+    Privacy.WindowShown();
   }
 }
 
@@ -114,22 +104,16 @@ void TfrmMain::FitToWorkArea() {
 // --- components ----------------------------------------------------------------
 
 void TfrmMain::CreateComponents() {
-  ImageList1.Create(16, 16);
-  // Image 0 is shown by the Main Page tab, image 1 by the RSS reader tab.
-  const HINSTANCE inst = ::GetModuleHandleW(nullptr);
-  for (const wchar_t* name : {L"MAINICON", L"RSSICON"}) {
-    UniqueHIcon icon(static_cast<HICON>(::LoadImageW(inst, name, IMAGE_ICON, 16, 16, 0)));
-    ImageList1.AddIcon(icon.get());
-  }
-
   PageControl.Create(this, "PageControl");
-  PageControl.Images = ImageList1.Handle();
   PageControl.SetAlign(TAlign::alClient);
   MainPage.Create(&PageControl, "MainPage", " Main Page ");
   MainPage.ImageIndex = 0;
   PageControl.SetActivePage(&MainPage);
 
-  CreateMainPage();
+  Capture.CreateFrame(*this, &MainPage, "Panel2");
+  Capture.SetHeight(kTopBandHeight);
+  Capture.SetAlign(TAlign::alTop);
+  Capture.ExitBtn.OnClick = [this] { ExitBtnClick(); };
   CreateToolbar();
 
   PageControl1.Create(&MainPage, "PageControl1");
@@ -139,95 +123,8 @@ void TfrmMain::CreateComponents() {
   PageControl1.SetActivePage(&tsUtil);
   CreateUtilities();
 
-  // Hidden state controls: direct children of the window, so they outlive
-  // any tab.
-  for (auto [edit, name] : {std::pair{&edHotKey1, "edHotKey1"}, std::pair{&edHotKey2, "edHotKey2"},
-                             std::pair{&edHotKey3, "edHotKey3"}}) {
-    edit->Create(this, name);
-    edit->SetVisible(false);
-  }
-  winListBox.Create(this, "winListBox");
-  winListBox.SetVisible(false);
-
-  Timer1.Create(1000);
-  Timer1.SetEnabled(true);
-
   OnResize = [this] { FormResize(); };
   AlignControls();
-  WireCapture();
-  WirePrivacy();
-}
-
-void TfrmMain::CreateMainPage() {
-  Panel2.Create(&MainPage, "Panel2");
-  Panel2.SetHeight(kTopBandHeight);
-  Panel2.SetAlign(TAlign::alTop);
-  AdvPanel7.Create(&Panel2, "AdvPanel7", "METHOD ONE - Find your application...", kMethodOneText);
-  AdvPanel8.Create(&Panel2, "AdvPanel8", "METHOD TWO - Applications Running...");
-  AdvPanel10.Create(&Panel2, "AdvPanel10", "METHOD THREE - Processes Running...");
-
-  ProgramPath.Create(&AdvPanel7, "ProgramPath");
-  GoGetBtn.Create(&AdvPanel7, "GoGetBtn", "Go Get It");
-  ExitBtn.Create(&AdvPanel7, "ExitBtn", "Exit Program");
-  ExitBtn.OnClick = [this] { ExitBtnClick(); };
-
-  ListBox2.Create(&AdvPanel8, "ListBox2");
-  AppNameBtn.Create(&AdvPanel8, "AppNameBtn", "Go Get It");
-  AppRefreshBtn.Create(&AdvPanel8, "AppRefreshBtn", "Refresh");
-  AppTerminateBtn.Create(&AdvPanel8, "AppTerminateBtn", "Terminate");
-
-  ListBox1.Create(&AdvPanel10, "ListBox1");
-  ProcessBtn.Create(&AdvPanel10, "ProcessBtn", "Go Get It");
-  RefreshBtn.Create(&AdvPanel10, "RefreshBtn", "Refresh");
-  TerminateBtn.Create(&AdvPanel10, "TerminateBtn", "Terminate Process");
-
-  Panel2.OnResize = [this] { LayoutMethodPanels(); };
-}
-
-void TfrmMain::LayoutMethodPanels() {
-  RECT r;
-  ::GetClientRect(Panel2.Handle(), &r);
-  const int w = (r.right - r.left) / 3;
-  AdvPanel7.SetBounds(0, 0, w, r.bottom);
-  AdvPanel8.SetBounds(w, 0, w, r.bottom);
-  AdvPanel10.SetBounds(2 * w, 0, r.right - 2 * w, r.bottom);
-
-  auto buttonRow = [](TCaptionPanel& panel, std::initializer_list<TGlowButton*> buttons) {
-    RECT a;
-    ::GetClientRect(panel.Handle(), &a);
-    const int n = static_cast<int>(buttons.size());
-    const int bw = std::max<int>(60, (a.right - 2 * kGap - (n - 1) * 6) / n);
-    int x = kGap;
-    for (TGlowButton* b : buttons) {
-      b->SetBounds(x, a.bottom - kGap - kButtonHeight, bw, kButtonHeight);
-      x += bw + 6;
-    }
-    return static_cast<int>(a.bottom) - 2 * kGap - kButtonHeight;  // bottom of the area above the buttons
-  };
-
-  // Method one: the text, the path box, then its two buttons under it.
-  RECT a;
-  ::GetClientRect(AdvPanel7.Handle(), &a);
-  const int textBottom = TCaptionPanel::kCaptionHeight + AdvPanel7.BodyTextHeight();
-  ProgramPath.SetBounds(kGap, textBottom + kGap, a.right - 2 * kGap, 24);
-  const int bw = (a.right - 2 * kGap - 6) / 2;
-  GoGetBtn.SetBounds(kGap, textBottom + 2 * kGap + 24, bw, kButtonHeight);
-  ExitBtn.SetBounds(kGap + bw + 6, textBottom + 2 * kGap + 24, bw, kButtonHeight);
-
-  struct MethodPanel {
-    TCaptionPanel* panel;
-    TListBox* list;
-    TGlowButton* buttons[3];
-  };
-  const MethodPanel lists[] = {{&AdvPanel8, &ListBox2, {&AppNameBtn, &AppRefreshBtn, &AppTerminateBtn}},
-                               {&AdvPanel10, &ListBox1, {&ProcessBtn, &RefreshBtn, &TerminateBtn}}};
-  for (const MethodPanel& m : lists) {
-    RECT pa;
-    ::GetClientRect(m.panel->Handle(), &pa);
-    const int listBottom = buttonRow(*m.panel, {m.buttons[0], m.buttons[1], m.buttons[2]});
-    m.list->SetBounds(kGap, TCaptionPanel::kCaptionHeight + kGap, pa.right - 2 * kGap,
-                      listBottom - TCaptionPanel::kCaptionHeight - kGap);
-  }
 }
 
 void TfrmMain::CreateToolbar() {
@@ -281,10 +178,7 @@ void TfrmMain::CreateToolbar() {
   RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
   AdvToolBar1.AddItem(RSSbtn, 48);
   AdvToolBar1.AddSeparator();
-  CheckBox3.Create(&AdvToolBar1, "CheckBox3", "Windows Task bar");
-  CheckBox1.Create(&AdvToolBar1, "CheckBox1", "Mute system sound");
-  CheckBox2.Create(&AdvToolBar1, "CheckBox2", "Desk top icons");
-  for (TCheckBox* box : {&CheckBox3, &CheckBox1, &CheckBox2}) AdvToolBar1.AddItem(*box, box->PreferredWidth());
+  // The privacy frame appends its three switches after this.
 }
 
 TControl* TfrmMain::NotebookToolbarItem(int i) {
@@ -295,13 +189,7 @@ TControl* TfrmMain::NotebookToolbarItem(int i) {
 }
 
 void TfrmMain::CreateUtilities() {
-  GroupBox1.Create(&tsUtil, "GroupBox1", "Change Hot Keys", kHotKeyPanelText);
-  THotKey* editors[] = {&HotKey1, &HotKey2, &HotKey3};
-  TGlowButton* buttons[] = {&Change1, &Change2, &Change3};
-  for (int i = 0; i < 3; ++i) {
-    editors[i]->Create(&GroupBox1, "HotKey" + std::to_string(i + 1));
-    buttons[i]->Create(&GroupBox1, "Change" + std::to_string(i + 1), "Key " + std::to_string(i + 1));
-  }
+  Privacy.CreateFrame(*this, &tsUtil, "PrivacyFrame");
   DateTimePicker1.Create(&tsUtil, "DateTimePicker1");
   DateTimePicker1.OnDropDown = [this] { DateTimePicker1DropDown(); };
   Panel4.Create(&tsUtil, "Panel4");
@@ -315,17 +203,10 @@ void TfrmMain::LayoutUtilities() {
   RECT r;
   ::GetClientRect(tsUtil.Handle(), &r);
   const int leftWidth = 340;
-  GroupBox1.SetBounds(kGap, kGap, leftWidth, 230);
-  const int textBottom = TCaptionPanel::kCaptionHeight + GroupBox1.BodyTextHeight();
-  THotKey* editors[] = {&HotKey1, &HotKey2, &HotKey3};
-  TGlowButton* buttons[] = {&Change1, &Change2, &Change3};
-  for (int i = 0; i < 3; ++i) {
-    const int y = textBottom + i * 30;
-    editors[i]->SetBounds(kGap, y, leftWidth - 3 * kGap - 70, 24);
-    buttons[i]->SetBounds(leftWidth - kGap - 70, y - 1, 70, 26);
-  }
-  GroupBox1.SetHeight(std::max(120, textBottom + 3 * 30 + kGap));
-  DateTimePicker1.SetBounds(kGap, GroupBox1.Top() + GroupBox1.Height() + kGap, 160, 24);
+  // The frame's height follows its text at this width.
+  Privacy.SetBounds(kGap, kGap, leftWidth, 230);
+  Privacy.SetHeight(Privacy.PreferredHeight());
+  DateTimePicker1.SetBounds(kGap, Privacy.Top() + Privacy.Height() + kGap, 160, 24);
 
   // The directory tree (under the drive box) and the file list fill the
   // rest of the tab side by side.
@@ -364,32 +245,15 @@ void TfrmMain::FormCreate() {
     // 3.
     ADOTable2.TableName = "HotKeys";
     ADOTable2.SetActive(true);
-    // 4. The hotkeys as Main.ini holds them (defaults when missing).
-    {
-      TIniFile ini(SettingsPath(kMainIniName));
-      TEdit* edits[] = {&edHotKey1, &edHotKey2, &edHotKey3};
-      for (int i = 0; i < 3; ++i)
-        edits[i]->SetText(ini.ReadString(kHotKeysSection, kHotKeyIni[i].key, kHotKeyIni[i].defaultValue));
-    }
-    // 5. Each text as a 16-bit shortcut value into its editor.
-    {
-      TEdit* edits[] = {&edHotKey1, &edHotKey2, &edHotKey3};
-      THotKey* editors[] = {&HotKey1, &HotKey2, &HotKey3};
-      for (int i = 0; i < 3; ++i) {
-        const auto value = static_cast<std::uint16_t>(StrToInt(edits[i]->Text()) & 0xFFFF);
-        storedHotKey_[i] = value;
-        editors[i]->SetValue(ShortCutToHotKeyControl(value));
-      }
-    }
-    // 6. Register the three hotkeys; the editors equal the stored values,
-    // so nothing is written back.
-    Change1Click();
-    Change2Click();
-    Change3Click();
+    // 4.-6. The hotkeys as Main.ini holds them, registered.
+    Privacy.LoadHotKeys();
     // 8. Small screens are switched to 1024 x 768 for the session.
     if (::GetSystemMetrics(SM_CYSCREEN) < 768) {
       savedScreenWidth_ = ::GetSystemMetrics(SM_CXSCREEN);
       savedScreenHeight_ = ::GetSystemMetrics(SM_CYSCREEN);
+      // Put back however the program ends, not only on a confirmed exit.
+      const int w = savedScreenWidth_, h = savedScreenHeight_;
+      displayRestore_ = ScopedEmergencyAction([w, h] { SetScreenResolution(w, h); });
       SetScreenResolution(1024, 768);
     }
     // 9.
@@ -401,9 +265,8 @@ void TfrmMain::FormCreate() {
     for (UINT cmd : {SC_MOVE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
     // 11.
     htmlExportOptions_ = 320;
-    // 12. The desktop's icon view: first child of the first child of ProgMan.
-    HWND progman = ::FindWindowA("ProgMan", nullptr);
-    desktopIconView_ = ::GetWindow(::GetWindow(progman, GW_CHILD), GW_CHILD);
+    // 12.
+    Privacy.LocateDesktopIconView();
   } catch (const std::exception& e) {
     Application().ShowException(e);
   }
@@ -415,8 +278,7 @@ void TfrmMain::FormShow() {
   HWND owner = ::GetWindow(Handle(), GW_OWNER);
   ::ShowWindow(owner, SW_HIDE);
   ::ShowWindowAsync(owner, SW_HIDE);
-  RefreshBtn.Click();
-  for (const std::string& title : ListApplicationWindows()) ListBox2.Add(title);
+  Capture.FillPickers();
 }
 
 void TfrmMain::FormResize() { DriveComboBoxEx1.SetWidth(Panel4.Width()); }
@@ -439,25 +301,51 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  if (answer == mb::kIdYes && savedScreenWidth_ != 0) {
-    try {
-      SetScreenResolution(savedScreenWidth_, savedScreenHeight_);
-    } catch (...) {
-      // A failed switch back must not keep the program from closing.
-    }
+  if (answer == mb::kIdYes) SwitchDisplayBack();
+}
+
+void TfrmMain::SwitchDisplayBack() {
+  if (!displayRestore_.Armed()) return;
+  displayRestore_.Disarm();
+  try {
+    SetScreenResolution(savedScreenWidth_, savedScreenHeight_);
+  } catch (...) {
+    // A failed switch back must not keep the program from closing.
   }
 }
 
 void TfrmMain::FormClose() {
-  ReleaseHotKeys();
+  Privacy.ReleaseHotKeys();
+  // The user's own choices: a normal exit leaves taskbar and icons as set.
+  Privacy.KeepSwitchesAsTheyAre();
   ADOTable2.SetActive(false);
 }
 
 void TfrmMain::FormDestroy() {
   destroyed_ = true;
-  captures_.ReleaseAll();
+  Capture.Captures().ReleaseAll();
   ADOTable2.SetActive(false);
-  ReleaseHotKeys();
+  Privacy.ReleaseHotKeys();
+}
+
+void TfrmMain::EndSession() {
+  // Windows is ending: give the captured programs back so they can save
+  // their work in their own windows, and put back what we changed.
+  Capture.Captures().ReleaseAll();
+  SwitchDisplayBack();
+  Privacy.RestoreSwitches();
+}
+
+Prompter& TfrmMain::FramePrompter() { return Application().prompter(); }
+
+void TfrmMain::HideAll() {
+  ::ShowWindow(Handle(), SW_HIDE);
+  ::ShowWindowAsync(Handle(), SW_HIDE);
+}
+
+void TfrmMain::ShowAll() {
+  ::ShowWindow(Handle(), SW_SHOW);
+  ::ShowWindowAsync(Handle(), SW_SHOW);
 }
 
 void TfrmMain::ExitBtnClick() { Close(); }
@@ -467,7 +355,7 @@ void TfrmMain::Close() {
   FormCloseQuery(canClose);
   if (!canClose) return;
   // Captured programs go back to the desktop before anything closes.
-  captures_.ReleaseAll();
+  Capture.Captures().ReleaseAll();
   FormClose();
   closed_ = true;
   ::ShowWindow(Handle(), SW_HIDE);
@@ -487,7 +375,9 @@ void TfrmMain::DateTimePicker1DropDown() {
 }
 
 std::optional<LRESULT> TfrmMain::WMSysCommand(WPARAM wp) {
-  switch (wp) {
+  // The system's commands carry state in their low four bits (a double
+  // click on the caption sends SC_MAXIMIZE | 2).
+  switch (wp & 0xFFF0) {
     case SC_MINIMIZE:
       // Minimising hides the window completely; only hotkey 2 brings it back.
       ::ShowWindow(Handle(), SW_HIDE);
@@ -515,12 +405,10 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Close();
       return 0;
     case WM_HOTKEY:
-      FormHotKey(wp);
+      Privacy.FormHotKey(wp);
       return 0;
     case WM_ENDSESSION:
-      // Windows is ending: give the captured programs back so they can
-      // save their work in their own windows.
-      if (wp) captures_.ReleaseAll();
+      if (wp) EndSession();
       break;
     case WM_DISPLAYCHANGE:
       FitToWorkArea();

@@ -5,19 +5,12 @@
 #include <thread>
 
 #include "capture/win32/window_search.h"
+#include "ui/win32/emergency.h"
 #include "ui/win32/unique_handle.h"
 
 namespace nv {
 
 namespace {
-
-CapturedWindows* g_crashList = nullptr;
-LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
-
-LONG WINAPI ReleaseOnCrash(EXCEPTION_POINTERS* info) {
-  if (g_crashList) g_crashList->ReleaseAll();
-  return g_previousFilter ? g_previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
-}
 
 // A rectangle of the given size placed where it is fully on some monitor:
 // the saved place when it is visible enough, otherwise the middle of the
@@ -66,11 +59,8 @@ void ReparentWithoutWaiting(HWND window, HWND parent, RECT place) {
 CapturedWindows::CapturedWindows() = default;
 
 CapturedWindows::~CapturedWindows() {
+  crashAction_.Disarm();
   ReleaseAll();
-  if (g_crashList == this) {
-    ::SetUnhandledExceptionFilter(g_previousFilter);
-    g_crashList = nullptr;
-  }
 }
 
 CaptureRecord CapturedWindows::Describe(HWND window, TTabSheet* tab) {
@@ -122,9 +112,8 @@ void CapturedWindows::ReleaseAll() {
 }
 
 void CapturedWindows::InstallCrashHandler() {
-  g_crashList = this;
-  LPTOP_LEVEL_EXCEPTION_FILTER prev = ::SetUnhandledExceptionFilter(ReleaseOnCrash);
-  if (prev != ReleaseOnCrash) g_previousFilter = prev;
+  EmergencyRestore::Install();
+  if (!crashAction_.Armed()) crashAction_ = ScopedEmergencyAction([this] { ReleaseAll(); });
 }
 
 }  // namespace nv

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "ui/win32/emergency.h"
+
 namespace nv {
 
 class TTabSheet;
@@ -41,11 +43,13 @@ class CapturedWindows {
   void ReleaseAll();
   static void Release(const CaptureRecord& r);
 
-  // Installs the crash handler that releases the windows of this list.
+  // Makes a crash, std::terminate and the end of the session release the
+  // windows of this list.
   void InstallCrashHandler();
 
  private:
   std::vector<CaptureRecord> records_;
+  ScopedEmergencyAction crashAction_;
 };
 
 }  // namespace nv

@@ -65,6 +65,23 @@ const Psapi& PsapiFns() {
   return p;
 }
 
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+
+// A 32-bit program cannot read the modules of a 64-bit process; the system
+// still names its program file to a caller with the least query right.
+// Bound at run time: systems before Vista lack the function.
+std::string ImagePathByQuery(DWORD pid) {
+  static const auto query =
+      Bind<QueryImageNameFn>(::GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
+  if (!query) return {};
+  UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!h) return {};
+  wchar_t path[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  if (!query(h.get(), 0, path, &size)) return {};
+  return Narrow(std::wstring(path, size));
+}
+
 UniqueKernelHandle ProcessSnapshot() {
   if (!Tools().createSnapshot) return UniqueKernelHandle();
   return UniqueKernelHandle(Tools().createSnapshot(TH32CS_SNAPPROCESS, 0));
@@ -97,17 +114,20 @@ void ListWithPsapi(std::vector<std::string>& list) {
   if (!p.enumProcesses(ids, sizeof ids, &bytes)) return;
   const size_t count = std::min<size_t>(bytes / sizeof(DWORD), kMaxEnumeratedProcesses);
   for (size_t i = 0; i < count; ++i) {
+    std::string line;
     UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
-    if (!h) continue;
     HMODULE module = nullptr;
     DWORD needed = 0;
-    if (!p.enumModules(h.get(), &module, sizeof module, &needed)) continue;
-    char name[301] = {};
-    const DWORD n = p.moduleFileName(h.get(), module, name, 301);
+    if (h && p.enumModules(h.get(), &module, sizeof module, &needed)) {
+      char name[301] = {};
+      const DWORD n = p.moduleFileName(h.get(), module, name, 301);
+      if (n != 0) line = AnsiToUtf8(std::string(name, n));
+    }
+    if (line.empty()) line = ImagePathByQuery(ids[i]);
     // A process whose program cannot be named is left out rather than
     // listed as an empty line nobody could act on.
-    if (n == 0) continue;
-    list.push_back(AnsiToUtf8(std::string(name, n)));
+    if (line.empty()) continue;
+    list.push_back(line);
   }
 }
 
@@ -119,6 +139,13 @@ std::string ProgramPathOf(DWORD pid) {
   char path[261] = {};
   const DWORD n = p.moduleFileName(h.get(), nullptr, path, 261);
   return std::string(path, n);
+}
+
+// The same, asked the way that also works for 64-bit processes.
+std::string ProgramPathOrQuery(DWORD pid) {
+  std::string path = ProgramPathOf(pid);
+  if (path.empty()) path = Utf8ToAnsi(ImagePathByQuery(pid));
+  return path;
 }
 
 }  // namespace
@@ -138,7 +165,7 @@ DWORD FindProcessIdByName(const std::string& text) {
   const std::string sought = Utf8ToAnsi(text);
   DWORD found = 0;
   ForEachProcessEntry([&](const PROCESSENTRY32& e) {
-    const std::string path = ProgramPathOf(e.th32ProcessID);
+    const std::string path = ProgramPathOrQuery(e.th32ProcessID);
     if ((!path.empty() && AsciiEqualNoCase(path, sought)) || AsciiEqualNoCase(e.szExeFile, sought)) {
       found = e.th32ProcessID;
       return false;
@@ -155,7 +182,8 @@ struct WindowOfProcess {
   HWND found;
 };
 
-BOOL CALLBACK FirstVisibleEnabledWindow(HWND w, LPARAM lp) {
+// Nothing in here can throw: only system calls and plain stores.
+BOOL CALLBACK FirstVisibleEnabledWindow(HWND w, LPARAM lp) noexcept {
   auto* s = reinterpret_cast<WindowOfProcess*>(lp);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(w, &pid);
@@ -175,11 +203,34 @@ HWND FindProcessWindow(DWORD processId) {
   return s.found;
 }
 
+namespace {
+
+bool NamedAs(const PROCESSENTRY32& e, const std::string& ansiName) {
+  return AsciiEqualNoCase(FileNamePart(e.szExeFile), ansiName) || AsciiEqualNoCase(e.szExeFile, ansiName);
+}
+
+}  // namespace
+
+bool NamesOnlyThisProcess(const std::string& name) {
+  const std::string sought = Utf8ToAnsi(name);
+  const DWORD self = ::GetCurrentProcessId();
+  bool self_named = false, other_named = false;
+  ForEachProcessEntry([&](const PROCESSENTRY32& e) {
+    if (NamedAs(e, sought)) (e.th32ProcessID == self ? self_named : other_named) = true;
+    return true;
+  });
+  return self_named && !other_named;
+}
+
 BOOL KillProcessesByName(const std::string& name) {
   const std::string sought = Utf8ToAnsi(name);
   BOOL result = FALSE;
+  const DWORD self = ::GetCurrentProcessId();
   ForEachProcessEntry([&](const PROCESSENTRY32& e) {
-    if (AsciiEqualNoCase(FileNamePart(e.szExeFile), sought) || AsciiEqualNoCase(e.szExeFile, sought)) {
+    // Never ourselves: ending Nookvale would take every captured window
+    // down with it.
+    if (e.th32ProcessID == self) return true;
+    if (NamedAs(e, sought)) {
       UniqueKernelHandle h(::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID));
       result = ::TerminateProcess(h.get(), 0);
     }

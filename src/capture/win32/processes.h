@@ -23,8 +23,11 @@ DWORD FindProcessIdByName(const std::string& text);
 HWND FindProcessWindow(DWORD processId);
 
 // Ends every process whose program file name (or whole snapshot name)
-// equals the name; answers the result of the last TerminateProcess.
+// equals the name; answers the result of the last TerminateProcess. This
+// program itself is never ended.
 BOOL KillProcessesByName(const std::string& name);
+// Whether the name matches this program's own process and no other.
+bool NamesOnlyThisProcess(const std::string& name);
 
 // The process ids EnumProcesses fills at most (4,096 bytes of ids).
 inline constexpr size_t kMaxEnumeratedProcesses = 1024;

@@ -1,6 +1,7 @@
 #include "capture/win32/window_search.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "capture/capture_rules.h"
@@ -18,16 +19,28 @@ std::string AnsiTitle(HWND w) {
   return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+struct AppWindowsScan {
+  std::vector<std::string> lines;
+  std::exception_ptr error;  // carried out of the callback, raised after it
+};
+
 BOOL CALLBACK AppWindowsEnumProc(HWND w, LPARAM param) {
-  auto* lines = reinterpret_cast<std::vector<std::string>*>(param);
-  TopLevelWindowFacts f;
-  f.visible = ::IsWindowVisible(w) != FALSE;
-  f.iconic = ::IsIconic(w) != FALSE;
-  f.owner = static_cast<std::uintptr_t>(::GetWindowLongPtrA(w, GWLP_HWNDPARENT));
-  f.desktop = reinterpret_cast<std::uintptr_t>(::GetDesktopWindow());
-  f.exStyle = static_cast<std::uint32_t>(::GetWindowLongA(w, GWL_EXSTYLE));
-  if (QualifiesForApplicationList(f)) lines->push_back(GetWindowCaption(w));
-  return TRUE;
+  auto* scan = reinterpret_cast<AppWindowsScan*>(param);
+  // No exception may cross the system's callback: on 32-bit Windows it
+  // would end the program without the crash filter ever running.
+  try {
+    TopLevelWindowFacts f;
+    f.visible = ::IsWindowVisible(w) != FALSE;
+    f.iconic = ::IsIconic(w) != FALSE;
+    f.owner = static_cast<std::uintptr_t>(::GetWindowLongPtrA(w, GWLP_HWNDPARENT));
+    f.desktop = reinterpret_cast<std::uintptr_t>(::GetDesktopWindow());
+    f.exStyle = static_cast<std::uint32_t>(::GetWindowLongA(w, GWL_EXSTYLE));
+    if (QualifiesForApplicationList(f)) scan->lines.push_back(GetWindowCaption(w));
+    return TRUE;
+  } catch (...) {
+    scan->error = std::current_exception();
+    return FALSE;
+  }
 }
 
 }  // namespace
@@ -53,6 +66,8 @@ std::string GetWindowCaption(HWND window) {
   if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kCaptionTimeoutMs, &length))
     return AnsiToUtf8(AnsiTitle(window));
   if (length == 0) return {};
+  // The length is another program's answer: never trust it with our memory.
+  length = std::min<DWORD_PTR>(length, kMaxCaptionLength);
   std::vector<wchar_t> buf(length + 1, L'\0');
   DWORD_PTR copied = 0;
   if (!::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buf.data()),
@@ -62,18 +77,22 @@ std::string GetWindowCaption(HWND window) {
 }
 
 std::vector<std::string> ListApplicationWindows() {
-  std::vector<std::string> lines;
-  ::EnumWindows(AppWindowsEnumProc, reinterpret_cast<LPARAM>(&lines));
-  return lines;
+  AppWindowsScan scan;
+  ::EnumWindows(AppWindowsEnumProc, reinterpret_cast<LPARAM>(&scan));
+  if (scan.error) std::rethrow_exception(scan.error);
+  return std::move(scan.lines);
 }
 
 void CloseWindowProcess(HWND window) {
+  DWORD owner = 0;
+  if (window) ::GetWindowThreadProcessId(window, &owner);
+  if (owner == ::GetCurrentProcessId()) return;  // never our own windows
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
   if (!::IsWindow(window)) return;
   DWORD pid = 0;
   ::GetWindowThreadProcessId(window, &pid);
-  if (pid == 0) return;
+  if (pid == 0 || pid == ::GetCurrentProcessId()) return;
   UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
   if (!process) return;
   ::TerminateProcess(process.get(), 0);

@@ -31,5 +31,7 @@ void CloseWindowProcess(HWND window);
 
 // The time a hung program gets to answer a WM_GETTEXT.
 inline constexpr UINT kCaptionTimeoutMs = 250;
+// The most of a caption we take from another program.
+inline constexpr size_t kMaxCaptionLength = 4096;
 
 }  // namespace nv

@@ -58,13 +58,39 @@ void TApplication::HandleException(std::exception_ptr e) {
   }
 }
 
+namespace {
+
+// Tab and Shift+Tab move the focus between the controls of the window, as
+// in a dialog, unless the focused control takes Tab itself. Enter and the
+// arrows stay with the controls (the path box acts on Enter).
+bool MoveFocusByTab(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+  HWND focus = msg.hwnd;
+  if (!focus) return false;
+  const LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  HWND top = ::GetAncestor(focus, GA_ROOT);
+  if (!top || !(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
+  HWND next = ::GetNextDlgTabItem(top, focus, ::GetKeyState(VK_SHIFT) < 0);
+  if (next && next != focus) ::SetFocus(next);
+  return true;
+}
+
+void DispatchQueued(MSG& msg) {
+  if (MoveFocusByTab(msg)) return;
+  ::TranslateMessage(&msg);
+  Window::DispatchPosted(msg);
+}
+
+}  // namespace
+
 void TApplication::Run() {
   MSG msg;
   while (!terminated_) {
     const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0 || r == -1) break;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+    DispatchQueued(msg);
   }
   terminated_ = true;
 }
@@ -89,8 +115,7 @@ void TApplication::ProcessMessages() {
       ::PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+    DispatchQueued(msg);
   }
 }
 

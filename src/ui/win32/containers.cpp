@@ -223,7 +223,9 @@ LRESULT TTabSheet::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TPageControl::Create(TControl* parent, const std::string& name) {
   Name = name;
-  CreateOwnChild(parent, L"TAdvPageControl", "", WS_VISIBLE | WS_TABSTOP, PanelClass());
+  // Tab moves into the page on screen; the tabs themselves change by mouse
+  // or Ctrl+Tab.
+  CreateOwnChild(parent, L"TAdvPageControl", "", WS_VISIBLE, PanelClass());
 }
 
 TTabSheet* TPageControl::Pages(int index) const {

@@ -94,7 +94,9 @@ void TControl::CreateOwnChild(TControl* parent, const wchar_t* cls, const std::s
   p.className = cls;
   p.caption = text;
   p.style = style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  p.exStyle = exStyle;
+  // Our containers let Tab reach the controls inside them; a control that
+  // is a tab stop of its own is a leaf.
+  p.exStyle = (style & WS_TABSTOP) ? exStyle : exStyle | WS_EX_CONTROLPARENT;
   p.x = p.y = 0;
   p.width = p.height = 10;
   p.parent = parent ? parent->Handle() : nullptr;

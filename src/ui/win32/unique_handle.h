@@ -20,7 +20,13 @@ class UniqueHandle {
   ~UniqueHandle() { reset(); }
   UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(o.release());
+    if (this != &o) {
+      // Two owners may hold the same value (two references to one global
+      // atom): the one given up is released even then.
+      const handle_type h = o.release();
+      if (Traits::IsValid(h_)) Traits::Close(h_);
+      h_ = h;
+    }
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
@@ -30,6 +36,7 @@ class UniqueHandle {
   explicit operator bool() const noexcept { return Traits::IsValid(h_); }
   handle_type release() noexcept { return std::exchange(h_, Traits::Invalid()); }
   void reset(handle_type h = Traits::Invalid()) noexcept {
+    if (h == h_) return;  // taking over what it holds already must not close it
     if (Traits::IsValid(h_)) Traits::Close(h_);
     h_ = h;
   }
@@ -125,5 +132,54 @@ using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueHWnd = UniqueHandle<WindowTraits>;
 using UniqueGlobalAtom = UniqueHandle<GlobalAtomTraits>;
 using UniqueHdc = UniqueHandle<DcTraits>;
+
+// --- scopes: what is borrowed for a while and given back on every path ---
+
+// BeginPaint ... EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND w) noexcept : w_(w), dc_(::BeginPaint(w, &ps_)) {}
+  ~PaintScope() { ::EndPaint(w_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const noexcept { return dc_; }
+  const PAINTSTRUCT& info() const noexcept { return ps_; }
+
+ private:
+  HWND w_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// GetDC ... ReleaseDC (a null window is the screen).
+class WindowDcScope {
+ public:
+  explicit WindowDcScope(HWND w) noexcept : w_(w), dc_(::GetDC(w)) {}
+  ~WindowDcScope() {
+    if (dc_) ::ReleaseDC(w_, dc_);
+  }
+  WindowDcScope(const WindowDcScope&) = delete;
+  WindowDcScope& operator=(const WindowDcScope&) = delete;
+  HDC dc() const noexcept { return dc_; }
+
+ private:
+  HWND w_;
+  HDC dc_;
+};
+
+// SelectObject, with the object it replaced selected back at the end.
+class SelectScope {
+ public:
+  SelectScope(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(obj ? ::SelectObject(dc, obj) : nullptr) {}
+  ~SelectScope() {
+    if (old_) ::SelectObject(dc_, old_);
+  }
+  SelectScope(const SelectScope&) = delete;
+  SelectScope& operator=(const SelectScope&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 }  // namespace nv

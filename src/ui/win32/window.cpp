@@ -30,6 +30,23 @@ bool IsParentNotification(UINT msg) {
   }
 }
 
+// The notifications whose lParam points at a structure in the sender's
+// memory.
+bool CarriesPointer(UINT msg) { return msg == WM_NOTIFY || msg == WM_DRAWITEM || msg == WM_MEASUREITEM; }
+
+// The posted message the loop is dispatching on this thread, if any.
+thread_local const MSG* g_dispatchingPosted = nullptr;
+
+// Whether the message's pointer can be read: only when the message was sent
+// by this thread. A captured window is a child of one of our host tabs and
+// may send or post its parent anything; a pointer from another process
+// means nothing here, and reading it could crash us.
+bool FromThisThread(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (::InSendMessageEx(nullptr) != ISMEX_NOSEND) return false;
+  const MSG* posted = g_dispatchingPosted;
+  return !(posted && posted->hwnd == hwnd && posted->message == msg && posted->wParam == wp && posted->lParam == lp);
+}
+
 // The child a parent notification comes from.
 HWND NotificationSource(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -166,7 +183,7 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (auto it = handlers_.find(msg); it != handlers_.end()) {
     if (auto r = it->second(wp, lp)) return *r;
-  } else if (IsParentNotification(msg)) {
+  } else if (IsParentNotification(msg) && (!CarriesPointer(msg) || FromThisThread(hwnd_, msg, wp, lp))) {
     if (Window* child = FromHandle(NotificationSource(hwnd_, msg, wp, lp)); child && child != this) {
       if (auto r = child->Reflected(msg, wp, lp)) return *r;
     }
@@ -175,6 +192,14 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 std::optional<LRESULT> Window::Reflected(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT Window::DispatchPosted(const MSG& msg) {
+  const MSG* outer = g_dispatchingPosted;
+  g_dispatchingPosted = &msg;
+  const LRESULT r = ::DispatchMessageW(&msg);
+  g_dispatchingPosted = outer;
+  return r;
+}
 
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
   if (subclassed_) return ::DefSubclassProc(hwnd_, msg, wp, lp);

@@ -71,6 +71,10 @@ class Window {
   static void SetExceptionReporter(std::function<void(std::exception_ptr)> reporter);
   static void ReportException(std::exception_ptr e);
 
+  // Dispatches a message taken from the queue. Notifications that carry a
+  // pointer are reflected only when sent by this thread, never when posted.
+  static LRESULT DispatchPosted(const MSG& msg);
+
   // Destroys the window now (the object stays, unbound).
   void DestroyHandle();
 

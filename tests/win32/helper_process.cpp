@@ -77,6 +77,16 @@ HWND HelperProcess::WaitForWindow(const std::string& title, DWORD ms) const {
   return nullptr;
 }
 
+bool WaitUntilHung(HWND w, DWORD limitMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    DWORD_PTR r = 0;
+    if (!::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 50, &r)) return true;
+    if (::GetTickCount() - start >= limitMs) return false;
+    ::Sleep(20);
+  }
+}
+
 std::string UniqueTitle(const std::string& stem) {
   static std::atomic<int> n{0};
   // Bracketed, so no title is a part of another.

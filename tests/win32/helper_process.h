@@ -42,6 +42,8 @@ int IndexOfLine(const List& list, const std::string& line) {
     if (list.Item(i) == line) return i;
   return -1;
 }
+// Waits until the window stops answering messages (its program hangs).
+bool WaitUntilHung(HWND w, DWORD limitMs = 10000);
 // A title unique to this test run.
 std::string UniqueTitle(const std::string& stem);
 

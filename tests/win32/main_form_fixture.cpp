@@ -19,6 +19,21 @@ TfrmMain& MainFormTest::Start(bool withDatabase) {
   return *frm;
 }
 
+bool MainFormTest::PumpUntil(const std::function<bool()>& condition, int limitMs) {
+  const DWORD end = ::GetTickCount() + static_cast<DWORD>(limitMs);
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      ::TranslateMessage(&msg);
+      Window::DispatchPosted(msg);
+    }
+    if (condition()) return true;
+    if (static_cast<LONG>(end - ::GetTickCount()) <= 0) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 void MainFormTest::Pump(int milliseconds) {
   const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
   do {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,9 @@ class MainFormTest : public ::testing::Test {
   TfrmMain& Start(bool withDatabase = true);
   // Runs the window's messages for a while (timers, posted messages).
   static void Pump(int milliseconds);
+  // Runs the window's messages until the condition holds; false when it
+  // still does not after the (generous) limit.
+  static bool PumpUntil(const std::function<bool()>& condition, int limitMs = 15000);
   // Chooses the line in the running applications list, refreshing first.
   void ChooseApp(TfrmMain& f, const std::string& title);
   // Chooses it and presses "Go Get It".

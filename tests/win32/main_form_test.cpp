@@ -200,17 +200,20 @@ TEST_F(MainFormTest, HasNoTaskbarButton) {
 TEST_F(MainFormTest, MinimiseHidesRestoreAndMaximiseShow) {
   TfrmMain& f = Start();
   EXPECT_EQ(f.Perform(WM_SYSCOMMAND, SC_MINIMIZE), 0);
-  Pump(50);
-  EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(f.Handle()); }));
   EXPECT_FALSE(::IsIconic(f.Handle()));
   f.Perform(WM_SYSCOMMAND, SC_RESTORE);
-  Pump(50);
-  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(f.Handle()) != FALSE; }));
   f.Perform(WM_SYSCOMMAND, SC_MINIMIZE);
   f.Perform(WM_SYSCOMMAND, SC_MAXIMIZE);
-  Pump(50);
-  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
-  EXPECT_TRUE(::IsZoomed(f.Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return ::IsZoomed(f.Handle()) && ::IsWindowVisible(f.Handle()); }));
+  // The system's commands come with state in their low bits (a double click
+  // on the caption): they act as the plain ones.
+  f.Perform(WM_SYSCOMMAND, SC_MINIMIZE | 2);
+  EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(f.Handle()); }));
+  EXPECT_FALSE(::IsIconic(f.Handle())) << "minimising with low bits set hides too";
+  f.Perform(WM_SYSCOMMAND, SC_RESTORE | 2);
+  EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(f.Handle()) != FALSE; }));
 }
 
 TEST_F(MainFormTest, CloseAsksAndOnlyYesCloses) {
@@ -244,7 +247,7 @@ TEST_F(MainFormTest, DatePickerDropDownShowsWeekNumbers) {
   const LPARAM at = MAKELPARAM(f.DateTimePicker1.Width() - 8, f.DateTimePicker1.Height() / 2);
   f.DateTimePicker1.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
   f.DateTimePicker1.Perform(WM_LBUTTONUP, 0, at);
-  Pump(100);
+  PumpUntil([&] { return f.DateTimePicker1.MonthCalendar() != nullptr; }, 3000);
   HWND cal = f.DateTimePicker1.MonthCalendar();
   if (!cal) GTEST_SKIP() << "the date picker did not drop down here";
   ASSERT_TRUE(::IsWindowVisible(cal));

@@ -187,10 +187,9 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   HWND w = h.WaitForWindow(title);
   CaptureApp(f, title);
   ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
-  ::Sleep(2000);  // it hangs now
-  const DWORD start = ::GetTickCount();
+  ASSERT_TRUE(WaitUntilHung(w));
+  // Were hiding to wait on the hung program, this would never return.
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
-  EXPECT_LT(::GetTickCount() - start, 1000u);
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
   EXPECT_FALSE(::IsWindowVisible(w));
 }
@@ -272,6 +271,43 @@ TEST_F(PrivacyTest, DesktopIconSwitchActsOnTheViewFoundAtStart) {
   EXPECT_FALSE(::IsWindowVisible(view));
   f.Privacy.CheckBox2.SetChecked(false);
   EXPECT_TRUE(::IsWindowVisible(view));
+}
+
+TEST_F(PrivacyTest, EndOfSessionBringsBackTaskbarAndIconsButAnExitKeepsThemHidden) {
+  HelperProcess tray("--class Shell_TrayWnd --title \"\"");
+  HelperProcess desktop("--class ProgMan --child-chain --title \"Program Manager\"");
+  HWND bar = nullptr, progman = nullptr;
+  for (int i = 0; (!bar || !progman) && i < 250; ++i, ::Sleep(20)) {
+    bar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    progman = ::FindWindowA("ProgMan", nullptr);
+  }
+  ASSERT_TRUE(bar && progman);
+  HWND view = ::GetWindow(::GetWindow(progman, GW_CHILD), GW_CHILD);
+  ASSERT_TRUE(view);
+  {
+    TfrmMain& f = Start();
+    f.Privacy.CheckBox3.SetChecked(true);
+    f.Privacy.CheckBox2.SetChecked(true);
+    ASSERT_FALSE(::IsWindowVisible(bar));
+    ASSERT_FALSE(::IsWindowVisible(view));
+    f.Perform(WM_QUERYENDSESSION, 0, 0);
+    f.Perform(WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(::IsWindowVisible(bar)) << "the session's end puts the taskbar back";
+    EXPECT_TRUE(::IsWindowVisible(view)) << "and the desktop icons";
+  }
+  frm.reset();
+  // A confirmed exit leaves the user's switches as they are.
+  TfrmMain& f = Start();
+  f.Privacy.CheckBox3.SetChecked(true);
+  f.Privacy.CheckBox2.SetChecked(true);
+  prompter.AnswerBox(IDYES);
+  f.Close();
+  ASSERT_TRUE(f.Closed());
+  frm.reset();
+  EXPECT_FALSE(::IsWindowVisible(bar));
+  EXPECT_FALSE(::IsWindowVisible(view));
+  ::ShowWindow(bar, SW_SHOW);
+  ::ShowWindow(view, SW_SHOW);
 }
 
 TEST_F(PrivacyTest, SwitchesWithNothingToActOnDoNothing) {

@@ -68,8 +68,11 @@ bool MoveFocusByTab(const MSG& msg) {
   if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
   HWND focus = msg.hwnd;
   if (!focus) return false;
-  const LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-  if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  // Only a control that takes Tab itself keeps it (the notebook types a
+  // tab); one that wants all keys for the sake of Enter, as the path box
+  // does, still lets Tab move on.
+  const LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+  if (code & DLGC_WANTTAB) return false;
   HWND top = ::GetAncestor(focus, GA_ROOT);
   if (!top || !(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)) return false;
   HWND next = ::GetNextDlgTabItem(top, focus, ::GetKeyState(VK_SHIFT) < 0);

@@ -16,6 +16,13 @@
 //   --child-chain       gives the window a child and that child a child
 //   --keys SPEC         sends keystrokes with SendInput ("ctrl+alt+h") and ends
 //   --delay MS          waits MS milliseconds before sending the keys
+//   --huge-length       claims a title length of about two thousand million
+//   --spawn             on kSpawnMessage (number in wParam) opens another
+//                       top-level window "<title> #<number>"; closing one of
+//                       those ends only that window
+//
+// kNotifyParentMessage makes the window send its parent WM_NOTIFY with a
+// pointer that means nothing in any other process, then post one too.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,11 +37,16 @@ struct Options {
   std::wstring cls = L"NookvaleHelperWindow";
   bool tool = false, owned = false, dialog = false, hidden = false, minimized = false;
   bool refuseClose = false, modal = false, noWindow = false, childChain = false;
+  bool hugeLength = false, spawn = false;
   int hangAfter = -1, exitAfter = -1, delay = 0;
   std::wstring keys;
 } opt;
 
 constexpr UINT_PTR kHangTimer = 1, kExitTimer = 2, kModalTimer = 3;
+constexpr UINT kNotifyParentMessage = WM_APP + 1;
+constexpr UINT kSpawnMessage = WM_APP + 2;
+HWND g_main = nullptr;
+HINSTANCE g_inst = nullptr;
 
 LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -43,7 +55,26 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(w);
       return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      // A polite close ends with 3, so tests can tell it from being ended.
+      if (w == g_main) PostQuitMessage(3);
+      return 0;
+    case WM_GETTEXTLENGTH:
+      if (opt.hugeLength) return 0x7FFFFFF0;
+      return DefWindowProcW(w, msg, wp, lp);
+    case kNotifyParentMessage: {
+      HWND parent = GetAncestor(w, GA_PARENT);
+      SendMessageW(parent, WM_NOTIFY, 7, static_cast<LPARAM>(0x1234));
+      PostMessageW(parent, WM_NOTIFY, 7, static_cast<LPARAM>(0x5678));
+      return 1;
+    }
+    case kSpawnMessage:
+      if (opt.spawn) {
+        std::wstring t = opt.title + L" #" + std::to_wstring(wp);
+        HWND o = CreateWindowExW(0, opt.cls.c_str(), t.c_str(), WS_OVERLAPPEDWINDOW, 140, 110, 320, 200, nullptr,
+                                 nullptr, g_inst, nullptr);
+        ShowWindow(o, SW_SHOWNORMAL);
+        return reinterpret_cast<LRESULT>(o);
+      }
       return 0;
     case WM_TIMER:
       if (wp == kHangTimer) {
@@ -120,6 +151,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     else if (a == L"--child-chain") opt.childChain = true;
     else if (a == L"--keys") opt.keys = next();
     else if (a == L"--delay") opt.delay = _wtoi(next().c_str());
+    else if (a == L"--huge-length") opt.hugeLength = true;
+    else if (a == L"--spawn") opt.spawn = true;
   }
   LocalFree(argv);
 
@@ -129,6 +162,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
+  g_inst = inst;
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = inst;
@@ -153,6 +187,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
   DWORD ex = (opt.tool ? WS_EX_TOOLWINDOW : 0) | (opt.dialog ? WS_EX_DLGMODALFRAME : 0);
   HWND w = CreateWindowExW(ex, opt.cls.c_str(), opt.title.c_str(), style, 120, 90, 420, 300, owner, nullptr,
                            inst, nullptr);
+  g_main = w;
   if (opt.childChain) {
     HWND child = CreateWindowExW(0, L"STATIC", L"child", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, w, nullptr, inst, nullptr);
     CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50, child, nullptr, inst, nullptr);
@@ -167,5 +202,5 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     TranslateMessage(&m);
     DispatchMessageW(&m);
   }
-  return 0;
+  return static_cast<int>(m.wParam);
 }

@@ -273,22 +273,46 @@ bool TRVEditCore::Edit(TRVUndoGroup group, Body body) {
   TRVUndoStep* top = history_.Top();
   const bool goOn = group != TRVUndoGroup::None && groupOpen_ && top && top->Group == group &&
                     top->After == State() && !HasSelection();
+  // The body records into a step of its own, joined to the open group only
+  // once it has finished: a body that throws is then rolled back exactly,
+  // leaving the document, the caret and the undo record as they were.
   TRVUndoStep fresh;
   fresh.Group = group;
   fresh.Before = State();
-  recording_ = goOn ? top : &fresh;
+  recording_ = &fresh;
   recorded_ = 0;
   closeGroup_ = false;
   bool stateChanged = false;  // set by a body whose change lies outside the document
-  body(stateChanged);
-  recording_ = nullptr;
-  if (recorded_ == 0 && !stateChanged) return false;
-  if (goOn) {
-    top->After = State();
-    history_.TopChanged();
-  } else {
-    fresh.After = State();
-    history_.Push(std::move(fresh));
+  // Puts everything back as it was before the body ran.
+  auto rollBack = [&] {
+    recording_ = nullptr;
+    for (auto it = fresh.Actions.rbegin(); it != fresh.Actions.rend(); ++it) {
+      const TRVParaChange c = ApplyUndoAction(doc_, *it);
+      MarkChanged(c.First, c.NewCount);
+    }
+    SetState(fresh.Before);
+    UpdateLayout();
+  };
+  try {
+    body(stateChanged);
+    recording_ = nullptr;
+    if (recorded_ == 0 && !stateChanged) return false;
+    if (goOn) {
+      // Room first, and only the first action can merge: nothing can fail
+      // once the step starts to change.
+      top->Actions.reserve(top->Actions.size() + fresh.Actions.size());
+      auto it = fresh.Actions.begin();
+      if (it != fresh.Actions.end() && !top->Actions.empty() && MergeText(top->Actions.back(), *it)) ++it;
+      for (; it != fresh.Actions.end(); ++it) top->Actions.push_back(std::move(*it));
+      top->After = State();
+      history_.TopChanged();
+    } else {
+      fresh.After = State();
+      history_.Push(std::move(fresh));
+    }
+  } catch (...) {
+    rollBack();
+    throw;
   }
   groupOpen_ = group != TRVUndoGroup::None && !closeGroup_;
   modified_ = true;
@@ -297,11 +321,14 @@ bool TRVEditCore::Edit(TRVUndoGroup group, Body body) {
 }
 
 void TRVEditCore::Record(TRVUndoAction action) {
-  const TRVParaChange c = ApplyUndoAction(doc_, action);
-  MarkChanged(c.First, c.NewCount);
-  ++recorded_;
   std::vector<TRVUndoAction>& actions = recording_->Actions;
+  // Room first: an action applied to the document is always in the record,
+  // so a failure later in the edit can take it back.
+  actions.reserve(actions.size() + 1);
+  const TRVParaChange c = ApplyUndoAction(doc_, action);
   if (actions.empty() || !MergeText(actions.back(), action)) actions.push_back(std::move(action));
+  ++recorded_;
+  MarkChanged(c.First, c.NewCount);
 }
 
 void TRVEditCore::ReplaceParagraphs(int first, int count, std::vector<TRVParagraph> repl) {

@@ -16,6 +16,10 @@ void SwapRange(std::vector<T>& v, int first, int& count, std::vector<T>& stored)
   const auto oldCount = static_cast<std::ptrdiff_t>(count);
   const auto newCount = static_cast<std::ptrdiff_t>(stored.size());
   const std::ptrdiff_t common = std::min(oldCount, newCount);
+  // All the memory first: once elements start to move nothing may fail, or
+  // the document would be left half swapped.
+  if (oldCount > newCount) stored.reserve(stored.size() + static_cast<size_t>(oldCount - common));
+  else if (newCount > oldCount) v.reserve(v.size() + static_cast<size_t>(newCount - oldCount));
   for (std::ptrdiff_t i = 0; i < common; ++i) std::swap(v[static_cast<size_t>(at + i)], stored[static_cast<size_t>(i)]);
   if (oldCount > newCount) {
     const auto from = v.begin() + at + common, to = v.begin() + at + oldCount;
@@ -151,11 +155,11 @@ void TRVUndoHistory::DropRedo() {
   for (TRVAppendRecord& r : appends_) r.After = std::min(r.After, NextIndex());
 }
 
-void TRVUndoHistory::Push(TRVUndoStep step) {
-  DropRedo();
+void TRVUndoHistory::Push(TRVUndoStep&& step) {
   step.Bytes = StepBytes(step);
-  bytes_ += step.Bytes;
-  done_.push_back(std::move(step));
+  done_.push_back(std::move(step));  // all or nothing
+  bytes_ += done_.back().Bytes;
+  DropRedo();
   Trim();
 }
 

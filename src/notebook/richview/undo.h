@@ -139,7 +139,8 @@ class TRVUndoHistory {
   std::int64_t NextIndex() const { return base_ + static_cast<std::int64_t>(done_.size()); }
 
   // A new step: redo is gone, old steps are dropped down to the limits.
-  void Push(TRVUndoStep step);
+  // Keeps the step; when that fails the step is left as it was.
+  void Push(TRVUndoStep&& step);
   // The top step grew (a typing run went on): recount it, keep the limits.
   void TopChanged();
   // Moves the top step to redo and back.

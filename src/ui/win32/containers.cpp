@@ -20,20 +20,19 @@ Window::ClassParams PanelClass() {
 // Paint through a memory bitmap so resizing does not flicker.
 template <class F>
 void BufferedPaint(HWND hwnd, F paint) {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd, &ps);
+  PaintScope painting(hwnd);
+  const HDC dc = painting.dc();
   RECT rc;
   ::GetClientRect(hwnd, &rc);
-  HDC mem = ::CreateCompatibleDC(dc);
-  HBITMAP bmp = ::CreateCompatibleBitmap(dc, std::max<LONG>(1, rc.right), std::max<LONG>(1, rc.bottom));
-  HGDIOBJ old = ::SelectObject(mem, bmp);
-  paint(mem);
-  ::BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-  ::SelectObject(mem, old);
-  ::DeleteObject(bmp);
-  ::DeleteDC(mem);
-  ::EndPaint(hwnd, &ps);
+  UniqueHdc mem(::CreateCompatibleDC(dc));
+  UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, std::max<LONG>(1, rc.right), std::max<LONG>(1, rc.bottom)));
+  SelectScope selected(mem.get(), bmp.get());
+  paint(mem.get());
+  ::BitBlt(dc, 0, 0, rc.right, rc.bottom, mem.get(), 0, 0, SRCCOPY);
 }
+
+UniqueGdiObject SolidBrush(COLORREF c) { return UniqueGdiObject(::CreateSolidBrush(c)); }
+HBRUSH AsBrush(const UniqueGdiObject& b) { return static_cast<HBRUSH>(b.get()); }
 
 const COLORREF kPanelFace = RGB(242, 244, 248);
 const COLORREF kCaptionTop = RGB(58, 80, 118);
@@ -51,9 +50,7 @@ void TPanel::Create(TControl* parent, const std::string& name, const std::string
 void TPanel::Paint(HDC dc) {
   RECT r;
   ::GetClientRect(Handle(), &r);
-  HBRUSH b = ::CreateSolidBrush(kPanelFace);
-  ::FillRect(dc, &r, b);
-  ::DeleteObject(b);
+  ::FillRect(dc, &r, AsBrush(SolidBrush(kPanelFace)));
   if (Border) ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
 }
 
@@ -100,11 +97,8 @@ RECT TCaptionPanel::ClientArea() const {
 }
 
 int TCaptionPanel::BodyTextHeight() {
-  HDC dc = ::GetDC(Handle());
-  RECT r = ClientArea();
-  const int h = DrawBody(dc, r, true);
-  ::ReleaseDC(Handle(), dc);
-  return h;
+  WindowDcScope dc(Handle());
+  return DrawBody(dc.dc(), ClientArea(), true);
 }
 
 int TCaptionPanel::DrawBody(HDC dc, RECT area, bool measureOnly) {
@@ -123,8 +117,8 @@ int TCaptionPanel::DrawBody(HDC dc, RECT area, bool measureOnly) {
     if (run.underline) lf.lfUnderline = TRUE;
     if (run.size) lf.lfHeight = -::MulDiv(run.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
     if (!run.face.empty()) wcsncpy(lf.lfFaceName, Widen(run.face).c_str(), LF_FACESIZE - 1);
-    HFONT f = ::CreateFontIndirectW(&lf);
-    HGDIOBJ old = ::SelectObject(dc, f);
+    UniqueGdiObject font(::CreateFontIndirectW(&lf));
+    SelectScope selected(dc, font.get());
     ::SetTextColor(dc, run.color ? static_cast<COLORREF>(*run.color) : RGB(30, 35, 45));
     TEXTMETRICW tm;
     ::GetTextMetricsW(dc, &tm);
@@ -152,8 +146,6 @@ int TCaptionPanel::DrawBody(HDC dc, RECT area, bool measureOnly) {
       x += sz.cx;
       i = j;
     }
-    ::SelectObject(dc, old);
-    ::DeleteObject(f);
   }
   return y + lineHeight - area.top + 10;
 }
@@ -168,22 +160,20 @@ void TCaptionPanel::Paint(HDC dc) {
                     {bar.right, bar.bottom, 0x2400, 0x3400, 0x5200, 0}};
   GRADIENT_RECT g{0, 1};
   if (!::GdiGradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V)) {
-    HBRUSH b = ::CreateSolidBrush(kCaptionTop);
-    ::FillRect(dc, &bar, b);
-    ::DeleteObject(b);
+    ::FillRect(dc, &bar, AsBrush(SolidBrush(kCaptionTop)));
   }
-  HGDIOBJ old = ::SelectObject(dc, BoldFont());
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, kCaptionText);
-  RECT t = bar;
-  t.left += 8;
-  const std::wstring cap = Widen(Caption());
-  ::DrawTextW(dc, cap.c_str(), static_cast<int>(cap.size()), &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  ::SelectObject(dc, old);
+  {
+    SelectScope bold(dc, BoldFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kCaptionText);
+    RECT t = bar;
+    t.left += 8;
+    const std::wstring cap = Widen(Caption());
+    ::DrawTextW(dc, cap.c_str(), static_cast<int>(cap.size()), &t,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  }
   DrawBody(dc, ClientArea(), false);
-  HBRUSH frame = ::CreateSolidBrush(RGB(150, 162, 182));
-  ::FrameRect(dc, &r, frame);
-  ::DeleteObject(frame);
+  ::FrameRect(dc, &r, AsBrush(SolidBrush(RGB(150, 162, 182))));
 }
 
 // --- TTabSheet ----------------------------------------------------------------------
@@ -324,7 +314,7 @@ void TPageControl::MeasureTabs(HDC dc) {
   tabRects_.clear();
   RECT client;
   ::GetClientRect(Handle(), &client);
-  HGDIOBJ old = ::SelectObject(dc, DefaultFont());
+  SelectScope font(dc, DefaultFont());
   int x = 2;
   std::vector<int> widths;
   for (TTabSheet* s : pages_) {
@@ -345,14 +335,12 @@ void TPageControl::MeasureTabs(HDC dc) {
     tabRects_.push_back(RECT{x, 2, x + w, kTabHeight});
     x += w;
   }
-  ::SelectObject(dc, old);
 }
 
 RECT TPageControl::TabRect(int index) {
   if (tabRects_.size() != pages_.size()) {
-    HDC dc = ::GetDC(Handle());
-    MeasureTabs(dc);
-    ::ReleaseDC(Handle(), dc);
+    WindowDcScope dc(Handle());
+    MeasureTabs(dc.dc());
   }
   if (index < 0 || index >= static_cast<int>(tabRects_.size())) return RECT{};
   return tabRects_[static_cast<size_t>(index)];
@@ -378,24 +366,20 @@ int TPageControl::HitTab(POINT p, bool* onClose) {
 void TPageControl::Paint(HDC dc) {
   RECT client;
   ::GetClientRect(Handle(), &client);
-  HBRUSH face = ::CreateSolidBrush(RGB(226, 231, 238));
-  ::FillRect(dc, &client, face);
-  ::DeleteObject(face);
+  ::FillRect(dc, &client, AsBrush(SolidBrush(RGB(226, 231, 238))));
   MeasureTabs(dc);
   RECT body = ClientArea();
-  HBRUSH frame = ::CreateSolidBrush(RGB(150, 162, 182));
-  ::FrameRect(dc, &body, frame);
-  HGDIOBJ oldFont = ::SelectObject(dc, DefaultFont());
+  const UniqueGdiObject frame = SolidBrush(RGB(150, 162, 182));
+  ::FrameRect(dc, &body, AsBrush(frame));
+  SelectScope font(dc, DefaultFont());
   ::SetBkMode(dc, TRANSPARENT);
   for (int i = 0; i < PageCount(); ++i) {
     TTabSheet* s = pages_[static_cast<size_t>(i)];
     RECT t = tabRects_[static_cast<size_t>(i)];
     const bool active = s == active_;
     if (!active) t.top += 2;
-    HBRUSH b = ::CreateSolidBrush(active ? RGB(255, 255, 255) : RGB(208, 215, 226));
-    ::FillRect(dc, &t, b);
-    ::DeleteObject(b);
-    ::FrameRect(dc, &t, frame);
+    ::FillRect(dc, &t, AsBrush(SolidBrush(active ? RGB(255, 255, 255) : RGB(208, 215, 226))));
+    ::FrameRect(dc, &t, AsBrush(frame));
     int x = t.left + 8;
     if (Images && s->ImageIndex >= 0 && s->ImageIndex < ImageList_GetImageCount(Images)) {
       ImageList_Draw(Images, s->ImageIndex, dc, x, t.top + (t.bottom - t.top - 16) / 2, ILD_TRANSPARENT);
@@ -408,22 +392,16 @@ void TPageControl::Paint(HDC dc) {
     if (s->ShowClose) {
       RECT c = CloseButtonRect(i);
       if (hotClose_ == i) {
-        HBRUSH hb = ::CreateSolidBrush(RGB(232, 17, 35));
-        ::FillRect(dc, &c, hb);
-        ::DeleteObject(hb);
+        ::FillRect(dc, &c, AsBrush(SolidBrush(RGB(232, 17, 35))));
       }
-      HPEN pen = ::CreatePen(PS_SOLID, 2, hotClose_ == i ? RGB(255, 255, 255) : RGB(80, 80, 80));
-      HGDIOBJ op = ::SelectObject(dc, pen);
+      UniqueGdiObject pen(::CreatePen(PS_SOLID, 2, hotClose_ == i ? RGB(255, 255, 255) : RGB(80, 80, 80)));
+      SelectScope drawing(dc, pen.get());
       ::MoveToEx(dc, c.left + 4, c.top + 4, nullptr);
       ::LineTo(dc, c.right - 4, c.bottom - 4);
       ::MoveToEx(dc, c.right - 4, c.top + 4, nullptr);
       ::LineTo(dc, c.left + 4, c.bottom - 4);
-      ::SelectObject(dc, op);
-      ::DeleteObject(pen);
     }
   }
-  ::SelectObject(dc, oldFont);
-  ::DeleteObject(frame);
 }
 
 LRESULT TPageControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

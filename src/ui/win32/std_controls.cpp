@@ -5,6 +5,7 @@
 #include "ui/errors.h"
 #include "ui/win32/application.h"
 #include "ui/win32/win_text.h"
+#include "ui/win32/unique_handle.h"
 
 namespace nv {
 
@@ -70,36 +71,31 @@ void TGlowButton::Paint(const DRAWITEMSTRUCT& d) {
   // deeper tone while pressed or down.
   COLORREF face = disabled ? RGB(238, 238, 238) : pressed ? RGB(255, 213, 140) : hot_ ? RGB(255, 236, 181) : RGB(246, 247, 249);
   COLORREF edge = disabled ? RGB(200, 200, 200) : (hot_ || pressed) ? RGB(219, 164, 54) : RGB(160, 170, 185);
-  HBRUSH br = ::CreateSolidBrush(face);
-  HPEN pen = ::CreatePen(PS_SOLID, 1, edge);
-  HGDIOBJ oldBrush = ::SelectObject(dc, br);
-  HGDIOBJ oldPen = ::SelectObject(dc, pen);
-  ::FillRect(dc, &r, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  ::RoundRect(dc, r.left, r.top, r.right, r.bottom, 5, 5);
-  ::SelectObject(dc, oldBrush);
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(br);
-  ::DeleteObject(pen);
+  {
+    UniqueGdiObject br(::CreateSolidBrush(face));
+    UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, edge));
+    SelectScope brush(dc, br.get()), outline(dc, pen.get());
+    ::FillRect(dc, &r, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    ::RoundRect(dc, r.left, r.top, r.right, r.bottom, 5, 5);
+  }
 
   HFONT font = DefaultFont();
-  HFONT made = nullptr;
+  UniqueGdiObject made;
   if (CaptionStyle) {
     LOGFONTW lf{};
     ::GetObjectW(font, sizeof lf, &lf);
     if (CaptionStyle & 1) lf.lfWeight = FW_BOLD;
     if (CaptionStyle & 2) lf.lfItalic = TRUE;
     if (CaptionStyle & 4) lf.lfUnderline = TRUE;
-    made = ::CreateFontIndirectW(&lf);
-    font = made;
+    made.reset(::CreateFontIndirectW(&lf));
+    font = static_cast<HFONT>(made.get());
   }
-  HGDIOBJ oldFont = ::SelectObject(dc, font);
+  SelectScope selected(dc, font);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, disabled ? RGB(150, 150, 150) : RGB(20, 30, 45));
   const std::wstring text = Widen(Caption());
   if (pressed) ::OffsetRect(&r, 1, 1);
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  ::SelectObject(dc, oldFont);
-  if (made) ::DeleteObject(made);
   if ((d.itemState & ODS_FOCUS) && !(d.itemState & ODS_NOFOCUSRECT)) {
     RECT f = d.rcItem;
     ::InflateRect(&f, -3, -3);
@@ -123,13 +119,11 @@ void TCheckBox::SetChecked(bool c) {
 }
 
 int TCheckBox::PreferredWidth() const {
-  HDC dc = ::GetDC(Handle());
-  HGDIOBJ old = ::SelectObject(dc, DefaultFont());
+  WindowDcScope dc(Handle());
+  SelectScope font(dc.dc(), DefaultFont());
   const std::wstring text = Widen(Caption());
   SIZE sz{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(Handle(), dc);
+  ::GetTextExtentPoint32W(dc.dc(), text.c_str(), static_cast<int>(text.size()), &sz);
   return sz.cx + ::GetSystemMetrics(SM_CXMENUCHECK) + 12;
 }
 

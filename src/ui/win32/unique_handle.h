@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <utility>
 
 namespace nv {
@@ -16,16 +17,17 @@ class UniqueHandle {
   using handle_type = typename Traits::handle_type;
 
   UniqueHandle() noexcept = default;
-  explicit UniqueHandle(handle_type h) noexcept : h_(h) {}
+  explicit UniqueHandle(handle_type h) noexcept : h_(h) { Count(h_, +1); }
   ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) { Count(h_, +1); }
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
     if (this != &o) {
       // Two owners may hold the same value (two references to one global
       // atom): the one given up is released even then.
       const handle_type h = o.release();
-      if (Traits::IsValid(h_)) Traits::Close(h_);
+      Close();
       h_ = h;
+      Count(h_, +1);
     }
     return *this;
   }
@@ -34,20 +36,54 @@ class UniqueHandle {
 
   handle_type get() const noexcept { return h_; }
   explicit operator bool() const noexcept { return Traits::IsValid(h_); }
-  handle_type release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+  handle_type release() noexcept {
+    if (filled_) {
+      filled_ = false;
+      --live_;
+    } else {
+      Count(h_, -1);
+    }
+    return std::exchange(h_, Traits::Invalid());
+  }
   void reset(handle_type h = Traits::Invalid()) noexcept {
     if (h == h_) return;  // taking over what it holds already must not close it
-    if (Traits::IsValid(h_)) Traits::Close(h_);
+    Close();
     h_ = h;
+    Count(h_, +1);
   }
   // For APIs that fill in a handle through a pointer.
   handle_type* put() noexcept {
     reset();
+    ++live_;  // counted as held from here; a null fill is uncounted in Close
+    filled_ = true;
     return &h_;
   }
 
+  // How many handles of this kind the program holds through owners now.
+  // The system's own object counters are not available everywhere; this
+  // one lets a long run show that nothing of ours is left behind.
+  static long Live() noexcept { return live_; }
+
  private:
+  static void Count(handle_type h, long d) noexcept {
+    if (Traits::IsValid(h)) live_ += d;
+  }
+  void Close() noexcept {
+    if (filled_) {
+      filled_ = false;
+      --live_;
+      if (Traits::IsValid(h_)) Traits::Close(h_);
+      return;
+    }
+    if (Traits::IsValid(h_)) {
+      Traits::Close(h_);
+      --live_;
+    }
+  }
+
   handle_type h_ = Traits::Invalid();
+  bool filled_ = false;
+  static inline std::atomic<long> live_{0};
 };
 
 // Kernel objects: both null and INVALID_HANDLE_VALUE mean "none" (snapshots

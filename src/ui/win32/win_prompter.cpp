@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/win32/application.h"
+#include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -209,9 +210,7 @@ std::optional<std::uint32_t> Win32Prompter::ColorDialog(std::uint32_t initial) {
 }
 
 std::optional<FontSpec> Win32Prompter::FontDialog(const FontSpec& initial) {
-  HDC dc = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  ::ReleaseDC(nullptr, dc);
+  const int dpi = ::GetDeviceCaps(WindowDcScope(nullptr).dc(), LOGPIXELSY);
   LOGFONTW lf{};
   lf.lfHeight = -::MulDiv(initial.size, dpi, 72);
   lf.lfWeight = (initial.style & 1) ? FW_BOLD : FW_NORMAL;

@@ -18,8 +18,11 @@ void SwapRange(std::vector<T>& v, int first, int& count, std::vector<T>& stored)
   const std::ptrdiff_t common = std::min(oldCount, newCount);
   // All the memory first: once elements start to move nothing may fail, or
   // the document would be left half swapped.
-  if (oldCount > newCount) stored.reserve(stored.size() + static_cast<size_t>(oldCount - common));
-  else if (newCount > oldCount) v.reserve(v.size() + static_cast<size_t>(newCount - oldCount));
+  auto room = [](std::vector<T>& w, size_t more) {
+    if (w.size() + more > w.capacity()) w.reserve(w.size() + std::max(w.size(), more));
+  };
+  if (oldCount > newCount) room(stored, static_cast<size_t>(oldCount - common));
+  else if (newCount > oldCount) room(v, static_cast<size_t>(newCount - oldCount));
   for (std::ptrdiff_t i = 0; i < common; ++i) std::swap(v[static_cast<size_t>(at + i)], stored[static_cast<size_t>(i)]);
   if (oldCount > newCount) {
     const auto from = v.begin() + at + common, to = v.begin() + at + oldCount;
@@ -156,10 +159,10 @@ void TRVUndoHistory::DropRedo() {
 }
 
 void TRVUndoHistory::Push(TRVUndoStep&& step) {
-  step.Bytes = StepBytes(step);
-  done_.push_back(std::move(step));  // all or nothing
-  bytes_ += done_.back().Bytes;
   DropRedo();
+  step.Bytes = StepBytes(step);
+  done_.push_back(std::move(step));  // all or nothing: the step stays the caller's on failure
+  bytes_ += done_.back().Bytes;
   Trim();
 }
 

@@ -202,6 +202,25 @@ TEST_F(FilesTest, TreeFilesAndCurrentDirectoryFollowTheOpenDirectory) {
   EXPECT_EQ(Frame().DriveComboBoxEx1.Width(), Frame().Panel4.Width());
 }
 
+TEST_F(FilesTest, ChoosingADriveOpensItsCurrentDirectory) {
+  MakeDir(P("here"));
+  Open(P("here"));
+  TDriveComboBoxEx& drives = Frame().DriveComboBoxEx1;
+  // The file list made "here" the drive's current directory.
+  drives.ChooseDrive(P("here")[0]);
+  EXPECT_EQ(Dirs().Directory(), P("here"));
+  // A drive that is not there: an error, and the box shows the list's
+  // drive again.
+  char missing = 0;
+  const DWORD mask = ::GetLogicalDrives();
+  for (char c = 'Y'; c > 'D' && !missing; --c)
+    if (!(mask & (1u << (c - 'A')))) missing = c;
+  ASSERT_NE(missing, 0);
+  EXPECT_THROW(drives.ChooseDrive(missing), Exception);
+  EXPECT_EQ(drives.Drive(), P("here")[0]);
+  EXPECT_EQ(Dirs().Directory(), P("here"));
+}
+
 TEST_F(FilesTest, SpaceAndCheckBoxClicksTickLines) {
   WriteFileAt(P("f1.txt"), "");
   WriteFileAt(P("f2.txt"), "");

@@ -122,6 +122,15 @@ int TCheckListBoxEx::LineAt(LPARAM lp) const {
   return i < Count() ? i : -1;
 }
 
+bool TCheckListBoxEx::OnCheckBox(int index, LPARAM lp) const {
+  if (index < 0) return false;
+  // The line's rectangle moves left as the list scrolls sideways.
+  RECT r{};
+  if (Perform(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)) == LB_ERR) return false;
+  const int x = GET_X_LPARAM(lp);
+  return x >= r.left && x < r.left + CheckBoxRight();
+}
+
 void TCheckListBoxEx::ShowPopup(LPARAM lp) {
   if (!PopupMenu) return;
   POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -158,14 +167,14 @@ LRESULT TCheckListBoxEx::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                                                      : 0);
     case WM_LBUTTONDOWN: {
       const int i = LineAt(lp);
-      checkBoxClick_ = i >= 0 && GET_X_LPARAM(lp) < CheckBoxRight();
+      checkBoxClick_ = OnCheckBox(i, lp);
       const LRESULT r = TControl::HandleMessage(msg, wp, lp);
       if (checkBoxClick_) Toggle(i);
       return r;
     }
     case WM_LBUTTONDBLCLK: {
       const int i = LineAt(lp);
-      if (i >= 0 && GET_X_LPARAM(lp) < CheckBoxRight()) {
+      if (OnCheckBox(i, lp)) {
         // A quick second click on the box ticks it again; it opens nothing.
         TControl::HandleMessage(WM_LBUTTONDOWN, wp, lp);
         Toggle(i);

@@ -61,6 +61,7 @@ class TCheckListBoxEx : public TControl {
   void Draw(const DRAWITEMSTRUCT& d);
   int CheckBoxRight() const;
   int LineAt(LPARAM lp) const;
+  bool OnCheckBox(int index, LPARAM lp) const;
   void ShowPopup(LPARAM lp);
 
   std::vector<Line> lines_;

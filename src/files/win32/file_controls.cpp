@@ -1,0 +1,210 @@
+#include "files/win32/file_controls.h"
+
+#include <commctrl.h>
+
+#include "files/win32/file_ops.h"
+#include "ui/errors.h"
+#include "ui/text.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+// --- TCheckFileListBoxEx ------------------------------------------------------
+
+void TCheckFileListBoxEx::SetDirectory(const std::string& dir) {
+  const std::string d = NormalizeDirectory(dir);
+  // Bare names typed into the commands resolve against the current
+  // directory. A directory too long for it keeps the old one, which is why
+  // the commands resolve names against Directory() themselves.
+  ::SetCurrentDirectoryW(Widen(d).c_str());
+  if (d == directory_) return;
+  directory_ = d;
+  Update();
+}
+
+void TCheckFileListBoxEx::Update() {
+  const int old = ItemIndex();
+  const std::string keep = old >= 0 && old < Count() ? Item(old) : std::string();
+  std::vector<std::string> names = directory_.empty() ? std::vector<std::string>() : ListFiles(directory_);
+  SortNames(names);
+  std::vector<Line> lines;
+  lines.reserve(names.size());
+  for (std::string& n : names) {
+    Line l;
+    l.image = ShellImageForFileType(n);
+    l.text = std::move(n);
+    lines.push_back(std::move(l));
+  }
+  SetLines(std::move(lines));
+  if (!keep.empty()) SetItemIndex(IndexOf(keep));
+}
+
+// --- TCheckDirectoryListBoxEx ---------------------------------------------------
+
+void TCheckDirectoryListBoxEx::SetDirectory(const std::string& dir) {
+  std::string d = NormalizeDirectory(dir);
+  while (!IsRootPath(d) && !DirectoryExists(d)) {
+    const std::string parent = NormalizeDirectory(ParentWithBackslash(d));
+    if (parent.empty() || parent == d) break;
+    d = parent;
+  }
+  directory_ = d;
+  Update();
+  if (OnChange) OnChange();
+}
+
+void TCheckDirectoryListBoxEx::Update() {
+  if (!directory_.empty() && !IsRootPath(directory_) && !DirectoryExists(directory_)) {
+    // The open directory went away (removed or moved): open what is left.
+    SetDirectory(directory_);
+    return;
+  }
+  const int old = ItemIndex();
+  const std::string keep = old >= 0 && old < static_cast<int>(entries_.size())
+                               ? entries_[static_cast<size_t>(old)].path
+                               : std::string();
+  entries_ = BuildDirectoryEntries(directory_, ListSubdirectories(directory_));
+  std::vector<Line> lines;
+  int open = -1;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const DirEntry& e = entries_[i];
+    Line l;
+    l.text = e.text;
+    l.level = e.level;
+    l.image = e.kind == DirEntry::Root ? ShellImageForPath(e.path) : ShellImageForFolder(e.kind != DirEntry::Sub);
+    if (l.image < 0) l.image = ShellImageForFolder(true);
+    if (e.kind != DirEntry::Sub) open = static_cast<int>(i);
+    lines.push_back(std::move(l));
+  }
+  SetLines(std::move(lines));
+  int select = open;
+  if (!keep.empty()) {
+    for (size_t i = 0; i < entries_.size(); ++i)
+      if (entries_[i].path == keep) select = static_cast<int>(i);
+  }
+  SetItemIndex(select);
+  if (FileList) FileList->SetDirectory(directory_);
+}
+
+std::string TCheckDirectoryListBoxEx::GetItemPath(int index) const {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) ThrowListIndexError(index);
+  return entries_[static_cast<size_t>(index)].path;
+}
+
+void TCheckDirectoryListBoxEx::OpenCurrent() {
+  const int i = ItemIndex();
+  if (i < 0 || i >= Count()) return;
+  SetDirectory(GetItemPath(i));
+}
+
+void TCheckDirectoryListBoxEx::DoubleClicked() {
+  OpenCurrent();
+  if (OnDblClick) OnDblClick();
+}
+
+// --- TDriveComboBoxEx ---------------------------------------------------------------
+
+namespace {
+
+// No "insert a disk" box from the system while drives are asked.
+struct QuietDriveErrors {
+  UINT old = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  ~QuietDriveErrors() { ::SetErrorMode(old); }
+};
+
+std::string DriveText(char letter) {
+  const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
+  std::string text = std::string(1, static_cast<char>(letter - 'A' + 'a')) + ":";
+  const UINT type = ::GetDriveTypeW(root.c_str());
+  // Floppies are not spun up just for their labels.
+  if (type == DRIVE_REMOVABLE) return text;
+  wchar_t label[MAX_PATH + 1] = {};
+  if (::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+      label[0])
+    text += " [" + Narrow(label) + "]";
+  return text;
+}
+
+}  // namespace
+
+void TDriveComboBoxEx::Create(TControl* parent, const std::string& name) {
+  Name = name;
+  CreateChildControl(parent, WC_COMBOBOXEXW, "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
+  Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(SystemSmallImages()));
+  SetHeight(300);
+  Update();
+}
+
+void TDriveComboBoxEx::Update() {
+  QuietDriveErrors quiet;
+  const char shown = Drive();
+  Perform(CB_RESETCONTENT);
+  letters_.clear();
+  const DWORD mask = ::GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(mask & (1u << i))) continue;
+    const char letter = static_cast<char>('A' + i);
+    std::wstring text = Widen(DriveText(letter));
+    const int image = ShellImageForPath(std::string(1, letter) + ":\\");
+    COMBOBOXEXITEMW it{};
+    it.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    it.iItem = static_cast<INT_PTR>(letters_.size());
+    it.pszText = text.data();
+    it.iImage = it.iSelectedImage = image;
+    Perform(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+    letters_.push_back(letter);
+  }
+  if (shown) SetDrive(shown);
+}
+
+int TDriveComboBoxEx::Count() const { return static_cast<int>(letters_.size()); }
+
+std::string TDriveComboBoxEx::Item(int index) const {
+  if (index < 0 || index >= Count()) ThrowListIndexError(index);
+  wchar_t buf[MAX_PATH + 8] = {};
+  COMBOBOXEXITEMW it{};
+  it.mask = CBEIF_TEXT;
+  it.iItem = index;
+  it.pszText = buf;
+  it.cchTextMax = MAX_PATH + 8;
+  Perform(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+  return Narrow(buf);
+}
+
+char TDriveComboBoxEx::Drive() const {
+  const int i = static_cast<int>(Perform(CB_GETCURSEL));
+  return i >= 0 && i < Count() ? letters_[static_cast<size_t>(i)] : 0;
+}
+
+void TDriveComboBoxEx::SetDrive(char letter) {
+  const char up = AsciiUpper(std::string(1, letter))[0];
+  for (size_t i = 0; i < letters_.size(); ++i)
+    if (letters_[i] == up) Perform(CB_SETCURSEL, i);
+}
+
+void TDriveComboBoxEx::ChooseDrive(char letter) {
+  SetDrive(letter);
+  if (!DirList) return;
+  const char back = DirList->Directory().empty() ? 0 : DirList->Directory()[0];
+  QuietDriveErrors quiet;
+  // The drive's own current directory (every drive keeps one).
+  const std::wstring drive{static_cast<wchar_t>(letter), L':'};
+  wchar_t buf[MAX_PATH] = {};
+  const DWORD n = ::GetFullPathNameW(drive.c_str(), MAX_PATH, buf, nullptr);
+  std::string dir = n > 0 && n < MAX_PATH ? Narrow(buf) : std::string(1, letter) + ":\\";
+  if (!DirectoryExists(RootOf(dir))) {
+    if (back) SetDrive(back);
+    throw Exception("Drive " + std::string(1, letter) + ": is not ready");
+  }
+  DirList->SetDirectory(dir);
+}
+
+std::optional<LRESULT> TDriveComboBoxEx::Reflected(UINT msg, WPARAM wp, LPARAM) {
+  if (msg == WM_COMMAND && HIWORD(wp) == CBN_SELCHANGE) {
+    if (const char d = Drive()) ChooseDrive(d);
+    return 0;
+  }
+  return std::nullopt;
+}
+
+}  // namespace nv

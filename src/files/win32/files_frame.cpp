@@ -1,0 +1,292 @@
+#include "files/win32/files_frame.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "files/dos_time.h"
+#include "files/file_paths.h"
+#include "files/win32/file_ops.h"
+#include "ui/win32/unique_handle.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+namespace {
+
+// The small picture of every menu command, in one place so a themed set
+// can replace them together: for now the shell's own picture of a sample
+// folder, document or program.
+struct MenuPicture {
+  const char* item;
+  const char* sample;  // a name ending in "\\" is a folder
+  bool open;
+};
+constexpr MenuPicture kMenuPictures[] = {
+    {"RemoveDir1", "dir\\", false},     {"MakeDir1", "dir\\", true},
+    {"DeleteSelectedDir1", "dir\\", false}, {"RenameDir1", "dir\\", true},
+    {"CopyDir1", "dir\\", true},        {"MoveDir1", "dir\\", false},
+    {"DeleteFile2", "file.txt", false},   {"Re", "file.txt", false},
+    {"DeleteSelectedFiles1", "file.txt", false}, {"FileAge1", "file.log", false},
+    {"Mov", "file.doc", false},           {"CopyFile1", "file.doc", false},
+    {"OpenFile1", "file.exe", false},     {"LastAccess1", "file.ini", false},
+};
+
+UniqueHIcon MenuIcon(const std::string& item) {
+  for (const MenuPicture& p : kMenuPictures) {
+    if (item != p.item) continue;
+    const std::string sample = p.sample;
+    const int image = sample.back() == '\\' ? ShellImageForFolder(p.open) : ShellImageForFileType(sample);
+    if (image < 0) break;
+    return UniqueHIcon(::ImageList_GetIcon(SystemSmallImages(), image, ILD_TRANSPARENT));
+  }
+  return UniqueHIcon();
+}
+
+struct Command {
+  const char* name;
+  const char* caption;  // null for a separator
+  void (TFilesFrame::*handler)();
+};
+
+constexpr Command kDirectoryCommands[] = {
+    {"RemoveDir1", "Remove Dir", &TFilesFrame::RemoveDir1Click},
+    {"MakeDir1", "Make Dir", &TFilesFrame::MakeDir1Click},
+    {"DeleteSelectedDir1", "Delete Selected Dirs", &TFilesFrame::DeleteSelectedDir1Click},
+    {"N1", nullptr, nullptr},
+    {"RenameDir1", "Rename Dir", &TFilesFrame::RenameDir1Click},
+    {"CopyDir1", "Copy Dir", &TFilesFrame::CopyDir1Click},
+    {"MoveDir1", "Move Dir", &TFilesFrame::MoveDir1Click},
+};
+
+constexpr Command kFileCommands[] = {
+    {"DeleteFile2", "Delete File", &TFilesFrame::DeleteFile2Click},
+    {"Re", "Rename File", &TFilesFrame::ReClick},
+    {"DeleteSelectedFiles1", "Delete Selected Files", &TFilesFrame::DeleteSelectedFiles1Click},
+    {"N2", nullptr, nullptr},
+    {"FileAge1", "File Age", &TFilesFrame::FileAge1Click},
+    {"Mov", "Move File", &TFilesFrame::MovClick},
+    {"CopyFile1", "Copy File", &TFilesFrame::CopyFile1Click},
+    {"N3", nullptr, nullptr},
+    {"OpenFile1", "Open File", &TFilesFrame::OpenFile1Click},
+    {"LastAccess1", "Last Access?", &TFilesFrame::LastAccess1Click},
+};
+
+template <size_t N>
+void FillMenu(TAdvPopupMenu& menu, const char* name, const Command (&commands)[N], TFilesFrame* frame) {
+  menu.Name = name;
+  for (const Command& c : commands) {
+    if (!c.caption) {
+      menu.AddSeparator(c.name);
+      continue;
+    }
+    UniqueHIcon icon = MenuIcon(c.name);
+    auto handler = c.handler;
+    menu.Add(c.name, c.caption, [frame, handler] { (frame->*handler)(); }, icon.get());
+  }
+}
+
+std::string CurrentDirectory() {
+  DWORD n = ::GetCurrentDirectoryW(0, nullptr);
+  if (n == 0) return "C:\\";
+  std::wstring w(n, L'\0');
+  n = ::GetCurrentDirectoryW(n, w.data());
+  w.resize(n);
+  return Narrow(w);
+}
+
+// The shell deletes whole trees without asking; a drive's root is never
+// handed to it, whatever was typed or ticked.
+bool DeleteTree(const std::string& path) {
+  if (path.empty() || IsRootPath(path)) return false;
+  const std::string before = ReleaseCurrentDirectory(path);
+  const bool ok = ShellDeleteDir(path);
+  if (!ok && !before.empty()) ::SetCurrentDirectoryW(Widen(before).c_str());
+  return ok;
+}
+
+}  // namespace
+
+void TFilesFrame::CreateComponents() {
+  Panel4.Create(this, "Panel4");
+  DriveComboBoxEx1.Create(&Panel4, "DriveComboBoxEx1");
+  DirectoryListBox1.Create(this, "DirectoryListBox1");
+  ListBoxLocFiles.Create(this, "ListBoxLocFiles");
+  FillMenu(AdvPopupMenu1, "AdvPopupMenu1", kDirectoryCommands, this);
+  FillMenu(AdvPopupMenu2, "AdvPopupMenu2", kFileCommands, this);
+
+  DriveComboBoxEx1.DirList = &DirectoryListBox1;
+  DirectoryListBox1.FileList = &ListBoxLocFiles;
+  DirectoryListBox1.PopupMenu = &AdvPopupMenu1;
+  ListBoxLocFiles.PopupMenu = &AdvPopupMenu2;
+  DirectoryListBox1.OnChange = [this] {
+    const std::string& d = DirectoryListBox1.Directory();
+    if (!d.empty()) DriveComboBoxEx1.SetDrive(d[0]);
+  };
+  ListBoxLocFiles.OnClick = [this] { ListBoxLocFilesClick(); };
+  ListBoxLocFiles.OnDblClick = [this] { ListBoxLocFilesDblClick(); };
+  DirectoryListBox1.SetDirectory(CurrentDirectory());
+  LayoutComponents();
+}
+
+void TFilesFrame::LayoutComponents() {
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  const int w = std::max<int>(100, r.right);
+  const int h = std::max<int>(80, r.bottom);
+  const int half = (w - kGap) / 2;
+  Panel4.SetBounds(0, 0, half, kDrivePanelHeight);
+  // The drive box is as wide as its panel.
+  DriveComboBoxEx1.SetBounds(0, 2, Panel4.Width(), 300);
+  DirectoryListBox1.SetBounds(0, kDrivePanelHeight + 4, half, h - kDrivePanelHeight - 4);
+  ListBoxLocFiles.SetBounds(half + kGap, 0, w - half - kGap, h);
+}
+
+std::string TFilesFrame::Resolve(const std::string& text) const {
+  return ResolveAgainst(DirectoryListBox1.Directory(), text);
+}
+
+// --- directory commands ---------------------------------------------------------
+
+void TFilesFrame::RemoveDir1Click() {
+  const std::string path = SelectedDir();
+  const auto text = Ask().InputBox("Removing directory...", "Are you sure to remove this directory?", path);
+  if (!text) return;
+  // The edited text is what goes, not necessarily the highlighted entry.
+  if (DeleteTree(Resolve(*text))) DirectoryListBox1.Update();
+}
+
+void TFilesFrame::MakeDir1Click() {
+  const auto text = Ask().InputBox("Making directory...", "Enter name of new directory:", "");
+  if (!text) return;
+  MakeDirectoryAt(Resolve(*text));
+  DirectoryListBox1.Update();
+}
+
+void TFilesFrame::DeleteSelectedDir1Click() {
+  if (Ask().ShowBox(BoxOwner::MainWindow, "Are you sure to delete the directories?", "Question",
+                    mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+    return;
+  std::vector<bool> ticked;
+  for (int i = 0; i < DirectoryListBox1.Count(); ++i) ticked.push_back(DirectoryListBox1.Checked(i));
+  // From the last entry up: a subdirectory listed below its parent goes
+  // first, and one failure does not stop the others.
+  for (int i : TickedFromLast(ticked)) DeleteTree(DirectoryListBox1.GetItemPath(i));
+  DirectoryListBox1.Update();
+}
+
+void TFilesFrame::RenameDir1Click() {
+  const std::string path = SelectedDir();
+  const std::string parent = ParentWithBackslash(path);
+  const auto text = Ask().InputBox("Renaming...", "Enter new name:", "");
+  if (!text) return;
+  if (!text->empty()) {
+    const std::string before = ReleaseCurrentDirectory(path);
+    if (!MoveFileAt(path, parent + *text) && !before.empty()) ::SetCurrentDirectoryW(Widen(before).c_str());
+  }
+  DirectoryListBox1.Update();
+}
+
+void TFilesFrame::CopyDir1Click() {
+  const std::string path = SelectedDir();
+  const auto text = Ask().InputBox("Copy to...", "Enter path to copy this directory to:", "");
+  if (!text) return;
+  if (ShellCopyDir(path, Resolve(*text))) Ask().ShowMessage("Directory copied.");
+}
+
+void TFilesFrame::MoveDir1Click() {
+  const std::string path = SelectedDir();
+  const auto text = Ask().InputBox("Move to...", "Enter path to move this directory to:", "");
+  if (!text) return;
+  if (IsRootPath(path)) return;
+  const std::string before = ReleaseCurrentDirectory(path);
+  if (!ShellMoveDir(path, Resolve(*text))) {
+    if (!before.empty()) ::SetCurrentDirectoryW(Widen(before).c_str());
+    return;
+  }
+  DirectoryListBox1.Update();
+  Ask().ShowMessage("Directory moved.");
+}
+
+// --- file commands -------------------------------------------------------------------
+
+void TFilesFrame::DeleteFile2Click() {
+  const std::string path = SelectedPath();
+  const auto text = Ask().InputBox("Deleting...", "Are you sure to delete?", path);
+  if (!text) return;
+  DeleteFileAt(Resolve(*text));
+  ListBoxLocFiles.Update();
+}
+
+void TFilesFrame::ReClick() {
+  const std::string name = SelectedName();
+  const auto text = Ask().InputBox("Renaming...", "Enter new name:", "");
+  if (!text) return;
+  // Bare names are the listed directory's; a path moves the file there.
+  MoveFileAt(Resolve(name), Resolve(*text));
+  ListBoxLocFiles.Update();
+}
+
+void TFilesFrame::DeleteSelectedFiles1Click() {
+  if (Ask().ShowBox(BoxOwner::MainWindow, "Are you sure to delete the files?", "Question",
+                    mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+    return;
+  std::vector<bool> ticked;
+  for (int i = 0; i < ListBoxLocFiles.Count(); ++i) ticked.push_back(ListBoxLocFiles.Checked(i));
+  for (int i : TickedFromLast(ticked)) DeleteFileAt(ListBoxLocFiles.FullPath(i));
+  ListBoxLocFiles.Update();
+}
+
+void TFilesFrame::FileAge1Click() {
+  const std::string name = SelectedName();
+  const std::int64_t age = FileAge(Resolve(name));
+  if (age <= -1) return;
+  const auto t = DecodeDosDateTime(static_cast<std::uint32_t>(age));
+  if (!t) return;
+  Ask().ShowMessage(name + " last modified date = " + ShortDateText(*t));
+}
+
+void TFilesFrame::MovClick() {
+  const std::string source = SelectedPath();
+  const std::string name = SelectedName();
+  const auto text = Ask().InputBox("Moving to...", "Enter path to move this file to:", "");
+  if (!text) return;
+  MoveFileAt(source, Resolve(FileTargetPath(*text, name)));
+  ListBoxLocFiles.Update();
+}
+
+void TFilesFrame::CopyFile1Click() {
+  const std::string source = SelectedPath();
+  const std::string name = SelectedName();
+  const auto text = Ask().InputBox("Copying to...", "Enter path to copy this file to:", "");
+  if (!text) return;
+  // Never over an existing file.
+  if (CopyFileAt(source, Resolve(FileTargetPath(*text, name)))) Ask().ShowMessage("File copied.");
+}
+
+void TFilesFrame::OpenFile1Click() {
+  const std::string path = SelectedPath();
+  ::ShellExecuteW(Host().HostHandle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TFilesFrame::LastAccess1Click() {
+  const std::string path = SelectedPath();
+  const auto t = GetFileLastAccess(path);
+  if (!t) {
+    if (!PathExists(path)) Ask().ShowMessage("File not found: " + path);
+    return;
+  }
+  Ask().ShowMessage("File was last accessed: " + ShortDateText(*t));
+}
+
+void TFilesFrame::ListBoxLocFilesClick() {
+  const std::string path = SelectedPath();
+  if (OnProgramChosen) OnProgramChosen(path);
+}
+
+void TFilesFrame::ListBoxLocFilesDblClick() {
+  const std::string path = SelectedPath();
+  if (OnProgramLaunch) OnProgramLaunch(path);
+}
+
+}  // namespace nv

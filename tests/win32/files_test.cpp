@@ -1,0 +1,685 @@
+// The file utilities on a temporary directory tree: the three linked lists,
+// every directory and file command with its texts, names outside the
+// system code page, and paths too long for the plain Win32 form.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "files/win32/files_frame.h"
+#include "frame_test_host.h"
+#include "helper_process.h"
+#include "main_form_fixture.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "ui/errors.h"
+#include "ui/win32/application.h"
+#include "ui/win32/unique_handle.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+namespace {
+
+// Test-side file helpers go straight to the wide API with the
+// extended-length form, independent of the code under test.
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + Widen(path); }
+
+void WriteFileAt(const std::string& path, const std::string& content) {
+  UniqueKernelHandle h(::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(h) << path;
+  DWORD n = 0;
+  ::WriteFile(h.get(), content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+}
+
+std::string ReadFileAt(const std::string& path) {
+  UniqueKernelHandle h(::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  if (!h) return "<missing>";
+  std::string s(1 << 16, '\0');
+  DWORD n = 0;
+  ::ReadFile(h.get(), s.data(), static_cast<DWORD>(s.size()), &n, nullptr);
+  s.resize(n);
+  return s;
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+void MakeDir(const std::string& path) { ASSERT_TRUE(::CreateDirectoryW(Long(path).c_str(), nullptr)) << path; }
+
+// A file time of a local wall-clock moment.
+FILETIME LocalMoment(WORD y, WORD m, WORD d, WORD h, WORD min) {
+  SYSTEMTIME local{y, m, 0, d, h, min, 0, 0}, utc{};
+  ::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+  FILETIME ft{};
+  ::SystemTimeToFileTime(&utc, &ft);
+  return ft;
+}
+
+// The system's own short date of a day: the oracle for the dates shown.
+std::string SystemShortDate(WORD y, WORD m, WORD d) {
+  SYSTEMTIME st{y, m, 0, d, 12, 0, 0, 0};
+  wchar_t buf[128] = {};
+  ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128);
+  return Narrow(buf);
+}
+
+const std::string kFullWidth = "\xef\xbd\x86ile.txt";  // "ｆile.txt"
+const std::string kAccented = "r\xc3\xa9sum\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.txt";
+
+class FilesTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  ScriptedPrompter prompter;
+  std::unique_ptr<TestFrameHost> host;
+  TFilesFrame* frame = nullptr;
+  std::wstring savedDirectory;
+  std::vector<std::string> chosen, launched;
+
+  void SetUp() override {
+    wchar_t buf[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, buf);
+    savedDirectory = buf;
+    Application().SetPrompter(&prompter);
+    host = std::make_unique<TestFrameHost>(dir.Path());
+    frame = &host->Make<TFilesFrame>("FilesFrame");
+    Frame().OnProgramChosen = [this](const std::string& p) { chosen.push_back(p); };
+    Frame().OnProgramLaunch = [this](const std::string& p) { launched.push_back(p); };
+  }
+  void TearDown() override {
+    host.reset();
+    // The temporary tree cannot go while it is the current directory.
+    ::SetCurrentDirectoryW(savedDirectory.c_str());
+    Application().SetPrompter(nullptr);
+    EXPECT_EQ(prompter.PendingAnswers(), 0u) << "a scripted answer was never asked for";
+  }
+
+  // The one way to the frame, so the fixture can move to the main window.
+  TFilesFrame& Frame() { return *frame; }
+  TCheckDirectoryListBoxEx& Dirs() { return Frame().DirectoryListBox1; }
+  TCheckFileListBoxEx& Files() { return Frame().ListBoxLocFiles; }
+
+  std::string P(const std::string& rel) const { return dir.File(rel); }
+  void Open(const std::string& path) { Dirs().SetDirectory(path); }
+  int DirIndex(const std::string& path) {
+    for (int i = 0; i < Dirs().Count(); ++i)
+      if (Dirs().GetItemPath(i) == path) return i;
+    return -1;
+  }
+  void HighlightDir(const std::string& path) {
+    const int i = DirIndex(path);
+    ASSERT_GE(i, 0) << path << " is not listed";
+    Dirs().SetItemIndex(i);
+  }
+  void HighlightFile(const std::string& name) {
+    const int i = Files().IndexOf(name);
+    ASSERT_GE(i, 0) << name << " is not listed";
+    Files().SetItemIndex(i);
+  }
+  // Sends a real mouse press (and release) on a line of a list.
+  static void ClickLine(TCheckListBoxEx& list, int index, int x, bool twice = false) {
+    RECT r{};
+    list.Perform(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM(x, (r.top + r.bottom) / 2);
+    list.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    list.Perform(WM_LBUTTONUP, 0, at);
+    if (twice) {
+      list.Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+      list.Perform(WM_LBUTTONUP, 0, at);
+    }
+  }
+  static void Key(TCheckListBoxEx& list, UINT vk) {
+    list.Perform(WM_KEYDOWN, vk, 0);
+    list.Perform(WM_KEYUP, vk, 0);
+  }
+  const PromptCall& LastCall() const { return prompter.Calls().back(); }
+  void ExpectInput(const std::string& caption, const std::string& prompt, const std::string& initial) {
+    ASSERT_FALSE(prompter.Calls().empty());
+    const PromptCall& c = prompter.Calls().front();
+    EXPECT_EQ(c.kind, PromptCall::Input);
+    EXPECT_EQ(c.caption, caption);
+    EXPECT_EQ(c.text, prompt);
+    EXPECT_EQ(c.initial, initial);
+  }
+  void ExpectQuestion(const std::string& text) {
+    ASSERT_FALSE(prompter.Calls().empty());
+    const PromptCall& c = prompter.Calls().front();
+    EXPECT_EQ(c.kind, PromptCall::Box);
+    EXPECT_EQ(c.owner, BoxOwner::MainWindow);
+    EXPECT_EQ(c.text, text);
+    EXPECT_EQ(c.caption, "Question");
+    EXPECT_EQ(c.flags, mb::kYesNo | mb::kIconQuestion);
+  }
+};
+
+TEST_F(FilesTest, TreeFilesAndCurrentDirectoryFollowTheOpenDirectory) {
+  MakeDir(P("a"));
+  MakeDir(P("a\\Zed"));
+  MakeDir(P("a\\beta"));
+  WriteFileAt(P("a\\one.txt"), "1");
+  WriteFileAt(P("a\\Two.exe"), "2");
+  MakeDir(P("a\\beta\\deeper"));
+  Open(P("a"));
+  EXPECT_EQ(Dirs().Directory(), P("a"));
+  // Root first, then the path down, then the subdirectories, sorted.
+  EXPECT_EQ(Dirs().GetItemPath(0), RootOf(P("a")));
+  const int open = DirIndex(P("a"));
+  ASSERT_GT(open, 0);
+  EXPECT_EQ(Dirs().ItemIndex(), open) << "the open directory is highlighted";
+  ASSERT_EQ(Dirs().Count(), open + 3);
+  EXPECT_EQ(Dirs().Item(open + 1), "beta");
+  EXPECT_EQ(Dirs().GetItemPath(open + 2), P("a\\Zed"));
+  EXPECT_EQ(DirIndex(dir.Path()), open - 1) << "each ancestor is listed";
+  EXPECT_EQ(Files().Directory(), P("a"));
+  ASSERT_EQ(Files().Count(), 2);
+  EXPECT_EQ(Files().Item(0), "one.txt") << "bare names";
+  EXPECT_EQ(Files().Item(1), "Two.exe");
+  wchar_t cur[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, cur);
+  EXPECT_EQ(Narrow(cur), P("a"));
+  // A click only highlights; a double click opens.
+  ClickLine(Dirs(), open + 1, 60);
+  EXPECT_EQ(Dirs().ItemIndex(), open + 1);
+  EXPECT_EQ(Dirs().Directory(), P("a"));
+  ClickLine(Dirs(), open + 1, 60, true);
+  EXPECT_EQ(Dirs().Directory(), P("a\\beta"));
+  EXPECT_EQ(Files().Count(), 0);
+  EXPECT_EQ(Dirs().Item(Dirs().Count() - 1), "deeper");
+  // Enter opens the highlighted line: here the ancestor "a" again.
+  HighlightDir(P("a"));
+  Key(Dirs(), VK_RETURN);
+  EXPECT_EQ(Dirs().Directory(), P("a"));
+  EXPECT_EQ(Files().Count(), 2);
+  // The arrow keys move the highlight as in a list box.
+  HighlightDir(P("a"));
+  Key(Dirs(), VK_DOWN);
+  EXPECT_EQ(Dirs().ItemIndex(), open + 1);
+  // The drive box shows the open directory's drive and is as wide as its
+  // panel.
+  EXPECT_EQ(Frame().DriveComboBoxEx1.Drive(), P("a")[0]);
+  EXPECT_GE(Frame().DriveComboBoxEx1.Count(), 1);
+  EXPECT_EQ(Frame().DriveComboBoxEx1.Width(), Frame().Panel4.Width());
+  host->SetBounds(0, 0, 700, 500);
+  EXPECT_EQ(Frame().DriveComboBoxEx1.Width(), Frame().Panel4.Width());
+}
+
+TEST_F(FilesTest, ChoosingADriveOpensItsCurrentDirectory) {
+  MakeDir(P("here"));
+  Open(P("here"));
+  TDriveComboBoxEx& drives = Frame().DriveComboBoxEx1;
+  // The file list made "here" the drive's current directory.
+  drives.ChooseDrive(P("here")[0]);
+  EXPECT_EQ(Dirs().Directory(), P("here"));
+  // A drive that is not there: an error, and the box shows the list's
+  // drive again.
+  char missing = 0;
+  const DWORD mask = ::GetLogicalDrives();
+  for (char c = 'Y'; c > 'D' && !missing; --c)
+    if (!(mask & (1u << (c - 'A')))) missing = c;
+  ASSERT_NE(missing, 0);
+  EXPECT_THROW(drives.ChooseDrive(missing), Exception);
+  EXPECT_EQ(drives.Drive(), P("here")[0]);
+  EXPECT_EQ(Dirs().Directory(), P("here"));
+}
+
+TEST_F(FilesTest, SpaceAndCheckBoxClicksTickLines) {
+  WriteFileAt(P("f1.txt"), "");
+  WriteFileAt(P("f2.txt"), "");
+  Open(dir.Path());
+  Files().SetItemIndex(1);
+  Key(Files(), VK_SPACE);
+  EXPECT_TRUE(Files().Checked(1));
+  EXPECT_FALSE(Files().Checked(0));
+  EXPECT_EQ(Files().ItemIndex(), 1) << "Space searches for nothing";
+  Key(Files(), VK_SPACE);
+  EXPECT_FALSE(Files().Checked(1));
+  ClickLine(Files(), 0, 6);  // on the check box
+  EXPECT_TRUE(Files().Checked(0));
+  ClickLine(Files(), 1, 80);  // on the name
+  EXPECT_FALSE(Files().Checked(1));
+  EXPECT_EQ(Files().ItemIndex(), 1);
+  EXPECT_THROW(Files().Checked(2), EListError);
+}
+
+TEST_F(FilesTest, ClickNamesTheProgramAndDoubleClickLaunchesIt) {
+  WriteFileAt(P("tool.exe"), "");
+  Open(dir.Path());
+  ClickLine(Files(), 0, 80);
+  ASSERT_EQ(chosen.size(), 1u);
+  EXPECT_EQ(chosen[0], P("tool.exe"));
+  ClickLine(Files(), 0, 80, true);
+  ASSERT_EQ(launched.size(), 1u);
+  EXPECT_EQ(launched[0], P("tool.exe"));
+  EXPECT_EQ(chosen.back(), P("tool.exe"));
+}
+
+TEST_F(FilesTest, NoHighlightedEntryRaisesTheIndexErrorAndChangesNothing) {
+  MakeDir(P("keep"));
+  WriteFileAt(P("keep.txt"), "k");
+  Open(dir.Path());
+  Dirs().SetItemIndex(-1);
+  Files().SetItemIndex(-1);
+  for (const char* cmd : {"RemoveDir1", "RenameDir1", "CopyDir1", "MoveDir1"}) {
+    try {
+      Frame().AdvPopupMenu1.Click(cmd);
+      ADD_FAILURE() << cmd << " ran without an entry";
+    } catch (const EListError& e) {
+      EXPECT_STREQ(e.what(), "List index out of bounds (-1)") << cmd;
+    }
+  }
+  for (const char* cmd : {"DeleteFile2", "Re", "FileAge1", "Mov", "CopyFile1", "OpenFile1", "LastAccess1"}) {
+    try {
+      Frame().AdvPopupMenu2.Click(cmd);
+      ADD_FAILURE() << cmd << " ran without an entry";
+    } catch (const EListError& e) {
+      EXPECT_STREQ(e.what(), "List index out of bounds (-1)") << cmd;
+    }
+  }
+  EXPECT_TRUE(prompter.Calls().empty()) << "no input box before the entry is known";
+  // Chosen from the menu, the error reaches the standard error box.
+  Files().Perform(WM_COMMAND, Frame().AdvPopupMenu2.CommandId("DeleteFile2"), 0);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  // A text ending in ")" gets no full stop.
+  EXPECT_EQ(LastCall().text, "List index out of bounds (-1)");
+  EXPECT_EQ(LastCall().caption, "Nookvale");
+  EXPECT_EQ(LastCall().flags, mb::kOk | mb::kIconStop);
+  EXPECT_TRUE(Exists(P("keep")) && Exists(P("keep.txt")));
+}
+
+TEST_F(FilesTest, MenusHoldTheCommandsInOrderWithPictures) {
+  auto captions = [](const TAdvPopupMenu& m) {
+    std::vector<std::string> v;
+    for (const TMenuItem& it : m.Items()) {
+      v.push_back(it.Separator() ? "-" : it.Caption);
+      if (!it.Separator()) {
+        EXPECT_NE(it.Picture, nullptr) << it.Name << " has no picture";
+      }
+    }
+    return v;
+  };
+  EXPECT_EQ(captions(Frame().AdvPopupMenu1),
+            (std::vector<std::string>{"Remove Dir", "Make Dir", "Delete Selected Dirs", "-", "Rename Dir", "Copy Dir",
+                                      "Move Dir"}));
+  EXPECT_EQ(captions(Frame().AdvPopupMenu2),
+            (std::vector<std::string>{"Delete File", "Rename File", "Delete Selected Files", "-", "File Age",
+                                      "Move File", "Copy File", "-", "Open File", "Last Access?"}));
+  HMENU m = Frame().AdvPopupMenu2.Handle();
+  EXPECT_EQ(::GetMenuItemCount(m), 10);
+  EXPECT_EQ(::GetMenuItemID(m, 0), Frame().AdvPopupMenu2.CommandId("DeleteFile2"));
+  EXPECT_EQ(Dirs().PopupMenu, &Frame().AdvPopupMenu1);
+  EXPECT_EQ(Files().PopupMenu, &Frame().AdvPopupMenu2);
+}
+
+TEST_F(FilesTest, RemoveDirDeletesTheEditedPathTreeAndAll) {
+  MakeDir(P("shown"));
+  MakeDir(P("edited"));
+  MakeDir(P("edited\\inner"));
+  WriteFileAt(P("edited\\inner\\x.txt"), "x");
+  Open(dir.Path());
+  HighlightDir(P("shown"));
+  prompter.AnswerInput(P("edited"));
+  Frame().RemoveDir1Click();
+  ExpectInput("Removing directory...", "Are you sure to remove this directory?", P("shown"));
+  EXPECT_EQ(prompter.Calls().size(), 1u) << "the shell asks nothing";
+  EXPECT_FALSE(Exists(P("edited")));
+  EXPECT_TRUE(Exists(P("shown")));
+  EXPECT_LT(DirIndex(P("edited")), 0) << "the list was re-read";
+  // Cancel: nothing goes, the list is not re-read.
+  MakeDir(P("behind"));
+  prompter.AnswerInput(std::nullopt);
+  HighlightDir(P("shown"));
+  Frame().RemoveDir1Click();
+  EXPECT_TRUE(Exists(P("shown")));
+  EXPECT_LT(DirIndex(P("behind")), 0);
+  // A failed delete re-reads nothing either.
+  prompter.AnswerInput(P("no such dir"));
+  Frame().RemoveDir1Click();
+  EXPECT_LT(DirIndex(P("behind")), 0);
+  // The open directory itself can go; the list opens what is left.
+  Open(P("shown"));
+  HighlightDir(P("shown"));
+  prompter.AnswerInput(P("shown"));
+  Frame().RemoveDir1Click();
+  EXPECT_FALSE(Exists(P("shown")));
+  EXPECT_EQ(Dirs().Directory(), dir.Path());
+  EXPECT_EQ(Files().Directory(), dir.Path());
+}
+
+TEST_F(FilesTest, MakeDirBareNameLandsInTheOpenDirectory) {
+  MakeDir(P("open"));
+  Open(P("open"));
+  prompter.AnswerInput("new one");
+  Frame().MakeDir1Click();
+  ExpectInput("Making directory...", "Enter name of new directory:", "");
+  EXPECT_TRUE(Exists(P("open\\new one")));
+  EXPECT_GE(DirIndex(P("open\\new one")), 0);
+  prompter.AnswerInput(P("full path"));
+  Frame().MakeDir1Click();
+  EXPECT_TRUE(Exists(P("full path")));
+  prompter.AnswerInput(std::nullopt);
+  MakeDir(P("open\\behind"));
+  Frame().MakeDir1Click();
+  EXPECT_LT(DirIndex(P("open\\behind")), 0) << "Cancel re-reads nothing";
+}
+
+TEST_F(FilesTest, DeleteSelectedDirsWalksFromTheLastEntryUp) {
+  MakeDir(P("top"));
+  MakeDir(P("top\\a"));
+  MakeDir(P("top\\b"));
+  MakeDir(P("top\\c"));
+  MakeDir(P("top\\c\\sub"));
+  Open(P("top"));
+  // No: nothing happens.
+  Dirs().SetChecked(DirIndex(P("top\\a")), true);
+  prompter.AnswerBox(mb::kIdNo);
+  Frame().DeleteSelectedDir1Click();
+  ExpectQuestion("Are you sure to delete the directories?");
+  EXPECT_TRUE(Exists(P("top\\a")));
+  EXPECT_TRUE(Dirs().Checked(DirIndex(P("top\\a"))));
+  // Nothing ticked: only a re-read.
+  Dirs().SetChecked(DirIndex(P("top\\a")), false);
+  MakeDir(P("top\\d"));
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_GE(DirIndex(P("top\\d")), 0);
+  EXPECT_TRUE(Exists(P("top\\a")));
+  // A failure (b already gone) does not stop the others, listed above it.
+  Dirs().SetChecked(DirIndex(P("top\\a")), true);
+  Dirs().SetChecked(DirIndex(P("top\\b")), true);
+  Dirs().SetChecked(DirIndex(P("top\\d")), true);
+  ASSERT_TRUE(::RemoveDirectoryW(Long(P("top\\b")).c_str()));
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_FALSE(Exists(P("top\\a")));
+  EXPECT_FALSE(Exists(P("top\\d")));
+  EXPECT_TRUE(Exists(P("top\\c\\sub")));
+  // A directory and its subdirectory ticked together: both go.
+  Open(P("top\\c"));
+  Dirs().SetChecked(DirIndex(P("top\\c")), true);
+  Dirs().SetChecked(DirIndex(P("top\\c\\sub")), true);
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_FALSE(Exists(P("top\\c")));
+  EXPECT_TRUE(Exists(P("top")));
+  EXPECT_EQ(Dirs().Directory(), P("top"));
+}
+
+TEST_F(FilesTest, RenameDirBareNameAndBackslashAreTakenInTheParent) {
+  MakeDir(P("p"));
+  MakeDir(P("p\\old"));
+  MakeDir(P("p\\holder"));
+  WriteFileAt(P("p\\old\\f.txt"), "f");
+  Open(P("p"));
+  HighlightDir(P("p\\old"));
+  prompter.AnswerInput("renamed");
+  Frame().RenameDir1Click();
+  ExpectInput("Renaming...", "Enter new name:", "");
+  EXPECT_EQ(ReadFileAt(P("p\\renamed\\f.txt")), "f");
+  EXPECT_GE(DirIndex(P("p\\renamed")), 0);
+  HighlightDir(P("p\\renamed"));
+  prompter.AnswerInput("holder\\moved");
+  Frame().RenameDir1Click();
+  EXPECT_EQ(ReadFileAt(P("p\\holder\\moved\\f.txt")), "f");
+  prompter.AnswerInput(std::nullopt);
+  HighlightDir(P("p\\holder"));
+  Frame().RenameDir1Click();
+  EXPECT_TRUE(Exists(P("p\\holder")));
+}
+
+TEST_F(FilesTest, CopyAndMoveDirTellOnlyOfSuccess) {
+  MakeDir(P("src"));
+  MakeDir(P("src\\kid"));
+  WriteFileAt(P("src\\kid\\k.txt"), "kid");
+  WriteFileAt(P("src\\top.txt"), "top");
+  MakeDir(P("dest"));
+  Open(dir.Path());
+  HighlightDir(P("src"));
+  prompter.AnswerInput(P("dest"));
+  Frame().CopyDir1Click();
+  ExpectInput("Copy to...", "Enter path to copy this directory to:", "");
+  // (Wine's shell leaves the subdirectories out of a files-only copy; the
+  // directory and its files arrive everywhere.)
+  EXPECT_EQ(ReadFileAt(P("dest\\src\\top.txt")), "top");
+  EXPECT_EQ(ReadFileAt(P("src\\top.txt")), "top");
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Directory copied."}));
+  prompter.ClearCalls();
+  MakeDir(P("behind"));
+  HighlightDir(P("src"));
+  prompter.AnswerInput(P("dest\\src"));
+  Frame().MoveDir1Click();
+  ExpectInput("Move to...", "Enter path to move this directory to:", "");
+  EXPECT_FALSE(Exists(P("src")));
+  EXPECT_EQ(ReadFileAt(P("dest\\src\\src\\kid\\k.txt")), "kid");
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Directory moved."}));
+  EXPECT_GE(DirIndex(P("behind")), 0) << "re-read before the message";
+  // Cancel in both: nothing at all.
+  prompter.ClearCalls();
+  HighlightDir(P("dest"));
+  prompter.AnswerInput(std::nullopt).AnswerInput(std::nullopt);
+  Frame().CopyDir1Click();
+  Frame().MoveDir1Click();
+  EXPECT_TRUE(prompter.Messages().empty());
+  EXPECT_TRUE(Exists(P("dest")));
+}
+
+TEST_F(FilesTest, DeleteFileHitsExactlyTheListedOrEditedFile) {
+  WriteFileAt(P("file.txt"), "ascii");
+  WriteFileAt(P(kFullWidth), "wide");
+  WriteFileAt(P(kAccented), "accent");
+  WriteFileAt(P("other.txt"), "o");
+  Open(dir.Path());
+  EXPECT_GE(Files().IndexOf(kFullWidth), 0) << "listed by its own name";
+  EXPECT_GE(Files().IndexOf("file.txt"), 0);
+  HighlightFile(kFullWidth);
+  prompter.AnswerInput(P(kFullWidth));
+  Frame().DeleteFile2Click();
+  ExpectInput("Deleting...", "Are you sure to delete?", P(kFullWidth));
+  EXPECT_FALSE(Exists(P(kFullWidth)));
+  EXPECT_EQ(ReadFileAt(P("file.txt")), "ascii") << "the look-alike stays";
+  EXPECT_LT(Files().IndexOf(kFullWidth), 0);
+  // The edited path is the one deleted.
+  HighlightFile(kAccented);
+  prompter.AnswerInput(P("other.txt"));
+  Frame().DeleteFile2Click();
+  EXPECT_FALSE(Exists(P("other.txt")));
+  EXPECT_EQ(ReadFileAt(P(kAccented)), "accent");
+  // Cancel: nothing, and no re-read.
+  WriteFileAt(P("behind.txt"), "");
+  HighlightFile(kAccented);
+  prompter.AnswerInput(std::nullopt);
+  Frame().DeleteFile2Click();
+  EXPECT_TRUE(Exists(P(kAccented)));
+  EXPECT_LT(Files().IndexOf("behind.txt"), 0);
+}
+
+TEST_F(FilesTest, DeleteSelectedFilesGoesOnAfterAFailure) {
+  for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) WriteFileAt(P(n), n);
+  Open(dir.Path());
+  Files().SetChecked(Files().IndexOf("a.txt"), true);
+  prompter.AnswerBox(mb::kIdNo);
+  Frame().DeleteSelectedFiles1Click();
+  ExpectQuestion("Are you sure to delete the files?");
+  EXPECT_TRUE(Exists(P("a.txt")));
+  Files().SetChecked(Files().IndexOf("a.txt"), false);
+  WriteFileAt(P("e.txt"), "");
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedFiles1Click();
+  EXPECT_GE(Files().IndexOf("e.txt"), 0) << "nothing ticked: only re-read";
+  for (const char* n : {"a.txt", "c.txt", "d.txt"}) Files().SetChecked(Files().IndexOf(n), true);
+  ASSERT_TRUE(::DeleteFileW(Long(P("d.txt")).c_str()));  // the last one fails
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedFiles1Click();
+  EXPECT_FALSE(Exists(P("a.txt")));
+  EXPECT_FALSE(Exists(P("c.txt")));
+  EXPECT_TRUE(Exists(P("b.txt")));
+  EXPECT_EQ(Files().Count(), 2);
+}
+
+TEST_F(FilesTest, RenameFileBareNameInPlaceAndPathMovesIt) {
+  MakeDir(P("sub"));
+  WriteFileAt(P(kFullWidth), "wide");
+  WriteFileAt(P("file.txt"), "ascii");
+  Open(dir.Path());
+  HighlightFile(kFullWidth);
+  prompter.AnswerInput("renamed \xe2\x98\x85.txt");
+  Frame().ReClick();
+  ExpectInput("Renaming...", "Enter new name:", "");
+  EXPECT_EQ(ReadFileAt(P("renamed \xe2\x98\x85.txt")), "wide");
+  EXPECT_EQ(ReadFileAt(P("file.txt")), "ascii");
+  EXPECT_GE(Files().IndexOf("renamed \xe2\x98\x85.txt"), 0);
+  HighlightFile("file.txt");
+  prompter.AnswerInput(P("sub\\there.txt"));
+  Frame().ReClick();
+  EXPECT_EQ(ReadFileAt(P("sub\\there.txt")), "ascii");
+  EXPECT_LT(Files().IndexOf("file.txt"), 0);
+}
+
+TEST_F(FilesTest, MoveAndCopyFileKeepTheNameAndNeverOverwrite) {
+  MakeDir(P("to"));
+  WriteFileAt(P("m.txt"), "move me");
+  WriteFileAt(P("c.txt"), "copy me");
+  WriteFileAt(P("to\\c.txt"), "already here");
+  WriteFileAt(P(kFullWidth), "wide");
+  Open(dir.Path());
+  HighlightFile("m.txt");
+  prompter.AnswerInput(P("to"));
+  Frame().MovClick();
+  ExpectInput("Moving to...", "Enter path to move this file to:", "");
+  EXPECT_EQ(ReadFileAt(P("to\\m.txt")), "move me");
+  EXPECT_LT(Files().IndexOf("m.txt"), 0);
+  prompter.ClearCalls();
+  HighlightFile("c.txt");
+  prompter.AnswerInput(P("to"));
+  Frame().CopyFile1Click();
+  ExpectInput("Copying to...", "Enter path to copy this file to:", "");
+  EXPECT_EQ(ReadFileAt(P("to\\c.txt")), "already here") << "byte for byte";
+  EXPECT_TRUE(prompter.Messages().empty());
+  HighlightFile(kFullWidth);
+  prompter.AnswerInput(P("to") + "\\");
+  Frame().CopyFile1Click();
+  EXPECT_EQ(ReadFileAt(P("to\\" + kFullWidth)), "wide");
+  EXPECT_FALSE(Exists(P("to\\file.txt")));
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"File copied."}));
+  prompter.AnswerInput(std::nullopt).AnswerInput(std::nullopt);
+  HighlightFile("c.txt");
+  Frame().MovClick();
+  Frame().CopyFile1Click();
+  EXPECT_TRUE(Exists(P("c.txt")));
+}
+
+TEST_F(FilesTest, FileAgeAndLastAccessShowTheDayInTheShortDateFormat) {
+  WriteFileAt(P(kAccented), "x");
+  MakeDir(P("folder"));
+  {
+    UniqueKernelHandle h(::CreateFileW(Long(P(kAccented)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h);
+    const FILETIME written = LocalMoment(2024, 2, 29, 23, 59), read = LocalMoment(2025, 12, 31, 23, 59);
+    ASSERT_TRUE(::SetFileTime(h.get(), nullptr, &read, &written));
+  }
+  Open(dir.Path());
+  HighlightFile(kAccented);
+  Frame().FileAge1Click();
+  Frame().LastAccess1Click();
+  EXPECT_EQ(prompter.Messages(),
+            (std::vector<std::string>{kAccented + " last modified date = " + SystemShortDate(2024, 2, 29),
+                                      "File was last accessed: " + SystemShortDate(2025, 12, 31)}));
+  // Gone behind the list's back: File Age says nothing, Last Access? says so.
+  prompter.ClearCalls();
+  ASSERT_TRUE(::DeleteFileW(Long(P(kAccented)).c_str()));
+  Frame().FileAge1Click();
+  Frame().LastAccess1Click();
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"File not found: " + P(kAccented)}));
+}
+
+TEST_F(FilesTest, PathsBeyondTheOldLimitAreListedOpenedAndDeleted) {
+  std::string deep = dir.Path();
+  int n = 0;
+  while (deep.size() < 250) {
+    deep += "\\level " + std::to_string(++n) + " \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9";
+    MakeDir(deep);
+  }
+  const std::string name = "long \xef\xbd\x86ile name to pass the limit.txt";
+  WriteFileAt(deep + "\\" + name, "deep");
+  WriteFileAt(deep + "\\keep.txt", "keep");
+  MakeDir(deep + "\\child");
+  Open(ParentWithBackslash(deep));
+  HighlightDir(deep);
+  Key(Dirs(), VK_RETURN);
+  EXPECT_EQ(Dirs().Directory(), deep);
+  EXPECT_GE(DirIndex(deep + "\\child"), 0);
+  ASSERT_EQ(Files().Count(), 2);
+  HighlightFile(name);
+  EXPECT_GE(Files().FullPath(Files().ItemIndex()).size(), 260u);
+  Frame().FileAge1Click();
+  ASSERT_EQ(prompter.Messages().size(), 1u) << "dated through its long path";
+  // The input box shows the whole path; typed text stops at 255
+  // characters, so a bare name is typed here.
+  prompter.AnswerInput(name);
+  Frame().DeleteFile2Click();
+  EXPECT_EQ(LastCall().initial, deep + "\\" + name);
+  EXPECT_FALSE(Exists(deep + "\\" + name));
+  EXPECT_EQ(ReadFileAt(deep + "\\keep.txt"), "keep");
+  EXPECT_EQ(Files().Count(), 1);
+  WriteFileAt(deep + "\\" + name, "again");
+  Files().Update();
+  Files().SetChecked(Files().IndexOf(name), true);
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedFiles1Click();
+  EXPECT_FALSE(Exists(deep + "\\" + name));
+  EXPECT_EQ(Files().Count(), 1);
+  // A bare new name renames inside the long directory, whatever the
+  // process's current directory could hold.
+  HighlightFile("keep.txt");
+  prompter.AnswerInput("kept.txt");
+  Frame().ReClick();
+  EXPECT_EQ(ReadFileAt(deep + "\\kept.txt"), "keep");
+}
+
+// The real main window's path box and "Go Get It" behind the two
+// callbacks: a double click on a program captures its window.
+class FilesCaptureTest : public MainFormTest {};
+
+TEST_F(FilesCaptureTest, DoubleClickOnAProgramCapturesIt) {
+  TfrmMain& f = Start();
+  f.Timer1.SetEnabled(false);
+  f.LaunchWaitMs = 5000;
+  TempDir programs;
+  const std::string exe = programs.File("nvhelper.exe");
+  ASSERT_TRUE(::CopyFileW(Widen(HelperPath()).c_str(), Widen(exe).c_str(), TRUE));
+  wchar_t saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, saved);
+  {
+    TestFrameHost host(dir.Path());
+    TFilesFrame& frame = host.Make<TFilesFrame>("FilesFrame");
+    frame.OnProgramChosen = [&](const std::string& p) { f.ProgramPath.SetText(p); };
+    frame.OnProgramLaunch = [&](const std::string& p) {
+      f.ProgramPath.SetText(p);
+      f.GoGetBtn.Click();
+    };
+    frame.DirectoryListBox1.SetDirectory(programs.Path());
+    TCheckFileListBoxEx& list = frame.ListBoxLocFiles;
+    ASSERT_EQ(list.IndexOf("nvhelper.exe"), 0);
+    RECT r{};
+    list.Perform(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM(80, (r.top + r.bottom) / 2);
+    list.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    list.Perform(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(f.ProgramPath.Text(), exe);
+    list.Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    list.Perform(WM_LBUTTONUP, 0, at);
+  }
+  ::SetCurrentDirectoryW(saved);
+  ASSERT_EQ(f.winListBox.Count(), 1);
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(captured, &pid);
+  UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  EXPECT_EQ(::GetAncestor(captured, GA_PARENT), f.PageControl.Pages(1)->Handle());
+  frm.reset();
+  ::TerminateProcess(p.get(), 0);
+  ::WaitForSingleObject(p.get(), 5000);
+}
+
+}  // namespace
+}  // namespace nv

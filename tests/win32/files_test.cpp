@@ -641,42 +641,34 @@ class FilesCaptureTest : public MainFormTest {};
 
 TEST_F(FilesCaptureTest, DoubleClickOnAProgramCapturesIt) {
   TfrmMain& f = Start();
-  f.Timer1.SetEnabled(false);
-  f.LaunchWaitMs = 5000;
+  f.Capture.Timer1.SetEnabled(false);
+  f.Capture.LaunchWaitMs = 5000;
   TempDir programs;
   const std::string exe = programs.File("nvhelper.exe");
   ASSERT_TRUE(::CopyFileW(Widen(HelperPath()).c_str(), Widen(exe).c_str(), TRUE));
   wchar_t saved[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, saved);
-  {
-    TestFrameHost host(dir.Path());
-    TFilesFrame& frame = host.Make<TFilesFrame>("FilesFrame");
-    frame.OnProgramChosen = [&](const std::string& p) { f.ProgramPath.SetText(p); };
-    frame.OnProgramLaunch = [&](const std::string& p) {
-      f.ProgramPath.SetText(p);
-      f.GoGetBtn.Click();
-    };
-    frame.DirectoryListBox1.SetDirectory(programs.Path());
-    TCheckFileListBoxEx& list = frame.ListBoxLocFiles;
-    ASSERT_EQ(list.IndexOf("nvhelper.exe"), 0);
-    RECT r{};
-    list.Perform(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
-    const LPARAM at = MAKELPARAM(80, (r.top + r.bottom) / 2);
-    list.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    list.Perform(WM_LBUTTONUP, 0, at);
-    EXPECT_EQ(f.ProgramPath.Text(), exe);
-    list.Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    list.Perform(WM_LBUTTONUP, 0, at);
-  }
-  ::SetCurrentDirectoryW(saved);
-  ASSERT_EQ(f.winListBox.Count(), 1);
-  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.winListBox.Item(0))));
+  TFilesFrame& frame = f.Files;
+  frame.DirectoryListBox1.SetDirectory(programs.Path());
+  TCheckFileListBoxEx& list = frame.ListBoxLocFiles;
+  ASSERT_EQ(list.IndexOf("nvhelper.exe"), 0);
+  RECT r{};
+  list.Perform(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const LPARAM at = MAKELPARAM(80, (r.top + r.bottom) / 2);
+  list.Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  list.Perform(WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(f.Capture.ProgramPath.Text(), exe);
+  list.Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  list.Perform(WM_LBUTTONUP, 0, at);
+  ASSERT_EQ(f.Capture.winListBox.Count(), 1);
+  HWND captured = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(f.Capture.winListBox.Item(0))));
   DWORD pid = 0;
   ::GetWindowThreadProcessId(captured, &pid);
   UniqueKernelHandle p(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   EXPECT_EQ(::GetAncestor(captured, GA_PARENT), f.PageControl.Pages(1)->Handle());
   frm.reset();
+  ::SetCurrentDirectoryW(saved);
   ::TerminateProcess(p.get(), 0);
   ::WaitForSingleObject(p.get(), 5000);
 }

@@ -169,7 +169,7 @@ TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
   EXPECT_TRUE(f.Capture.Timer1.Enabled());
   EXPECT_EQ(f.Capture.Timer1.Interval(), 1000u);
   // The drive box follows the width of its panel.
-  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+  EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
 }
 
 TEST_F(MainFormTest, FillsTheWorkAreaAsAToolWindowWithCloseBoxOnly) {
@@ -377,10 +377,10 @@ TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 500, 600, SWP_NOZORDER | SWP_NOMOVE);
   EXPECT_FALSE(::IsWindowVisible(f.Privacy.CheckBox2.Handle())) << "an item that does not fit is hidden";
   EXPECT_TRUE(::IsWindowVisible(f.OpenBtn.Handle()));
-  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+  EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
   EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));
-  EXPECT_EQ(f.DriveComboBoxEx1.Width(), f.Panel4.Width());
+  EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
 }
 
 }  // namespace

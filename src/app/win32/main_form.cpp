@@ -192,10 +192,13 @@ void TfrmMain::CreateUtilities() {
   Privacy.CreateFrame(*this, &tsUtil, "PrivacyFrame");
   DateTimePicker1.Create(&tsUtil, "DateTimePicker1");
   DateTimePicker1.OnDropDown = [this] { DateTimePicker1DropDown(); };
-  Panel4.Create(&tsUtil, "Panel4");
-  DriveComboBoxEx1.Create(&Panel4, "DriveComboBoxEx1", false);
-  DirectoryListBox1.Create(&tsUtil, "DirectoryListBox1");
-  ListBoxLocFiles.Create(&tsUtil, "ListBoxLocFiles");
+  Files.CreateFrame(*this, &tsUtil, "FilesFrame");
+  // A click on a file fills the path box; a double click also starts it.
+  Files.OnProgramChosen = [this](const std::string& path) { Capture.ProgramPath.SetText(path); };
+  Files.OnProgramLaunch = [this](const std::string& path) {
+    Capture.ProgramPath.SetText(path);
+    Capture.GoGetBtn.Click();
+  };
   tsUtil.OnResize = [this] { LayoutUtilities(); };
 }
 
@@ -211,11 +214,7 @@ void TfrmMain::LayoutUtilities() {
   // The directory tree (under the drive box) and the file list fill the
   // rest of the tab side by side.
   const int x = leftWidth + 2 * kGap;
-  const int w = std::max<int>(100, r.right - x - kGap);
-  const int half = (w - kGap) / 2;
-  Panel4.SetBounds(x, kGap, half, 28);
-  DirectoryListBox1.SetBounds(x, kGap + 28 + 4, half, std::max<int>(50, r.bottom - 2 * kGap - 32));
-  ListBoxLocFiles.SetBounds(x + half + kGap, kGap, w - half - kGap, std::max<int>(50, r.bottom - 2 * kGap));
+  Files.SetBounds(x, kGap, std::max<int>(100, r.right - x - kGap), std::max<int>(50, r.bottom - 2 * kGap));
   FormResize();
 }
 
@@ -281,7 +280,7 @@ void TfrmMain::FormShow() {
   Capture.FillPickers();
 }
 
-void TfrmMain::FormResize() { DriveComboBoxEx1.SetWidth(Panel4.Width()); }
+void TfrmMain::FormResize() {}
 
 LONG TfrmMain::SetScreenResolution(int width, int height) {
   DEVMODEA dm;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/win32/capture_frame.h"
+#include "files/win32/files_frame.h"
 #include "privacy/win32/privacy_frame.h"
 #include "settings/ado.h"
 #include "ui/win32/containers.h"
@@ -83,10 +84,7 @@ class TfrmMain : public TControl, public TFrameHost {
   TTabSheet tsUtil, tsNotebook;
   TPrivacyFrame Privacy;  // hotkey editors and the toolbar's switches
   TDateTimePicker DateTimePicker1;
-  TPanel Panel4;
-  TComboBox DriveComboBoxEx1;
-  TCheckListView DirectoryListBox1;
-  TCheckListView ListBoxLocFiles;
+  TFilesFrame Files;  // drive box, directory and file lists
   TADOConnection ADOConnection1;
   TADOTable ADOTable2{&ADOConnection1};
 

@@ -169,6 +169,7 @@ void TAbout::CreateComponents() {
   Memo2.Create(&tsCredit, "Memo2", true);
   Memo2.SetAlign(TAlign::alClient);
   Memo2.SetCaption(kCredits);
+  Memo2.Perform(EM_SETREADONLY, TRUE);  // a notice, not a note
   PageControl1.SetActivePage(&tsSystem);
 
   Image1.Create(&AdvPanelGroup1, "Image1");

@@ -8,6 +8,10 @@
 
 namespace nv {
 
+// The two version records the system is asked with.
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+static_assert(sizeof(OSVERSIONINFOEXA) == 156);
+
 OSValues ReadOSValues() {
   OSValues v;
   OSVERSIONINFOA basic;

@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "frame_test_host.h"
 #include "support/scripted_prompter.h"
@@ -21,50 +26,61 @@
 namespace nv {
 namespace {
 
-// Runs `check` from inside the modal loop: a timer of the host fires once
-// the loop runs. A second timer ends a loop that never sees the first, so a
-// broken loop fails the test instead of hanging it.
+// Runs a step from inside the About window's modal loop: a timer of the
+// host fires once the loop runs. A watchdog thread closes a window whose loop
+// never runs the step, so a broken loop fails the test instead of hanging it.
 class ModalProbe {
  public:
   ModalProbe(TControl& host, TAbout& about) : host_(host), about_(about) {
     host_.On(WM_TIMER, [this](WPARAM id, LPARAM) -> std::optional<LRESULT> {
-      if (id == kStep) {
-        ::KillTimer(host_.Handle(), kStep);
-        ran = true;
-        if (Step) Step();
-      } else if (id == kGiveUp) {
-        ::KillTimer(host_.Handle(), kGiveUp);
-        timedOut = true;
-        about_.Close();
-      }
+      if (id != kStep) return std::nullopt;
+      ::KillTimer(host_.Handle(), kStep);
+      ran = true;
+      if (step_) step_();
       return 0;
     });
   }
   ~ModalProbe() {
     ::KillTimer(host_.Handle(), kStep);
-    ::KillTimer(host_.Handle(), kGiveUp);
     host_.On(WM_TIMER, nullptr);
   }
-  // Runs step once a modal loop is up (the next one to start).
-  void Arm(std::function<void()> step) {
-    Step = std::move(step);
-    ran = timedOut = false;
+  // Shows the About window modally (through show, or directly) and runs
+  // step once it is up.
+  void Run(std::function<void()> step, const std::function<void()>& show = {}) {
+    step_ = std::move(step);
+    ran = false;
+    timedOut = false;
     ::SetTimer(host_.Handle(), kStep, 30, nullptr);
-    ::SetTimer(host_.Handle(), kGiveUp, 20000, nullptr);
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    const HWND about = about_.Handle();
+    std::thread watchdog([&] {
+      std::unique_lock<std::mutex> lock(m);
+      if (!cv.wait_for(lock, std::chrono::seconds(20), [&] { return done; })) {
+        timedOut = true;
+        ::PostMessageW(about, WM_CLOSE, 0, 0);
+      }
+    });
+    if (show)
+      show();
+    else
+      about_.ShowModal();
+    {
+      std::lock_guard<std::mutex> lock(m);
+      done = true;
+    }
+    cv.notify_all();
+    watchdog.join();
   }
-  // Shows the About window modally and runs step once it is up.
-  void Run(std::function<void()> step) {
-    Arm(std::move(step));
-    about_.ShowModal();
-    ::KillTimer(host_.Handle(), kGiveUp);
-  }
-  bool ran = false, timedOut = false;
+  bool ran = false;
+  std::atomic<bool> timedOut{false};
 
  private:
-  static constexpr UINT_PTR kStep = 0x5101, kGiveUp = 0x5102;
+  static constexpr UINT_PTR kStep = 0x5101;
   TControl& host_;
   TAbout& about_;
-  std::function<void()> Step;
+  std::function<void()> step_;
 };
 
 class SysInfoTest : public ::testing::Test {
@@ -312,15 +328,17 @@ TEST_F(SysInfoTest, AboutIsModalAndHotkeysStillArrive) {
     return 0;
   });
   ModalProbe probe(MainControl(), about);
-  probe.Arm([&] {
-    aboutShown = ::IsWindowVisible(about.Handle()) != FALSE;
-    ownerDisabled = !::IsWindowEnabled(MainWindow());
-    for (BYTE vk : {BYTE(VK_CONTROL), BYTE(VK_MENU), BYTE(VK_SHIFT), BYTE(VK_F9)}) ::keybd_event(vk, 0, 0, 0);
-    for (BYTE vk : {BYTE(VK_F9), BYTE(VK_SHIFT), BYTE(VK_MENU), BYTE(VK_CONTROL)})
-      ::keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
-  });
-  // Through the command, as the system menu runs it.
-  const bool handled = commands.Handle(1026);
+  bool handled = false;
+  probe.Run(
+      [&] {
+        aboutShown = ::IsWindowVisible(about.Handle()) != FALSE;
+        ownerDisabled = !::IsWindowEnabled(MainWindow());
+        for (BYTE vk : {BYTE(VK_CONTROL), BYTE(VK_MENU), BYTE(VK_SHIFT), BYTE(VK_F9)}) ::keybd_event(vk, 0, 0, 0);
+        for (BYTE vk : {BYTE(VK_F9), BYTE(VK_SHIFT), BYTE(VK_MENU), BYTE(VK_CONTROL)})
+          ::keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+      },
+      // Through the command, as the system menu runs it.
+      [&] { handled = commands.Handle(1026); });
   ::UnregisterHotKey(MainWindow(), kHotKeyId);
   MainControl().On(WM_HOTKEY, nullptr);
   EXPECT_TRUE(handled);
@@ -332,6 +350,35 @@ TEST_F(SysInfoTest, AboutIsModalAndHotkeysStillArrive) {
   EXPECT_TRUE(::IsWindowEnabled(MainWindow())) << "and takes over again";
   EXPECT_FALSE(::IsWindowVisible(about.Handle()));
   EXPECT_FALSE(about.Modal());
+}
+
+TEST_F(SysInfoTest, AboutHidesAndComesBackWithTheProgram) {
+  TAbout about(Recorder(), [] { return ReportFacts{}; });
+  about.Create(MainWindow());
+  bool hiddenWithProgram = true, backWithProgram = false;
+  MainControl().On(WM_APP + 1, [&](WPARAM, LPARAM) -> std::optional<LRESULT> {
+    hiddenWithProgram = !::IsWindowVisible(about.Handle());
+    host->ShowAll();
+    ::PostMessageW(MainWindow(), WM_APP + 2, 0, 0);
+    return 0;
+  });
+  MainControl().On(WM_APP + 2, [&](WPARAM, LPARAM) -> std::optional<LRESULT> {
+    backWithProgram = ::IsWindowVisible(about.Handle()) != FALSE;
+    about.Close();
+    return 0;
+  });
+  ModalProbe probe(MainControl(), about);
+  probe.Run([&] {
+    host->HideAll();
+    ::PostMessageW(MainWindow(), WM_APP + 1, 0, 0);
+  });
+  MainControl().On(WM_APP + 1, nullptr);
+  MainControl().On(WM_APP + 2, nullptr);
+  EXPECT_FALSE(probe.timedOut);
+  EXPECT_EQ(host->HideCalls, 1);
+  EXPECT_TRUE(hiddenWithProgram);
+  EXPECT_TRUE(backWithProgram);
+  EXPECT_FALSE(::IsWindowVisible(about.Handle())) << "closed at the end";
 }
 
 TEST_F(SysInfoTest, ThreadMessagesReachTheModalLoop) {
@@ -439,6 +486,7 @@ TEST_F(SysInfoTest, ErrorsStopTheReportAndShowOnceAtCreation) {
   // Shown again: the same lines, and no second error.
   ModalProbe probe(MainControl(), about);
   probe.Run([&] { about.Close(); });
+  EXPECT_FALSE(probe.timedOut);
   EXPECT_EQ(about.Memo1.Lines(), lines);
   EXPECT_EQ(prompter.Calls().size(), 1u);
 

@@ -274,6 +274,13 @@ void TAbout::ShowModal() {
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
+    // Hiding the program (hotkey 3) hides this window with it, and bringing
+    // it back shows it again: an owned window would stay on screen alone.
+    if (owner && !closed_) {
+      const bool ownerVisible = ::IsWindowVisible(owner) != FALSE;
+      if (ownerVisible != (::IsWindowVisible(Handle()) != FALSE))
+        ::ShowWindow(Handle(), ownerVisible ? SW_SHOWNA : SW_HIDE);
+    }
   }
   // The owner comes back before this window hides, so it gets the focus.
   if (ownerWasEnabled) ::EnableWindow(owner, TRUE);

@@ -52,6 +52,8 @@ class TAbout : public TControl {
   // Shows the window and runs its own message loop until it closes. Every
   // message of the thread is still handled meanwhile (hotkeys, timers, other
   // windows' messages); thread messages are also handed to OnThreadMessage.
+  // While the owner is hidden (the whole program hidden by its hotkey) the
+  // window hides too, and it comes back with the owner.
   void ShowModal();
   bool Modal() const { return modal_; }
   // Ends the modal showing and hides the window.

@@ -1,7 +1,5 @@
 #include "ui/win32/memo.h"
 
-#include "ui/win32/win_text.h"
-
 namespace nv {
 
 void TMemo::Create(TControl* parent, const std::string& name, bool wordWrap) {
@@ -38,15 +36,5 @@ void TMemo::SetLines(const std::vector<std::string>& lines) {
   for (const std::string& l : lines) text += l + "\r\n";
   SetCaption(text);
 }
-
-void TMemo::Add(const std::string& line) {
-  // Appended at the end, as typing there would.
-  const LRESULT len = Perform(WM_GETTEXTLENGTH);
-  Perform(EM_SETSEL, static_cast<WPARAM>(len), len);
-  const std::wstring add = Widen(line + "\r\n");
-  ::SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(add.c_str()));
-}
-
-void TMemo::Clear() { SetCaption(""); }
 
 }  // namespace nv

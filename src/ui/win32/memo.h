@@ -17,8 +17,6 @@ class TMemo : public TControl {
   // Lines as shown (the control's text split at its line breaks).
   std::vector<std::string> Lines() const;
   void SetLines(const std::vector<std::string>& lines);
-  void Add(const std::string& line);
-  void Clear();
 };
 
 }  // namespace nv

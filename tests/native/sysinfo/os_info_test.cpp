@@ -1,0 +1,201 @@
+#include "sysinfo/os_info.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/errors.h"
+
+namespace nv {
+namespace {
+
+using namespace osinfo;
+
+OSValues Win9x(std::uint32_t minor, const std::string& csd) {
+  OSValues v;
+  v.Platform = 1;
+  v.MajorVersion = 4;
+  v.MinorVersion = minor;
+  v.CSDVersion = csd;
+  return v;
+}
+
+OSValues NT(std::uint32_t major, std::uint32_t minor, std::uint32_t rawType, std::uint32_t suite = 0) {
+  OSValues v;
+  v.Platform = 2;
+  v.MajorVersion = major;
+  v.MinorVersion = minor;
+  v.ExtendedInfo = true;
+  v.RawProductType = rawType;
+  v.SuiteMask = suite;
+  return v;
+}
+
+// An NT system that does not know the extended record: the registry decides.
+OSValues OldNT(std::uint32_t major, std::uint32_t minor, bool keyOpens, const std::string& type) {
+  OSValues v;
+  v.Platform = 2;
+  v.MajorVersion = major;
+  v.MinorVersion = minor;
+  v.ServicePackMajor = 0;
+  v.ProductOptionsKeyOpened = keyOpens;
+  v.RegistryProductType = type;
+  return v;
+}
+
+TEST(OSInfoProduct, EveryVersionOfBothPlatforms) {
+  EXPECT_EQ(Product(Win9x(0, "")), osWin95);
+  EXPECT_EQ(Product(Win9x(10, "")), osWin98);
+  EXPECT_EQ(Product(Win9x(90, "")), osWinMe);
+  EXPECT_EQ(Product(Win9x(3, "")), osUnknown);
+  OSValues nine = Win9x(10, "");
+  nine.MajorVersion = 5;
+  EXPECT_EQ(Product(nine), osUnknown) << "the 9x family is major version 4 only";
+  EXPECT_EQ(Product(NT(4, 0, 1)), osWinNT4);
+  EXPECT_EQ(Product(NT(4, 1, 1)), osUnknown);
+  EXPECT_EQ(Product(NT(5, 0, 1)), osWin2000);
+  EXPECT_EQ(Product(NT(5, 1, 1)), osWinXP);
+  EXPECT_EQ(Product(NT(5, 2, 3)), osWinServer2003);
+  EXPECT_EQ(Product(NT(5, 3, 1)), osUnknown);
+  EXPECT_EQ(Product(NT(3, 51, 1)), osUnknown);
+  EXPECT_EQ(Product(OSValues{}), osUnknown) << "no platform at all";
+}
+
+TEST(OSInfoProduct, LaterWindowsIsUnknownWithoutEdition) {
+  // Windows 7 as Wine reports it: major version 6, a workstation.
+  OSValues seven = NT(6, 1, 1);
+  seven.CSDVersion = "Service Pack 1";
+  EXPECT_EQ(Product(seven), osUnknown);
+  EXPECT_EQ(Edition(seven), "");
+  EXPECT_EQ(ProductType(seven), ptNTWorkstation);
+  EXPECT_EQ(ServicePack(seven), "Service Pack 1");
+  EXPECT_EQ(Edition(NT(6, 0, 3)), "") << "a later server has no edition either";
+}
+
+TEST(OSInfoProductType, ExtendedRecordAndRegistry) {
+  EXPECT_EQ(ProductType(Win9x(10, "")), ptNA);
+  EXPECT_EQ(ProductType(NT(5, 1, 1)), ptNTWorkstation);
+  EXPECT_EQ(ProductType(NT(5, 0, 2)), ptNTDomainController);
+  EXPECT_EQ(ProductType(NT(5, 0, 3)), ptNTServer);
+  EXPECT_EQ(ProductType(NT(5, 0, 0)), ptUnknown);
+  EXPECT_EQ(ProductType(NT(5, 0, 9)), ptUnknown);
+  EXPECT_EQ(ProductType(OldNT(4, 0, true, "winnt")), ptNTWorkstation) << "any letter case";
+  EXPECT_EQ(ProductType(OldNT(4, 0, true, "LanmanNT")), ptNTServer);
+  EXPECT_EQ(ProductType(OldNT(4, 0, true, "SERVERNT")), ptNTAdvancedServer);
+  EXPECT_EQ(ProductType(OldNT(4, 0, true, "")), ptUnknown) << "value missing";
+  EXPECT_EQ(ProductType(OldNT(4, 0, true, "WINNTX")), ptUnknown);
+  EXPECT_EQ(ProductType(OldNT(4, 0, false, "WINNT")), ptUnknown) << "key cannot be opened";
+  // The extended record wins over the registry.
+  OSValues both = NT(5, 0, 1);
+  both.ProductOptionsKeyOpened = true;
+  both.RegistryProductType = "LANMANNT";
+  EXPECT_EQ(ProductType(both), ptNTWorkstation);
+}
+
+TEST(OSInfoProductType, ServersAreTheThreeServerTypes) {
+  EXPECT_FALSE(IsServer(NT(5, 1, 1)));
+  EXPECT_TRUE(IsServer(NT(5, 0, 2)));
+  EXPECT_TRUE(IsServer(NT(5, 0, 3)));
+  EXPECT_TRUE(IsServer(OldNT(4, 0, true, "SERVERNT")));
+  EXPECT_FALSE(IsServer(OldNT(4, 0, false, "")));
+  EXPECT_FALSE(IsServer(Win9x(0, "")));
+  EXPECT_TRUE(IsWin9x(Win9x(0, "")));
+  EXPECT_FALSE(IsWinNT(Win9x(0, "")));
+  EXPECT_TRUE(IsWinNT(NT(5, 1, 1)));
+  EXPECT_FALSE(IsWin9x(NT(5, 1, 1)));
+}
+
+TEST(OSInfoEdition, ServersByProductAndSuite) {
+  EXPECT_EQ(Edition(NT(4, 0, 3)), "Server 4.0");
+  EXPECT_EQ(Edition(NT(4, 0, 3, 0x0002)), "Server 4.0, Enterprise Edition");
+  EXPECT_EQ(Edition(NT(5, 0, 3)), "Standard Edition");
+  EXPECT_EQ(Edition(NT(5, 0, 3, 0x0002)), "Advanced Server");
+  EXPECT_EQ(Edition(NT(5, 0, 2, 0x0080 | 0x0002)), "Datacenter Server") << "datacenter is asked first";
+  EXPECT_EQ(Edition(NT(5, 2, 3)), "Standard Edition");
+  EXPECT_EQ(Edition(NT(5, 2, 3, 0x0400)), "Web Edition");
+  EXPECT_EQ(Edition(NT(5, 2, 3, 0x0400 | 0x0002)), "Enterprise Edition");
+  EXPECT_EQ(Edition(NT(5, 2, 3, 0x0080 | 0x0002 | 0x0400)), "DataCenter Edition");
+  EXPECT_EQ(Edition(NT(5, 1, 3)), "") << "XP as a server has no edition";
+}
+
+TEST(OSInfoEdition, Workstations) {
+  EXPECT_EQ(Edition(NT(4, 0, 1)), "Workstation 4.0");
+  EXPECT_EQ(Edition(NT(5, 0, 1)), "Professional");
+  EXPECT_EQ(Edition(NT(5, 1, 1)), "Professional");
+  EXPECT_EQ(Edition(NT(5, 1, 1, 0x0200)), "Home Edition");
+  OSValues xp = NT(5, 1, 1, 0x0200);
+  xp.TabletMetric = true;
+  EXPECT_EQ(Edition(xp), "Tablet PC Edition");
+  xp.MediaCenterMetric = true;
+  EXPECT_EQ(Edition(xp), "Media Center Edition") << "media center is asked before tablet";
+  EXPECT_EQ(Edition(NT(5, 2, 1)), "") << "Server 2003 as a workstation has no edition";
+  EXPECT_EQ(Edition(Win9x(10, "A")), "") << "editions are NT's only";
+}
+
+TEST(OSInfoEdition, WithoutExtendedRecordFromRegistry) {
+  EXPECT_EQ(Edition(OldNT(4, 0, true, "WINNT")), "WorkStation 4.0");
+  EXPECT_EQ(Edition(OldNT(4, 0, true, "LANMANNT")), "Server 4.0");
+  EXPECT_EQ(Edition(OldNT(3, 51, true, "ServerNT")), "Advanced Server 3.51");
+  EXPECT_EQ(Edition(OldNT(4, 0, true, "OTHER")), "");
+  EXPECT_EQ(Edition(OldNT(4, 0, false, "")), "");
+  const OSValues old = OldNT(4, 0, true, "WINNT");
+  EXPECT_EQ(old.ServicePackMajor, 0u);
+  EXPECT_EQ(old.ServicePackMinor, 0u);
+}
+
+TEST(OSInfoServicePack, Windows9xReleaseLetters) {
+  EXPECT_EQ(ServicePack(Win9x(0, "B")), "OSR2");
+  EXPECT_EQ(ServicePack(Win9x(0, "c")), "OSR2") << "the letter in any case";
+  EXPECT_EQ(ServicePack(Win9x(0, "A")), "");
+  EXPECT_EQ(ServicePack(Win9x(10, "a")), "SE");
+  EXPECT_EQ(ServicePack(Win9x(10, "A ")), "SE");
+  EXPECT_EQ(ServicePack(Win9x(10, "B")), "");
+  EXPECT_EQ(ServicePack(Win9x(90, "A")), "") << "Me has no release letter";
+  EXPECT_EQ(ServicePack(Win9x(10, "")), "");
+}
+
+TEST(OSInfoServicePack, NT4ServicePack6a) {
+  OSValues nt4 = NT(4, 0, 1);
+  nt4.CSDVersion = "Service Pack 6";
+  EXPECT_EQ(ServicePack(nt4), "Service Pack 6") << "without the hotfix key";
+  nt4.HotfixQ246009 = true;
+  EXPECT_EQ(ServicePack(nt4), "Service Pack 6a");
+  nt4.CSDVersion = "SERVICE PACK 6";
+  EXPECT_EQ(ServicePack(nt4), "Service Pack 6a") << "any letter case";
+  nt4.CSDVersion = "Service Pack 5";
+  EXPECT_EQ(ServicePack(nt4), "Service Pack 5");
+  OSValues w2k = NT(5, 0, 1);
+  w2k.CSDVersion = "Service Pack 6";
+  w2k.HotfixQ246009 = true;
+  EXPECT_EQ(ServicePack(w2k), "Service Pack 6") << "6a is NT 4.0's only";
+  OSValues none;
+  none.CSDVersion = "Service Pack 3";
+  EXPECT_EQ(ServicePack(none), "");
+}
+
+TEST(OSInfoWow64, QueryOutcomes) {
+  OSValues v;
+  v.Wow64 = Wow64Query::Missing;
+  EXPECT_FALSE(IsWOW64(v));
+  v.Wow64 = Wow64Query::No;
+  EXPECT_FALSE(IsWOW64(v));
+  v.Wow64 = Wow64Query::Yes;
+  EXPECT_TRUE(IsWOW64(v));
+  v.Wow64 = Wow64Query::Failed;
+  try {
+    IsWOW64(v);
+    ADD_FAILURE() << "a failed query must raise";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "Bad process handle");
+  }
+}
+
+TEST(OSInfoCurrent, OffWindowsEverythingIsAbsent) {
+  EXPECT_EQ(TOSInfo::Product(), osUnknown);
+  EXPECT_EQ(TOSInfo::ProductType(), ptNA);
+  EXPECT_EQ(TOSInfo::Edition(), "");
+  EXPECT_EQ(TOSInfo::ServicePack(), "");
+  EXPECT_FALSE(TOSInfo::IsWOW64());
+  EXPECT_EQ(&CurrentOSValues(), &CurrentOSValues()) << "read once";
+}
+
+}  // namespace
+}  // namespace nv

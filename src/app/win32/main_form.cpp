@@ -246,6 +246,9 @@ void TfrmMain::FormCreate() {
     ADOTable2.SetActive(true);
     // 4.-6. The hotkeys as Main.ini holds them, registered.
     Privacy.LoadHotKeys();
+    // 7. The program's entries of the system menu.
+    SystemMenu = std::make_unique<TSystemMenuCommands>(Handle());
+    SystemMenu->AppendEntries(Handle());
     // 8. Small screens are switched to 1024 x 768 for the session.
     if (::GetSystemMetrics(SM_CYSCREEN) < 768) {
       savedScreenWidth_ = ::GetSystemMetrics(SM_CXSCREEN);
@@ -337,6 +340,10 @@ void TfrmMain::EndSession() {
 
 Prompter& TfrmMain::FramePrompter() { return Application().prompter(); }
 
+void TfrmMain::CreateAboutWindow() {
+  if (SystemMenu) SystemMenu->About();
+}
+
 void TfrmMain::HideAll() {
   ::ShowWindow(Handle(), SW_HIDE);
   ::ShowWindowAsync(Handle(), SW_HIDE);
@@ -398,6 +405,9 @@ std::optional<LRESULT> TfrmMain::WMSysCommand(WPARAM wp) {
 LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SYSCOMMAND:
+      // Our own entries' ids are compared as they come; the system's
+      // commands after masking (WMSysCommand).
+      if (SystemMenu && SystemMenu->Handle(wp)) return 0;
       if (auto r = WMSysCommand(wp)) return *r;
       break;
     case WM_CLOSE:

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "files/win32/files_frame.h"
 #include "privacy/win32/privacy_frame.h"
 #include "settings/ado.h"
+#include "sysinfo/win32/system_menu.h"
 #include "ui/win32/containers.h"
 #include "ui/win32/control.h"
 #include "ui/win32/emergency.h"
@@ -87,6 +89,10 @@ class TfrmMain : public TControl, public TFrameHost {
   TFilesFrame Files;  // drive box, directory and file lists
   TADOConnection ADOConnection1;
   TADOTable ADOTable2{&ADOConnection1};
+  // The program's entries of the system menu, and the About window.
+  std::unique_ptr<TSystemMenuCommands> SystemMenu;
+  // The hidden About window with its report, made once at start-up.
+  void CreateAboutWindow();
 
   // The twelve notebook items of the toolbar, left to right.
   TControl* NotebookToolbarItem(int i);

@@ -17,6 +17,8 @@ int RunProgram() {
   try {
     frmMain = std::make_unique<TfrmMain>();
     frmMain->Create();
+    // Then the hidden About window, which builds its report now.
+    if (!app.Terminated()) frmMain->CreateAboutWindow();
   } catch (const std::exception& e) {
     app.ShowException(e);
     return 1;

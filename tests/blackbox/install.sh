@@ -3,7 +3,8 @@
 #  - the 64-bit installer installs silently into the user's own
 #    %LOCALAPPDATA%\Programs\Nookvale, with a Start menu shortcut and an
 #    uninstall entry under HKCU, and the installed program shows its window;
-#  - while it runs, a silent install refuses to replace it (non-zero exit);
+#  - while it runs, an install asks to exit it first, and a silent one
+#    refuses (non-zero exit); neither replaces the running file;
 #  - a second install upgrades in place and keeps the user's Main.ini;
 #  - the silent uninstall leaves nothing but Main.ini, and no key;
 #  - the 32-bit installer and both archives hold the right programs.
@@ -69,6 +70,18 @@ before=$(md5sum <"$dir/Nookvale.exe")
 [ $rc -ne 0 ] || fail "a silent install while Nookvale runs reported success"
 [ "$(md5sum <"$dir/Nookvale.exe")" = "$before" ] || fail "the running program's file was replaced"
 echo "install while running refused (exit $rc)"
+# Run by hand, the installer asks instead; Cancel ends it, changing nothing.
+"$wine" "$setup64" &
+setup=$!
+find_box() { box=$(xdotool search --onlyvisible --name "^Nookvale .*Setup" 2>/dev/null | head -n 1); [ -n "$box" ]; }
+wait_until 60 find_box || { kill $setup; fail "the installer does not ask to exit Nookvale"; }
+xdotool windowactivate --sync "$box" key Escape 2>/dev/null || xdotool key --window "$box" Escape
+ended() { ! kill -0 $setup 2>/dev/null; }
+wait_until 30 ended || { kill $setup; fail "the installer went on after Cancel"; }
+wait $setup; rc=$?
+[ $rc -ne 0 ] || fail "Cancel of the running-program question reported success"
+[ "$(md5sum <"$dir/Nookvale.exe")" = "$before" ] || fail "the running program's file was replaced"
+echo "installer asked to exit Nookvale first; Cancel ended it (exit $rc)"
 kill "$app"; wait "$app" 2>/dev/null; app=""
 
 # --- upgrade in place keeps Main.ini ---------------------------------------

@@ -68,7 +68,7 @@ TEST(Icons, EveryPictureHasARealImageAtEachToolbarSize) {
       EXPECT_EQ(px.height, size);
       ASSERT_FALSE(px.argb.empty());
       // A drawn picture on a transparent ground: neither empty nor a block.
-      EXPECT_GT(px.Opaque(), size * size / 10);
+      EXPECT_GT(px.Opaque(), size * size / 20);
       EXPECT_LT(px.Opaque(), size * size);
     }
   }

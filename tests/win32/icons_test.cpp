@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <set>
 #include <vector>
 
@@ -127,3 +129,39 @@ TEST(Icons, MissingResourceGivesNoIcon) {
 
 }  // namespace
 }  // namespace nv::ui
+
+namespace nv {
+namespace {
+
+// The version of CMake's project() reaches the program's version resource
+// (this test executable links the same resource script).
+TEST(VersionResource, CarriesTheProjectVersion) {
+  wchar_t self[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(self, &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(::GetFileVersionInfoW(self, 0, size, data.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS));
+  EXPECT_EQ(std::string(numbers), NOOKVALE_VERSION);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+
+  for (const wchar_t* name : {L"\\StringFileInfo\\040904B0\\FileVersion",
+                              L"\\StringFileInfo\\040904B0\\ProductVersion"}) {
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(data.data(), name, reinterpret_cast<void**>(&text), &len));
+    std::string narrow;
+    for (const wchar_t* p = text; *p; ++p) narrow += static_cast<char>(*p);
+    EXPECT_EQ(narrow, NOOKVALE_VERSION);
+  }
+}
+
+}  // namespace
+}  // namespace nv

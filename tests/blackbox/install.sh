@@ -97,6 +97,9 @@ echo "upgrade replaced the program and kept Main.ini"
 # --- uninstall --------------------------------------------------------------
 # The uninstaller runs from a copy of itself in the temporary folder, so its
 # own start returns before the work is done: wait for the outcome.
+# The notebook's temporary files beside the program go too.
+printf 'x' >"$dir/EncryptedFile.txt"
+printf 'x' >"$dir/DecryptedFile.txt"
 "$wine" "$dir/Uninstall.exe" /S; rc=$?
 [ $rc -eq 0 ] || fail "silent uninstall exited with $rc"
 key_gone() { ! "$wine" reg query "$key" >/dev/null 2>&1; }

@@ -32,6 +32,10 @@ wait_until() {
   for ((i = 0; i < limit * 4; i++)); do "$@" && return 0; sleep 0.25; done
   return 1
 }
+press() { # window key: with no window manager, focus the window, then type
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key "$2"
+}
 # Where Wine puts the user's folders in this prefix.
 unix_path() { "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 local_app_data=$("$wine" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
@@ -75,7 +79,7 @@ echo "install while running refused (exit $rc)"
 setup=$!
 find_box() { box=$(xdotool search --onlyvisible --name "^Nookvale .*Setup" 2>/dev/null | head -n 1); [ -n "$box" ]; }
 wait_until 60 find_box || { kill $setup; fail "the installer does not ask to exit Nookvale"; }
-xdotool windowactivate --sync "$box" key Escape 2>/dev/null || xdotool key --window "$box" Escape
+press "$box" Escape
 ended() { ! kill -0 $setup 2>/dev/null; }
 wait_until 30 ended || { kill $setup; fail "the installer went on after Cancel"; }
 wait $setup; rc=$?
@@ -109,6 +113,29 @@ wait_until 30 key_gone || fail "uninstall entry still present"
 [ ! -e "$shortcut" ] || fail "Start menu shortcut still present"
 cmp -s "$dir/Main.ini" "$work/Main.ini" || fail "the uninstaller changed Main.ini"
 echo "uninstall left only Main.ini and no key"
+
+# --- uninstall by hand says that Main.ini stays ----------------------------
+"$wine" "$setup64" /S || fail "reinstall exited with $?"
+windows() { xdotool search --onlyvisible --name "^Nookvale .*Uninstall" 2>/dev/null; }
+"$wine" "$dir/Uninstall.exe" &
+uninstaller=$!
+one_window() { [ "$(windows | wc -l)" -ge 1 ]; }
+wait_until 60 one_window || fail "the uninstaller shows no window: $(xdotool search --name . 2>/dev/null | while read -r w; do xdotool getwindowname "$w"; done | sort -u | tr "\n" "|")"
+press "$(windows | head -n 1)" Return   # "Uninstall" on the confirmation page
+# Its message about the kept Main.ini comes over the progress page.
+two_windows() { [ "$(windows | wc -l)" -ge 2 ]; }
+wait_until 60 two_windows || { import -window root /tmp/nv-uninst-fail.png; fail "the uninstaller does not say that Main.ini was kept: $(windows | wc -l) windows"; }
+only_main_ini || fail "the message came before the files were removed"
+press "$(windows | tail -n 1)" Return
+back_to_one() { [ "$(windows | wc -l)" -eq 1 ]; }
+wait_until 30 back_to_one || fail "the message did not close"
+press "$(windows | head -n 1)" Return   # "Close"
+no_window() { [ -z "$(windows)" ]; }
+wait_until 30 no_window || fail "the uninstaller did not close"
+wait $uninstaller 2>/dev/null
+wait_until 30 key_gone || fail "uninstall entry still present"
+cmp -s "$dir/Main.ini" "$work/Main.ini" || fail "the uninstaller changed Main.ini"
+echo "uninstall by hand said Main.ini was kept, and removed the rest"
 
 # --- the packages' contents -------------------------------------------------
 listing() { 7z l -ba "$1" | awk '{print $NF}' | sort | tr '\n' ' '; }

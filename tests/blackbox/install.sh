@@ -6,7 +6,8 @@
 #  - while it runs, an install asks to exit it first, and a silent one
 #    refuses (non-zero exit); neither replaces the running file;
 #  - a second install upgrades in place and keeps the user's Main.ini;
-#  - the silent uninstall leaves nothing but Main.ini, and no key;
+#  - the silent uninstall leaves nothing but Main.ini, and no key; run by
+#    hand, it also says that Main.ini was kept;
 #  - the 32-bit installer and both archives hold the right programs.
 # Usage: install.sh VERSION SETUP64 ZIP64 SETUP32 ZIP32
 set -uo pipefail

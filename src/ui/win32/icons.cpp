@@ -1,0 +1,70 @@
+#include "ui/win32/icons.h"
+
+#include <cstring>
+
+namespace nv::ui {
+namespace {
+
+// GetDpiForWindow exists from Windows 10 1607 on; bound at run time so the
+// program still starts on Windows 7.
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+
+GetDpiForWindowFn DpiForWindowCall() {
+  static const GetDpiForWindowFn fn = [] {
+    HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    if (!user) return GetDpiForWindowFn{};
+    // Through a plain FARPROC first: MinGW warns on a direct cast between
+    // unrelated function pointer types.
+    FARPROC p = ::GetProcAddress(user, "GetDpiForWindow");
+    GetDpiForWindowFn f = nullptr;
+    static_assert(sizeof(f) == sizeof(p));
+    std::memcpy(&f, &p, sizeof(f));
+    return f;
+  }();
+  return fn;
+}
+
+// The screen's DC, released on every path.
+class ScreenDc {
+ public:
+  ScreenDc() noexcept : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const noexcept { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace
+
+int DpiFor(HWND window) {
+  if (window) {
+    if (GetDpiForWindowFn fn = DpiForWindowCall()) {
+      const UINT dpi = fn(window);
+      if (dpi != 0) return static_cast<int>(dpi);
+    }
+  }
+  ScreenDc screen;
+  const int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+int ScaledIconSize(int size, int dpi) {
+  if (dpi <= 0) dpi = USER_DEFAULT_SCREEN_DPI;
+  return ::MulDiv(size, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
+UniqueHIcon LoadToolbarIcon(IconId id, int size, int dpi, HWND window) {
+  const int px = ScaledIconSize(size, dpi > 0 ? dpi : DpiFor(window));
+  // LoadImage picks the image of the icon group that best fits px and
+  // scales it only when none matches exactly.
+  HANDLE h = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(static_cast<int>(id)),
+                          IMAGE_ICON, px, px, LR_DEFAULTCOLOR);
+  return UniqueHIcon(static_cast<HICON>(h));
+}
+
+}  // namespace nv::ui

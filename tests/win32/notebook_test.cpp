@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "frame_test_host.h"
+#include "helper_process.h"
 #include "notebook/richview/rtf.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
@@ -326,6 +327,33 @@ TEST_F(NotebookTest, CopyOffersThreeFormatsAndPasteTakesTextOfOtherPrograms) {
   EXPECT_EQ(Text(), "bold rest");
   const TRVItem& first = Editor().Document().Paragraph(0).Item(0);
   EXPECT_TRUE(Notebook().rvs().TextStyle(first.AsText()->StyleNo).HasStyle(fsBold));
+}
+
+TEST_F(NotebookTest, ClipboardRoundTripWithAnotherProgram) {
+  const std::string title = UniqueTitle("clipboard");
+  {
+    HelperProcess putter("--title \"" + title + "\" --clip-put \"{\\rtf1\\ansi {\\b From} helper}\" \"From helper\"");
+    ASSERT_NE(putter.WaitForWindow(title, 10000), nullptr);
+    Notebook().Paste1Click();
+  }
+  EXPECT_EQ(Text(), "From helper");
+  const TRVItem& first = Editor().Document().Paragraph(0).Item(0);
+  EXPECT_EQ(first.AsText()->Text, "From");
+  EXPECT_TRUE(Notebook().rvs().TextStyle(first.AsText()->StyleNo).HasStyle(fsBold));
+
+  Notebook().SelectAll1Click();
+  Notebook().Copy1Click();
+  HelperProcess dumper("--clip-dump \"" + dir.File("dump") + "\"");
+  ASSERT_TRUE(dumper.WaitExit(10000));
+  EXPECT_EQ(dumper.ExitCode(), 0u);
+  EXPECT_EQ(ReadWholeFile(dir.File("dump")), "rvf=1");
+  EXPECT_EQ(ReadWholeFile(dir.File("dump.txt")), "From helper");
+  TRVDocument fromRtf;
+  ASSERT_TRUE(LoadRTF(ReadWholeFile(dir.File("dump.rtf")), fromRtf));
+  ASSERT_GE(fromRtf.ParagraphCount(), 1);
+  const TRVItem& bold = fromRtf.Paragraph(0).Item(0);
+  EXPECT_EQ(bold.AsText()->Text, "From");
+  EXPECT_TRUE(fromRtf.Style.TextStyle(bold.AsText()->StyleNo).HasStyle(fsBold));
 }
 
 // ------------------------------------------------------------------- Open

@@ -246,12 +246,17 @@ void TRichViewEdit::InvalidateSelection(TRVPosition a1, TRVPosition c1, TRVPosit
 
 void TRichViewEdit::UpdateScrollBar() {
   if (!HandleAllocated()) return;
+  const int height = layout_.DocumentHeight(), page = std::max(0, ClientHeight());
+  if (height == barHeight_ && page == barPage_ && scrollY_ == barPos_) return;
+  barHeight_ = height;
+  barPage_ = page;
+  barPos_ = scrollY_;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   si.nMin = 0;
-  si.nMax = std::max(0, layout_.DocumentHeight() - 1);
-  si.nPage = static_cast<UINT>(std::max(0, ClientHeight()));
+  si.nMax = std::max(0, height - 1);
+  si.nPage = static_cast<UINT>(page);
   si.nPos = scrollY_;
   ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
 }
@@ -265,6 +270,7 @@ void TRichViewEdit::ScrollTo(int y) {
   if (!HandleAllocated()) return;
   ::ScrollWindowEx(Handle(), 0, dy, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
   ::SetScrollPos(Handle(), SB_VERT, scrollY_, TRUE);
+  barPos_ = scrollY_;
   UpdateCaret();
 }
 
@@ -280,10 +286,18 @@ void TRichViewEdit::UpdateCaret() {
   if (!HandleAllocated() || ::GetFocus() != Handle()) return;
   TRVRect r{5, 5, 6, 21};
   if (!doc_.IsEmpty()) r = layout_.CaretRect(doc_, core_.Caret());
-  if (caretMade_) ::DestroyCaret();
-  caretMade_ = ::CreateCaret(Handle(), nullptr, 1, std::max(1, r.Bottom - r.Top)) != FALSE;
+  const int height = std::max(1, r.Bottom - r.Top);
+  // A new caret only when its height changes: making one costs far more
+  // than moving it.
+  if (!caretMade_ || height != caretHeight_) {
+    if (caretMade_) ::DestroyCaret();
+    caretMade_ = ::CreateCaret(Handle(), nullptr, 1, height) != FALSE;
+    caretHeight_ = height;
+    ::SetCaretPos(r.Left, r.Top - scrollY_);
+    ::ShowCaret(Handle());
+    return;
+  }
   ::SetCaretPos(r.Left, r.Top - scrollY_);
-  ::ShowCaret(Handle());
 }
 
 int TRichViewEdit::FirstVisiblePara(int y) const {
@@ -753,7 +767,16 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       const int w = rc.right - rc.left, h = rc.bottom - rc.top;
       if (w > 0 && h > 0) {
         UniqueHdc mem(::CreateCompatibleDC(dc));
-        UniqueGdiObject bmp(::CreateCompatibleBitmap(dc, w, h));
+        // A DIB section: painting into it stays inside the process.
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        UniqueGdiObject bmp(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         HGDIOBJ old = ::SelectObject(mem.get(), bmp.get());
         ::SetViewportOrgEx(mem.get(), -rc.left, -rc.top, nullptr);
         Paint(mem.get(), rc);
@@ -780,6 +803,7 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS:
       if (caretMade_) ::DestroyCaret();
       caretMade_ = false;
+      caretHeight_ = 0;
       return 0;
     case WM_KEYDOWN: {
       WORD key = static_cast<WORD>(wp);

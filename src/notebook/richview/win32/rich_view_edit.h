@@ -141,6 +141,8 @@ class TRichViewEdit : public TControl {
   int scrollY_ = 0;
   int caretX_ = -1;  // wanted x for Up/Down moves; -1 none
   bool caretMade_ = false;
+  int caretHeight_ = 0;
+  int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
   bool dragging_ = false;
   POINT lastMouse_{};
   wchar_t highSurrogate_ = 0;

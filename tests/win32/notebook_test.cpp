@@ -212,6 +212,58 @@ TEST_F(NotebookTest, CaretMovesByKeysAndShiftSelects) {
   EXPECT_EQ(Text(), "all");
 }
 
+TEST_F(NotebookTest, MouseClicksShiftClicksAndDoubleClicksSelect) {
+  Chars(L"alpha beta gamma");
+  auto at = [&](int offset) {
+    const TRVRect r = Editor().Layout().CaretRect(Editor().Document(), {0, 0, offset});
+    return MAKELPARAM(r.Left + 1, (r.Top + r.Bottom) / 2 - Editor().ScrollPos());
+  };
+  Editor().Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, at(8));
+  Chars(L"X");
+  EXPECT_EQ(Text(), "alpha X gamma");
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, at(0));
+  Editor().Perform(WM_LBUTTONUP, 0, at(0));
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, at(5));
+  Editor().Perform(WM_LBUTTONUP, 0, at(5));
+  Chars(L"Y");
+  EXPECT_EQ(Text(), "Y X gamma");
+  // A drag selects from where it started.
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, at(2));
+  Editor().Perform(WM_MOUSEMOVE, MK_LBUTTON, at(4));
+  Editor().Perform(WM_LBUTTONUP, 0, at(4));
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(), "Y gamma");
+}
+
+TEST_F(NotebookTest, ScrollBarWheelAndCaretStayInStep) {
+  for (int i = 0; i < 200; ++i) Editor().InsertText("a line to scroll past\r\n");
+  EXPECT_GT(Editor().ScrollPos(), 0);  // the caret at the end is kept in view
+  const TRVRect caret = Editor().Layout().CaretRect(Editor().Document(), Editor().Core().Caret());
+  RECT client;
+  ::GetClientRect(Editor().Handle(), &client);
+  EXPECT_GE(caret.Top - Editor().ScrollPos(), 0);
+  EXPECT_LE(caret.Bottom - Editor().ScrollPos(), client.bottom);
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  ::GetScrollInfo(Editor().Handle(), SB_VERT, &si);
+  EXPECT_EQ(si.nPos, Editor().ScrollPos());
+  EXPECT_EQ(si.nMax + 1, Editor().Layout().DocumentHeight());
+
+  Editor().Perform(WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(Editor().ScrollPos(), 0);
+  Editor().Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  const int down = Editor().ScrollPos();
+  EXPECT_GT(down, 0);
+  Editor().Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(Editor().ScrollPos(), 0);
+  Editor().Perform(WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(Editor().ScrollPos(), Editor().Layout().DocumentHeight() - client.bottom);
+  // Ctrl+Home brings the caret, and the view, back to the top.
+  Key(VK_HOME, {VK_CONTROL});
+  EXPECT_EQ(Editor().ScrollPos(), 0);
+}
+
 TEST_F(NotebookTest, ReadOnlyEditorRefusesTypingAndPasteButMovesTheCaret) {
   Chars(L"keep");
   Editor().SetReadOnly(true);

@@ -278,8 +278,10 @@ void TRichViewEdit::ScrollToCaret() {
   if (doc_.IsEmpty() || !HandleAllocated()) return;
   const TRVRect r = layout_.CaretRect(doc_, core_.Caret());
   const int h = ClientHeight();
-  if (r.Top < scrollY_) ScrollTo(r.Top);
-  else if (r.Bottom > scrollY_ + h) ScrollTo(r.Bottom - h);
+  // Near the document's ends the margin comes into view with the caret.
+  const int nearEnd = 2 * kLineStep;
+  if (r.Top < scrollY_) ScrollTo(r.Top < nearEnd ? 0 : r.Top);
+  else if (r.Bottom > scrollY_ + h) ScrollTo(r.Bottom > layout_.DocumentHeight() - nearEnd ? INT_MAX : r.Bottom - h);
 }
 
 void TRichViewEdit::UpdateCaret() {

@@ -730,6 +730,25 @@ TEST_F(NotebookTest, SizeListFontListAndFontDialogConvertTheCurrentStyle) {
   EXPECT_EQ(s.Color, 0x0000FFu);
   EXPECT_EQ(s.Style, fsBold | fsStrikeOut);
   EXPECT_TRUE(Notebook().BoldBtn.Down());
+  // An unchanged dialog gives back the style it started from.
+  Editor().SetCurTextStyleNo(3);
+  FontSpec same;
+  same.face = "Arial";
+  same.size = 10;
+  same.color = 0x000080;
+  same.style = 2;
+  prompter.AnswerFont(same);
+  const int styles = Notebook().rvs().TextStyleCount();
+  Notebook().FontbtnClick();
+  EXPECT_EQ(Editor().CurTextStyleNo(), 3);
+  Editor().SetCurTextStyleNo(0);
+  same.color = ::GetSysColor(COLOR_WINDOWTEXT);
+  same.style = 0;
+  prompter.AnswerFont(same);
+  Notebook().FontbtnClick();
+  EXPECT_EQ(Editor().CurTextStyleNo(), 0);
+  EXPECT_EQ(Notebook().rvs().TextStyleCount(), styles);
+
   prompter.AnswerFont(std::nullopt);
   const int before = Editor().CurTextStyleNo();
   Notebook().FontbtnClick();

@@ -509,7 +509,9 @@ void TNotebookFrame::SizeListChange() {
 void TNotebookFrame::FontbtnClick() {
   const int cur = RichViewEdit1.CurTextStyleNo();
   FontSpec spec;
+  TColor styleColor = clWindowText;
   if (rvs().HasTextStyle(cur)) {
+    styleColor = rvs().TextStyle(cur).Color;
     const TFontInfo& f = rvs().TextStyle(cur);
     spec.face = f.FontName;
     spec.size = f.Size;
@@ -521,7 +523,12 @@ void TNotebookFrame::FontbtnClick() {
   if (!chosen) return;
   chosenFont_.name = chosen->face;
   chosenFont_.size = chosen->size;
-  chosenFont_.color = chosen->color;
+  // The dialog knows only plain colours: an unchanged system colour (the
+  // window text colour of the sheet's styles) stays the system colour, so
+  // the style lookup still finds the styles that use it.
+  const std::uint32_t shown = GdiColor(styleColor, ::GetSysColor(COLOR_WINDOWTEXT));
+  chosenFont_.color = (chosen->color == shown && (IsSystemColor(styleColor) || styleColor == clNone)) ? styleColor
+                                                                                                      : chosen->color;
   chosenFont_.style = static_cast<TFontStyles>(chosen->style & kAllFontStyles);
   chosenFont_.charset = chosen->charset;
   RichViewEdit1.ApplyStyleConversion(kConvertFont);

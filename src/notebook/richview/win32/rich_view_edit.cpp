@@ -10,6 +10,7 @@
 
 #include "notebook/richview/clipboard.h"
 #include "notebook/richview/utf8.h"
+#include "ui/text.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -55,26 +56,6 @@ int CharClass(char32_t c) {
   if (c == 0xFFFC) return 2;
   if (c == U'_' || c > 0x7F || std::iswalnum(static_cast<wint_t>(c)) != 0) return 1;
   return 2;
-}
-
-std::string EncodeUtf8(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
 }
 
 // The clipboard is shared with every other program: another may hold it
@@ -726,7 +707,11 @@ bool TRichViewEdit::KeyDown(WORD key) {
 void TRichViewEdit::TypeCodePoint(char32_t cp) {
   caretX_ = -1;
   if (cp == U'\r') TypeText("\r\n");
-  else if (cp == U'\t' || cp >= 0x20) TypeText(EncodeUtf8(cp));
+  else if (cp == U'\t' || cp >= 0x20) {
+    std::string utf8;
+    AppendUtf8(utf8, cp);
+    TypeText(utf8);
+  }
 }
 
 // ----------------------------------------------------------------- mouse

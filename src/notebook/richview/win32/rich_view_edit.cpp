@@ -142,6 +142,10 @@ int TRichViewEdit::ClientWidth() const {
 
 void TRichViewEdit::Format() {
   core_.Format();
+  // A file read may have replaced the style sheet: nothing laid out before
+  // can be trusted to match it.
+  layout_.Invalidate();
+  metrics_.Clear();
   layout_.Format(doc_);
   UpdateScrollBar();
   ScrollTo(scrollY_);

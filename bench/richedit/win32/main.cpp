@@ -180,6 +180,9 @@ int main(int argc, char** argv) {
   const double openOurs = OpenOurs(host, big);
   std::printf("ours opened: %.3f s\n", openOurs);
   std::fflush(stdout);
+  // Wine's rich edit control needs minutes for a 10 MB document: "ours"
+  // as the second argument measures our side of the opening alone.
+  if (argc > 2 && std::string(argv[2]) == "ours") return 0;
   const double openRe = OpenRichEdit(host, big);
   std::printf("open %.1f MB RTF: ours %.3f s, rich edit %.3f s, ratio %.2f (target <= 1)\n",
               big.size() / 1048576.0, openOurs, openRe, openOurs / openRe);

@@ -20,6 +20,12 @@
 //   --spawn             on kSpawnMessage (number in wParam) opens another
 //                       top-level window "<title> #<number>"; closing one of
 //                       those ends only that window
+//   --clip-put RTF TEXT puts RTF ("Rich Text Format", ANSI) and Unicode text on
+//                       the clipboard, then shows a hidden window with the title
+//                       to say so, and waits to be ended
+//   --clip-dump FILE    writes what the clipboard holds and ends: FILE gets
+//                       "rvf=0|1", FILE.rtf the RTF bytes, FILE.txt the text
+//                       as UTF-8
 //
 // kNotifyParentMessage makes the window send its parent WM_NOTIFY with a
 // pointer that means nothing in any other process, then post one too.
@@ -40,6 +46,8 @@ struct Options {
   bool hugeLength = false, spawn = false;
   int hangAfter = -1, exitAfter = -1, delay = 0;
   std::wstring keys;
+  bool clipPut = false;
+  std::wstring clipRtf, clipText, clipDump;
 } opt;
 
 constexpr UINT_PTR kHangTimer = 1, kExitTimer = 2, kModalTimer = 3;
@@ -128,6 +136,74 @@ void SendKeys(const std::wstring& spec) {
   SendInput(static_cast<UINT>(n), in, sizeof(INPUT));
 }
 
+bool PutClipboard(UINT format, const void* data, size_t size) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!h) return false;
+  std::memcpy(GlobalLock(h), data, size);
+  GlobalUnlock(h);
+  if (SetClipboardData(format, h)) return true;
+  GlobalFree(h);
+  return false;
+}
+
+bool OpenClipboardRetrying() {
+  for (int i = 0; i < 200; ++i) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+bool ClipPut() {
+  if (!OpenClipboardRetrying()) return false;
+  EmptyClipboard();
+  const int n = WideCharToMultiByte(CP_ACP, 0, opt.clipRtf.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string rtf(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, opt.clipRtf.c_str(), -1, rtf.data(), n, nullptr, nullptr);
+  bool ok = PutClipboard(RegisterClipboardFormatW(L"Rich Text Format"), rtf.data(), rtf.size());
+  ok = PutClipboard(CF_UNICODETEXT, opt.clipText.c_str(), (opt.clipText.size() + 1) * sizeof(wchar_t)) && ok;
+  CloseClipboard();
+  return ok;
+}
+
+bool WriteBytes(const std::wstring& path, const void* data, size_t size) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(f, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+  CloseHandle(f);
+  return ok;
+}
+
+std::string ClipboardBytes(UINT format) {
+  HANDLE h = GetClipboardData(format);
+  if (!h) return {};
+  const char* p = static_cast<const char*>(GlobalLock(h));
+  if (!p) return {};
+  std::string bytes(p, GlobalSize(h));
+  GlobalUnlock(h);
+  return bytes;
+}
+
+int ClipDump() {
+  if (!OpenClipboardRetrying()) return 1;
+  const bool rvf = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"RichView Format")) != FALSE;
+  std::string rtf = ClipboardBytes(RegisterClipboardFormatW(L"Rich Text Format"));
+  if (size_t nul = rtf.find('\0'); nul != std::string::npos) rtf.resize(nul);
+  const std::string wide = ClipboardBytes(CF_UNICODETEXT);
+  CloseClipboard();
+  std::wstring text(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
+  if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+  const std::string flag = rvf ? "rvf=1" : "rvf=0";
+  const bool ok = WriteBytes(opt.clipDump + L".rtf", rtf.data(), rtf.size()) &&
+                  WriteBytes(opt.clipDump + L".txt", utf8.data(), utf8.size()) &&
+                  WriteBytes(opt.clipDump, flag.data(), flag.size());
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
@@ -153,8 +229,19 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     else if (a == L"--delay") opt.delay = _wtoi(next().c_str());
     else if (a == L"--huge-length") opt.hugeLength = true;
     else if (a == L"--spawn") opt.spawn = true;
+    else if (a == L"--clip-put") {
+      opt.clipPut = true;
+      opt.clipRtf = next();
+      opt.clipText = next();
+    } else if (a == L"--clip-dump") opt.clipDump = next();
   }
   LocalFree(argv);
+
+  if (!opt.clipDump.empty()) return ClipDump();
+  if (opt.clipPut) {
+    if (!ClipPut()) return 1;
+    opt.hidden = true;  // the window only says the clipboard is ready
+  }
 
   if (!opt.keys.empty()) {
     Sleep(static_cast<DWORD>(opt.delay));

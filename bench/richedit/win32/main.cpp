@@ -1,0 +1,201 @@
+// The notebook editor against the system's rich edit control (RICHEDIT50W)
+// in the same process, on the same documents, run under Wine:
+//
+// 1. Opening a generated RTF of about 10 MB (styles and pictures): our
+//    reading, layout and first paint, against EM_STREAMIN and its first
+//    paint. Target: a ratio of at most 1.
+// 2. Typing one character and repainting at the end of a 1 MB document,
+//    ours against the rich edit control's (target: at most 1), and our own
+//    cost at the end of 1 MB against 1 KB (target: below 2).
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "notebook/richview/rtf.h"
+#include "notebook/richview/win32/rich_view_edit.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+class BenchHost : public nv::TControl {
+ public:
+  BenchHost() {
+    CreateParams p;
+    p.className = L"TNotebookBenchHost";
+    p.caption = "bench";
+    p.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    p.x = p.y = 0;
+    p.width = 1000;
+    p.height = 700;
+    CreateOwn(p, ClassParams{});
+    ::ShowWindow(Handle(), SW_SHOW);
+  }
+};
+
+nv::TRVPictureItemInfo Picture() {
+  static const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0};
+  nv::TRVPictureItemInfo p;
+  p.Kind = nv::TRVPictureKind::Png;
+  p.Data = nv::SharedBytes(png);
+  p.Width = 64;
+  p.Height = 48;
+  return p;
+}
+
+// Paragraphs in the sheet's styles, a picture every 50 paragraphs, as RTF
+// of at least `bytes` bytes.
+std::string MakeRtf(size_t bytes, bool pictures) {
+  static const char* words[] = {"lorem", "ipsum", "dolor", "sit", "amet,", "consectetur", "adipiscing",
+                                "elit.", "sed", "do", "eiusmod", "tempor", "incididunt", "ut", "labore"};
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  int paragraphs = 64;
+  for (;;) {
+    nv::TRVDocument doc;
+    for (int p = 0; p < paragraphs; ++p) {
+      nv::TRVParagraph& para = doc.AddParagraph(p % 7 == 0 ? 1 : 0);
+      for (int r = 0, runs = 1 + static_cast<int>(next() % 3); r < runs; ++r) {
+        std::string text;
+        const size_t want = 15 + next() % 45;
+        while (text.size() < want) text += std::string(words[next() % 15]) + " ";
+        para.AddItem(nv::TRVItem::MakeText(text, static_cast<int>(next() % 4)));
+      }
+      if (pictures && p % 50 == 0) para.AddItem(Picture());
+    }
+    std::string rtf = nv::SaveRTF(doc);
+    if (rtf.size() >= bytes || bytes < 4096) return rtf;
+    paragraphs = static_cast<int>(paragraphs * (static_cast<double>(bytes) / rtf.size()) * 1.05) + 1;
+  }
+}
+
+struct StreamSource {
+  const std::string* bytes;
+  size_t at = 0;
+};
+
+DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) {
+  auto* s = reinterpret_cast<StreamSource*>(cookie);
+  const size_t n = std::min(static_cast<size_t>(cb), s->bytes->size() - s->at);
+  std::memcpy(buf, s->bytes->data() + s->at, n);
+  s->at += n;
+  *got = static_cast<LONG>(n);
+  return 0;
+}
+
+HWND MakeRichEdit(HWND parent) {
+  return ::CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE, 0, 0, 980,
+                           660, parent, nullptr, nullptr, nullptr);
+}
+
+void LoadRichEdit(HWND re, const std::string& rtf) {
+  StreamSource src{&rtf};
+  EDITSTREAM es{};
+  es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+  es.pfnCallback = StreamIn;
+  ::SendMessageW(re, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+}
+
+double OpenOurs(BenchHost& host, const std::string& rtf) {
+  nv::TRichViewEdit edit;
+  edit.Create(&host, "RichViewEdit1");
+  edit.SetBounds(0, 0, 980, 660);
+  const auto t = Clock::now();
+  nv::LoadRTF(rtf, edit.Document());
+  edit.Format();
+  ::UpdateWindow(edit.Handle());
+  return Seconds(t);
+}
+
+double OpenRichEdit(BenchHost& host, const std::string& rtf) {
+  HWND re = MakeRichEdit(host.Handle());
+  const auto t = Clock::now();
+  LoadRichEdit(re, rtf);
+  ::InvalidateRect(re, nullptr, FALSE);
+  ::UpdateWindow(re);
+  const double s = Seconds(t);
+  ::DestroyWindow(re);
+  return s;
+}
+
+constexpr int kKeys = 200;
+
+double TypeOurs(BenchHost& host, const std::string& rtf) {
+  nv::TRichViewEdit edit;
+  edit.Create(&host, "RichViewEdit1");
+  edit.SetBounds(0, 0, 980, 660);
+  nv::LoadRTF(rtf, edit.Document());
+  edit.Format();
+  edit.Core().SetCaret(edit.Document().EndPosition());
+  edit.Format();
+  ::UpdateWindow(edit.Handle());
+  const auto t = Clock::now();
+  for (int i = 0; i < kKeys; ++i) {
+    edit.Perform(WM_CHAR, i % 10 == 9 ? L' ' : L'x', 1);
+    ::UpdateWindow(edit.Handle());
+  }
+  return Seconds(t) / kKeys;
+}
+
+double TypeRichEdit(BenchHost& host, const std::string& rtf) {
+  HWND re = MakeRichEdit(host.Handle());
+  LoadRichEdit(re, rtf);
+  ::SendMessageW(re, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+  ::SendMessageW(re, EM_SCROLLCARET, 0, 0);
+  ::UpdateWindow(re);
+  const auto t = Clock::now();
+  for (int i = 0; i < kKeys; ++i) {
+    ::SendMessageW(re, WM_CHAR, i % 10 == 9 ? L' ' : L'x', 1);
+    ::UpdateWindow(re);
+  }
+  const double s = Seconds(t) / kKeys;
+  ::DestroyWindow(re);
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The size of the opened document can be given in MB (default 10).
+  const size_t openMB = argc > 1 ? static_cast<size_t>(std::max(1, std::atoi(argv[1]))) : 10;
+  if (!::LoadLibraryW(L"msftedit.dll")) {
+    std::printf("msftedit.dll is not available: no reference to compare with\n");
+    return 1;
+  }
+  BenchHost host;
+  const std::string big = MakeRtf(openMB << 20, true);
+  const std::string mega = MakeRtf(1u << 20, false);
+  const std::string kilo = MakeRtf(1u << 10, false);
+
+  std::printf("documents made\n");
+  std::fflush(stdout);
+  const double openOurs = OpenOurs(host, big);
+  std::printf("ours opened: %.3f s\n", openOurs);
+  std::fflush(stdout);
+  // Wine's rich edit control needs minutes for a 10 MB document: "ours"
+  // as the second argument measures our side of the opening alone.
+  if (argc > 2 && std::string(argv[2]) == "ours") return 0;
+  const double openRe = OpenRichEdit(host, big);
+  std::printf("open %.1f MB RTF: ours %.3f s, rich edit %.3f s, ratio %.2f (target <= 1)\n",
+              big.size() / 1048576.0, openOurs, openRe, openOurs / openRe);
+
+  std::fflush(stdout);
+  const double typeOursMega = TypeOurs(host, mega);
+  const double typeOursKilo = TypeOurs(host, kilo);
+  const double typeReMega = TypeRichEdit(host, mega);
+  const double typeReKilo = TypeRichEdit(host, kilo);
+  std::printf("type at the end of 1 MB: ours %.3f ms, rich edit %.3f ms, ratio %.2f (target <= 1)\n",
+              typeOursMega * 1e3, typeReMega * 1e3, typeOursMega / typeReMega);
+  std::printf("type at the end of 1 KB: ours %.3f ms, rich edit %.3f ms\n", typeOursKilo * 1e3, typeReKilo * 1e3);
+  std::printf("ours 1 MB / 1 KB: %.2f (target < 2); rich edit 1 MB / 1 KB: %.2f\n", typeOursMega / typeOursKilo,
+              typeReMega / typeReKilo);
+  return 0;
+}

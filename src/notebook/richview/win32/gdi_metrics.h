@@ -1,0 +1,42 @@
+// Font metrics and fonts of text styles through GDI.
+//
+// Layout and painting must agree to the pixel, so both take their fonts
+// from here: one HFONT per distinct look of a text style, made on first use
+// and kept until the cache is dropped.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "notebook/richview/layout.h"
+#include "ui/win32/unique_handle.h"
+
+namespace nv {
+
+class TGdiFontMetrics : public IFontMetrics {
+ public:
+  TGdiFontMetrics();
+  TRVFontExtent FontExtent(const TFontInfo& font) override;
+  void TextExtents(const TFontInfo& font, std::string_view text, std::vector<int>& out) override;
+
+  // The font for painting text of this style (owned by the cache).
+  HFONT Font(const TFontInfo& font);
+  // Text as it is shown: capitals for the all-caps effect.
+  static std::wstring ShownText(const TFontInfo& font, std::string_view utf8);
+  void Clear() { fonts_.clear(); }
+
+ private:
+  static std::string Key(const TFontInfo& font);
+  UniqueHdc dc_;
+  std::map<std::string, UniqueGdiObject> fonts_;
+};
+
+// A colour of the engine as GDI wants it (system colours resolved);
+// `fallback` stands for clNone.
+COLORREF GdiColor(TColor c, COLORREF fallback);
+
+}  // namespace nv

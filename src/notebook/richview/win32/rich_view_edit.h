@@ -1,0 +1,151 @@
+// TRichViewEdit: the rich-text editor control over the engine's editor core.
+//
+// The control owns a document, the editor core working on it and a layout
+// with GDI metrics. It keeps the layout itself (rather than letting the core
+// update it) so that after every operation it knows which paragraphs
+// changed and repaints only those, plus whatever moved below them.
+// Painting goes through a memory bitmap of the invalid area only.
+//
+// It answers WM_GETTEXT / WM_GETTEXTLENGTH with the document's plain text
+// (paragraphs joined by CR LF), as the system's edit controls do, so that
+// screen readers and automation tools can read it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "notebook/richview/edit.h"
+#include "notebook/richview/layout.h"
+#include "notebook/richview/win32/gdi_metrics.h"
+#include "ui/win32/control.h"
+
+namespace nv {
+
+class TRichViewEdit : public TControl {
+ public:
+  TRichViewEdit();
+  ~TRichViewEdit() override;
+
+  void Create(TControl* parent, const std::string& name);
+
+  TRVDocument& Document() { return doc_; }
+  TRVEditCore& Core() { return core_; }
+  TRVStyle& Style() { return doc_.Style; }
+  const TRVLayout& Layout() const { return layout_; }
+
+  // Lays out the whole document anew and repaints (after reading a file).
+  void Format();
+  // Lays out only what was appended at the end since the last formatting.
+  void FormatTail();
+  // Empties the document (no undo); call Format() to repaint.
+  void Clear();
+
+  // Editing commands; each repaints what it changed and keeps the caret in
+  // view. In a read-only editor they change nothing and answer false.
+  bool InsertText(std::string_view text);
+  bool TypeText(std::string_view text);
+  bool InsertBreak(int width, TRVBreakStyle style, TColor color);
+  bool InsertPicture(TRVPictureItemInfo picture);
+  bool DeleteSelection();
+  bool Undo();
+  bool Redo();
+  void SelectAll();
+  bool ApplyStyleConversion(int code);
+  // The clipboard: our own format, "Rich Text Format" and Unicode text.
+  bool CopyDef();
+  bool CutDef();
+  bool Paste();
+
+  TColor Color() const { return doc_.Color; }
+  void SetColor(TColor c);
+  bool ReadOnly() const { return core_.ReadOnly(); }
+  void SetReadOnly(bool r) { core_.SetReadOnly(r); }
+  bool Modified() const { return core_.Modified(); }
+  void SetModified(bool m) { core_.SetModified(m); }
+  int CurTextStyleNo() const { return core_.CurTextStyleNo(); }
+  void SetCurTextStyleNo(int no) { core_.SetCurTextStyleNo(no); }
+  int CurParaStyleNo() const { return core_.CurParaStyleNo(); }
+  void SetCurParaStyleNo(int no) { core_.SetCurParaStyleNo(no); }
+
+  // Warning flags (rvfw* bits) left by the last reading of RichView
+  // Format data into this editor.
+  unsigned RVFWarnings = 0;
+
+  // The document's text: paragraphs and line breaks as CR LF, pictures
+  // left out, horizontal lines as empty lines.
+  std::string PlainText() const;
+
+  // Vertical scrolling, in document pixels.
+  int ScrollPos() const { return scrollY_; }
+  void ScrollTo(int y);
+  void ScrollToCaret();
+
+  // Draws a picture item into the rectangle; false (or unset) paints the
+  // placeholder instead.
+  std::function<bool(HDC, TRVPictureKind, const SharedBytes&, const RECT&)> PictureDrawer;
+  // Runs before a key is handled; setting the key to 0 swallows it.
+  std::function<void(WORD& key, unsigned shift)> OnKeyDown;
+  // Answers the new number of a text style for a conversion code.
+  std::function<int(int styleNo, int code)> OnStyleConversion;
+  // The current text style number changed.
+  std::function<void()> OnCurTextStyleChanged;
+  // A right click or the menu key: the point in screen coordinates.
+  std::function<void(POINT)> OnContextPopup;
+  // After every change to the document.
+  std::function<void()> OnChange;
+
+  // Shift state bits handed to OnKeyDown.
+  static constexpr unsigned kShift = 1, kCtrl = 2, kAlt = 4;
+
+  // The clipboard formats registered by name.
+  static UINT RVFClipboardFormat();
+  static UINT RTFClipboardFormat();
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  // Runs an operation, then brings layout, scroll bar, caret and screen up
+  // to date with what it changed.
+  template <class Op>
+  bool Run(Op op);
+  void AfterChange(bool contentChanged);
+  void InvalidateParas(int first, int last);
+  void InvalidateSelection(TRVPosition a1, TRVPosition c1, TRVPosition a2, TRVPosition c2);
+  void UpdateScrollBar();
+  void UpdateCaret();
+  void Paint(HDC dc, const RECT& clip);
+  void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo);
+  void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);
+  int ClientHeight() const;
+  int ClientWidth() const;
+  int FirstVisiblePara(int y) const;
+  // Keyboard moves.
+  bool KeyDown(WORD key);
+  void MoveVertically(int lines, bool extend);
+  void MoveToLineEdge(bool end, bool extend);
+  void MoveWord(bool right, bool extend);
+  void SelectWordAt(TRVPosition pos);
+  void TypeCodePoint(char32_t cp);
+  void MouseTo(int x, int y, bool extend);
+  bool OverJump(int x, int y) const;
+  const TRVLayoutLine* LineAt(int p, int offset, bool preferEnd) const;
+
+  TRVDocument doc_;
+  TRVEditCore core_;
+  TGdiFontMetrics metrics_;
+  TRVLayout layout_;
+  int scrollY_ = 0;
+  int caretX_ = -1;  // wanted x for Up/Down moves; -1 none
+  bool caretMade_ = false;
+  int caretHeight_ = 0;
+  int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
+  bool dragging_ = false;
+  POINT lastMouse_{};
+  wchar_t highSurrogate_ = 0;
+};
+
+}  // namespace nv

@@ -1,0 +1,537 @@
+#include "notebook/win32/notebook_frame.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+#include "notebook/richview/html.h"
+#include "notebook/richview/rtf.h"
+#include "notebook/richview/rvf.h"
+#include "notebook/richview/rvf_files.h"
+#include "notebook/richview/text_format.h"
+#include "notebook/richview/win32/system_ansi_codec.h"
+#include "ui/win32/safe_write.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+
+namespace {
+
+constexpr const char* kOpenFilter =
+    "RTF Files (*.rtf)|*.rtf|Text Files - autodetect (*.txt)|*.txt|ANSI Text Files (*.txt)|*.txt|"
+    "Unicode Text Files (*.txt)|*.txt|RichView Format Files (*.rvf)|*.rvf|";
+constexpr const char* kSaveFilter =
+    "RichView Format files(*.rvf)|*.rvf|RTF Files (*.rtf)|*.rtf|Text (*.txt)|*.txt|Unicode Text (*.txt)|*.txt|"
+    "HTML - with CSS (*.htm;*.html)|*.htm;*.html|HTML - Simplified (*.htm;*.html)|*.htm;*.html";
+constexpr const char* kUnicodeWarning =
+    "Loading/Inserting Unicode data using non-Unicode text style.\r"
+    "Text will be converted.\r"
+    "Choose \"Unicode\" style in combo to use Unicode text style";
+
+constexpr int kStandardSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+constexpr size_t kRecentSizes = 5;
+constexpr UINT kFirstMenuId = 100;
+
+int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM p) {
+  // Vertical variants ("@Name") are not offered as faces of their own.
+  if (f->lfFaceName[0] != L'@') reinterpret_cast<std::set<std::wstring>*>(p)->insert(f->lfFaceName);
+  return 1;
+}
+
+void FillFontNames(TComboBox& list) {
+  std::set<std::wstring> names;
+  HDC dc = ::GetDC(nullptr);
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  ::EnumFontFamiliesExW(dc, &lf, CollectFontName, reinterpret_cast<LPARAM>(&names), 0);
+  ::ReleaseDC(nullptr, dc);
+  for (const std::wstring& n : names) list.Add(Narrow(n));
+}
+
+std::string WarningText(unsigned flags) {
+  std::string s;
+  if (flags & rvfwUnknownPicFmt) s += "unknown picture format;";
+  if (flags & rvfwUnknownCtrlClass) s += "unknown control class;";
+  if (flags & rvfwInvalidStyle) s += "text, paragraph or list style is not present;";
+  if (flags & rvfwInvalidImageIndex) s += "invalid image-list index;";
+  return s.empty() ? s : "\r(" + s + ")";
+}
+
+std::string FilePart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The hourglass while a file is read or written.
+class WaitCursor {
+ public:
+  WaitCursor() : old_(::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)))) {}
+  ~WaitCursor() { ::SetCursor(old_ ? old_ : ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR old_;
+};
+
+}  // namespace
+
+const std::vector<TNotebookFrame::MenuEntry>& TNotebookFrame::PopupMenu1Items() {
+  static const std::vector<MenuEntry> items = {
+      {"Open1", "Open", &TNotebookFrame::Open1Click},
+      {"New1", "New", &TNotebookFrame::New1Click},
+      {"N5", "-", nullptr},
+      {"Save1", "Save", &TNotebookFrame::Save1Click},
+      {"N4", "-", nullptr},
+      {"Paste1", "Paste", &TNotebookFrame::Paste1Click},
+      {"Copy1", "Copy", &TNotebookFrame::Copy1Click},
+      {"Cut1", "Cut", &TNotebookFrame::Cut1Click},
+      {"Delete1", "Delete", &TNotebookFrame::Delete1Click},
+      {"MenuItem1", "-", nullptr},
+      {"Redo1", "Redo", &TNotebookFrame::Redo1Click},
+      {"Undo1", "Undo", &TNotebookFrame::Undo1Click},
+      {"MenuItem2", "-", nullptr},
+      {"SelectAll1", "Select All", &TNotebookFrame::SelectAll1Click},
+      {"MenuItem3", "-", nullptr},
+      {"Background1", "Background", &TNotebookFrame::Background1Click},
+      {"InsertImage1", "Insert Image", &TNotebookFrame::InsertImage1Click},
+  };
+  return items;
+}
+
+void TNotebookFrame::CreateComponents() {
+  OpenDialog.options = fdo::kHideReadOnly | fdo::kFileMustExist | fdo::kEnableSizing;
+  SaveDialog.options = fdo::kOverwritePrompt | fdo::kHideReadOnly | fdo::kEnableSizing;
+  SaveDialog.defaultExt = "eml";
+
+  RichViewEdit1.Create(this, "RichViewEdit1");
+  RichViewEdit1.SetAlign(TAlign::alClient);
+  RichViewEdit1.OnKeyDown = [this](WORD& key, unsigned shift) { RichViewEdit1KeyDown(key, shift); };
+  RichViewEdit1.OnStyleConversion = [this](int styleNo, int code) {
+    return RichViewEdit1StyleConversion(styleNo, code);
+  };
+  RichViewEdit1.OnCurTextStyleChanged = [this] { RichViewEdit1CurTextStyleChanged(); };
+  RichViewEdit1.OnContextPopup = [this](POINT pt) { ShowPopup(pt); };
+  CreatePopupMenu();
+  CreateToolbarItems();
+  AlignControls();
+}
+
+void TNotebookFrame::LayoutComponents() {}
+
+void TNotebookFrame::CreatePopupMenu() {
+  popup_.reset(::CreatePopupMenu());
+  UINT id = kFirstMenuId;
+  for (const MenuEntry& e : PopupMenu1Items()) {
+    if (std::string(e.caption) == "-") ::AppendMenuW(popup_.get(), MF_SEPARATOR, 0, nullptr);
+    else ::AppendMenuW(popup_.get(), MF_STRING, id, Widen(e.caption).c_str());
+    ++id;
+  }
+}
+
+void TNotebookFrame::ShowPopup(POINT screen) {
+  const UINT cmd = static_cast<UINT>(::TrackPopupMenu(popup_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
+                                                      screen.y, 0, RichViewEdit1.Handle(), nullptr));
+  const auto& items = PopupMenu1Items();
+  if (cmd >= kFirstMenuId && cmd < kFirstMenuId + items.size()) {
+    const MenuEntry& e = items[cmd - kFirstMenuId];
+    if (e.handler) (this->*e.handler)();
+  }
+}
+
+bool TNotebookFrame::ClickMenuItem(const std::string& name) {
+  for (const MenuEntry& e : PopupMenu1Items()) {
+    if (name == e.name && e.handler) {
+      (this->*e.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+void TNotebookFrame::CreateToolbarItems() {
+  TToolBar& bar = Host().Toolbar();
+  SizeList.Create(&bar, "SizeList", true);
+  for (int s : kStandardSizes) SizeList.Add(std::to_string(s));
+  FontList.Create(&bar, "FontList", false);
+  FillFontNames(FontList);
+  bar.AddItem(SizeList, 50);
+  bar.AddItem(FontList, 150);
+  SizeList.OnChange = [this] { SizeListChange(); };
+  FontList.OnChange = [this] { FontListChange(); };
+
+  struct Item {
+    TGlowButton* button;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    int width;
+    unsigned captionStyle;
+    void (TNotebookFrame::*click)();
+  };
+  const Item items[] = {
+      {&OpenBtn, "OpenBtn", "Open", "", 48, 0, &TNotebookFrame::OpenBtnClick},
+      {&SaveBtn, "SaveBtn", "Save", "", 48, 0, &TNotebookFrame::SaveBtnClick},
+      {&InsertImageBtn, "InsertImageBtn", "Image", "Insert Image", 52, 0, &TNotebookFrame::InsertImageBtnClick},
+      {&ItalicBtn, "ItalicBtn", "I", "", 24, 2, &TNotebookFrame::ItalicBtnClick},
+      {&BoldBtn, "BoldBtn", "B", "", 24, 1, &TNotebookFrame::BoldBtnClick},
+      {&UnderlineBtn, "UnderlineBtn", "U", "", 24, 4, &TNotebookFrame::UnderlineBtnClick},
+      {&LineBtn, "LineBtn", "Line", "Insert a line break", 44, 0, &TNotebookFrame::LineBtnClick},
+      {&FontBtn, "FontBtn", "Font", "", 44, 0, &TNotebookFrame::FontbtnClick},
+      {&EncryptBtn, "EncryptBtn", "Encrypt", "Encrypt current text to a file", 60, 0, &TNotebookFrame::EncryptBtnClick},
+      {&DecryptBtn, "DecryptBtn", "Decrypt", "Decrypt from an encrypted text file", 60, 0,
+       &TNotebookFrame::DecryptBtnClick},
+  };
+  for (const Item& it : items) {
+    it.button->Create(&bar, it.name, it.caption);
+    it.button->CaptionStyle = it.captionStyle;
+    if (*it.hint) it.button->SetHint(it.hint);
+    auto click = it.click;
+    it.button->OnClick = [this, click] { (this->*click)(); };
+    bar.AddItem(*it.button, it.width);
+  }
+  // Bold, italic and underline are check buttons: a click toggles them down.
+  ItalicBtn.AllowAllUp = BoldBtn.AllowAllUp = UnderlineBtn.AllowAllUp = true;
+  ItalicBtn.Tag = 2;
+  BoldBtn.Tag = 1;
+  UnderlineBtn.Tag = 3;
+  for (int i = 0; i < kToolbarItems; ++i) ToolbarItem(i)->SetEnabled(false);
+  bar.LayoutItems();
+}
+
+TControl* TNotebookFrame::ToolbarItem(int i) {
+  TControl* items[kToolbarItems] = {&SizeList,       &FontList,  &OpenBtn, &SaveBtn,
+                                    &InsertImageBtn, &ItalicBtn, &BoldBtn, &UnderlineBtn,
+                                    &LineBtn,        &FontBtn,   &EncryptBtn, &DecryptBtn};
+  return i >= 0 && i < kToolbarItems ? items[i] : nullptr;
+}
+
+void TNotebookFrame::InnerPageChanged(bool notebookOnScreen) {
+  for (int i = 0; i < kToolbarItems; ++i) ToolbarItem(i)->SetEnabled(notebookOnScreen);
+}
+
+int TNotebookFrame::Box(BoxOwner owner, const std::string& text, const std::string& caption, unsigned flags) {
+  return Host().FramePrompter().ShowBox(owner, text, caption, flags);
+}
+
+// ---------------------------------------------------------------- Open
+
+void TNotebookFrame::UnicodeWarning() {
+  const int cur = RichViewEdit1.CurTextStyleNo();
+  if (rvs().HasTextStyle(cur) && rvs().TextStyle(cur).Unicode) return;
+  Box(BoxOwner::Application, kUnicodeWarning, "Warning", mb::kOk | mb::kIconExclamation);
+}
+
+bool TNotebookFrame::ReadFile(const std::string& path, int filterIndex, int textStyle, int paraStyle) {
+  TRVDocument& doc = RichViewEdit1.Document();
+  const SystemAnsiCodec ansi;
+  switch (filterIndex) {
+    case 1: {
+      const std::optional<std::string> bytes = ReadFileBytes(path);
+      return bytes && LoadRTF(*bytes, doc);
+    }
+    case 2:
+      if (IsUnicodeTextFile(path)) {
+        UnicodeWarning();
+        return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);
+      }
+      return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
+    case 3: return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
+    case 4:
+      UnicodeWarning();
+      return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);
+    case 5: {
+      unsigned warnings = 0;
+      const bool ok = LoadRVFFromFile(path, doc, warnings);
+      RichViewEdit1.RVFWarnings = warnings;
+      return ok;
+    }
+    default: return false;
+  }
+}
+
+void TNotebookFrame::Open1Click() {
+  if (!SaveBeforeOpen()) return;
+  OpenDialog.title = "Loading & Import";
+  OpenDialog.filter = kOpenFilter;
+  const std::optional<FileDialogResult> chosen = Host().FramePrompter().OpenDialog(OpenDialog);
+  if (!chosen) return;
+  OpenDialog.fileName = chosen->fileName;
+  OpenDialog.filterIndex = chosen->filterIndex;
+  bool ok = false;
+  {
+    WaitCursor wait;
+    const int t = RichViewEdit1.CurTextStyleNo();
+    const int p = RichViewEdit1.CurParaStyleNo();
+    RichViewEdit1.Clear();
+    rvs().DefUnicodeStyle = -1;
+    RichViewEdit1.SetCurTextStyleNo(t);
+    RichViewEdit1.SetCurParaStyleNo(p);
+    ok = ReadFile(chosen->fileName, chosen->filterIndex, t, p);
+  }
+  if (!ok) {
+    std::string text = "Error during loading";
+    if (chosen->filterIndex == 1) text += WarningText(RichViewEdit1.RVFWarnings);
+    Box(BoxOwner::Application, text, "Error", mb::kOk);
+  }
+  RichViewEdit1.Format();
+}
+
+// ---------------------------------------------------------------- Save
+
+bool TNotebookFrame::WriteFile(const std::string& path, int filterIndex) {
+  const TRVDocument& doc = RichViewEdit1.Document();
+  const SystemAnsiCodec ansi;
+  HtmlExportOptions html;
+  html.title = HtmlTitle;
+  html.imagePrefix = "img";
+  html.options = HtmlOptions;
+  switch (filterIndex) {
+    case 1: return WriteFileSafely(path, SaveRVF(doc));
+    case 2: return WriteFileSafely(path, SaveRTF(doc));
+    case 3: return WriteFileSafely(path, SaveText(doc, 80, TextEncoding::Ansi, ansi));
+    case 4: return WriteFileSafely(path, SaveText(doc, 80, TextEncoding::Utf16, ansi));
+    case 5: return ReplaceFileWith(path, [&](const std::string& temp) { return SaveHTMLEx(doc, temp, html); });
+    case 6: return ReplaceFileWith(path, [&](const std::string& temp) { return SaveHTML(doc, temp, html); });
+    default: return false;
+  }
+}
+
+void TNotebookFrame::Save1Click() {
+  SaveDialog.title = "Save & Export";
+  SaveDialog.filter = kSaveFilter;
+  SaveDialog.defaultExt = "rvf";
+  const std::optional<FileDialogResult> chosen = Host().FramePrompter().SaveDialog(SaveDialog);
+  if (!chosen) return;
+  SaveDialog.fileName = chosen->fileName;
+  SaveDialog.filterIndex = chosen->filterIndex;
+  bool ok = false;
+  {
+    WaitCursor wait;
+    ok = WriteFile(chosen->fileName, chosen->filterIndex);
+  }
+  if (!ok) Box(BoxOwner::Application, "Error during saving", "Error", mb::kOk);
+}
+
+bool TNotebookFrame::SaveBeforeOpen() {
+  if (!RichViewEdit1.Modified()) return true;
+  switch (Box(BoxOwner::Application, "Save file now?", "File was modified", mb::kYesNoCancel | mb::kIconQuestion)) {
+    case mb::kIdNo: return true;
+    case mb::kIdYes: return QuickSave();
+    default: return false;
+  }
+}
+
+bool TNotebookFrame::QuickSave() {
+  if (DocumentFileName.empty()) return QuickSaveAs();
+  bool ok = false;
+  {
+    WaitCursor wait;
+    ok = WriteFileSafely(DocumentFileName, SaveRVF(RichViewEdit1.Document()));
+  }
+  // A failed write must stop whatever asked for the save (Open would
+  // otherwise clear a document that is stored nowhere).
+  if (!ok) {
+    Box(BoxOwner::Application, "Error during saving", "Error", mb::kOk);
+    return false;
+  }
+  RichViewEdit1.SetModified(false);
+  return true;
+}
+
+bool TNotebookFrame::QuickSaveAs() {
+  const std::optional<FileDialogResult> chosen = Host().FramePrompter().SaveDialog(SaveDialog);
+  if (!chosen) return false;
+  SaveDialog.fileName = chosen->fileName;
+  SaveDialog.filterIndex = chosen->filterIndex;
+  DocumentFileName = chosen->fileName;
+  const bool ok = QuickSave();
+  if (ok) ::SetWindowTextW(Host().HostHandle(), Widen(FilePart(DocumentFileName)).c_str());
+  return ok;
+}
+
+// ----------------------------------------------------------------- New
+
+std::string TNotebookFrame::DateLine(const SYSTEMTIME& t) {
+  wchar_t date[128] = {}, time[128] = {};
+  ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 128);
+  std::string line = Narrow(date);
+  if (t.wHour != 0 || t.wMinute != 0 || t.wSecond != 0) {
+    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, 128);
+    line += ' ';
+    line += Narrow(time);
+  }
+  return line;
+}
+
+void TNotebookFrame::InsertDateLine() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  RichViewEdit1.InsertText(DateLine(now));
+  RichViewEdit1.InsertText("\r\n");
+}
+
+void TNotebookFrame::FormShow() { InsertDateLine(); }
+
+void TNotebookFrame::New1Click() {
+  if (Box(BoxOwner::MainWindow, "Save changes made?", "Confirm", mb::kYesNo | mb::kIconQuestion) != mb::kIdNo) {
+    Save1Click();
+    return;
+  }
+  RichViewEdit1.SetFocus();
+  RichViewEdit1.SelectAll();
+  RichViewEdit1.Clear();
+  RichViewEdit1.Format();
+  InsertDateLine();
+  RichViewEdit1.SetFocus();
+}
+
+// -------------------------------------------------------- edit commands
+
+void TNotebookFrame::Paste1Click() { RichViewEdit1.Paste(); }
+void TNotebookFrame::Copy1Click() { RichViewEdit1.CopyDef(); }
+void TNotebookFrame::Cut1Click() { RichViewEdit1.CutDef(); }
+void TNotebookFrame::Delete1Click() { RichViewEdit1.DeleteSelection(); }
+void TNotebookFrame::Redo1Click() { RichViewEdit1.Redo(); }
+void TNotebookFrame::Undo1Click() { RichViewEdit1.Undo(); }
+
+void TNotebookFrame::SelectAll1Click() {
+  RichViewEdit1.SelectAll();
+  RichViewEdit1.SetFocus();
+  ::InvalidateRect(RichViewEdit1.Handle(), nullptr, FALSE);
+}
+
+void TNotebookFrame::Background1Click() {
+  const std::optional<std::uint32_t> c = Host().FramePrompter().ColorDialog(RichViewEdit1.Color());
+  if (c) RichViewEdit1.SetColor(*c);
+}
+
+// The picture and Base64 commands are supplied by their own units; the
+// main window connects them here.
+void TNotebookFrame::InsertImage1Click() {}
+void TNotebookFrame::EncryptBtnClick() {}
+void TNotebookFrame::DecryptBtnClick() {}
+
+void TNotebookFrame::LineBtnClick() { RichViewEdit1.InsertBreak(1, TRVBreakStyle::Line, clNone); }
+
+// ------------------------------------------------------------ key rule
+
+void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned) {
+  if ((key != VK_RETURN && key != VK_SPACE) || RichViewEdit1.ReadOnly()) return;
+  TRVEditCore& core = RichViewEdit1.Core();
+  const int cur = core.CurTextStyleNo();
+  if (cur != core.CaretItemStyleNo() || !core.IsJumpStyle(cur) || core.SelectionExists()) return;
+  if (core.CaretOffset() < core.GetOffsAfterItem(core.CaretItemNo())) return;
+  core.SetCurTextStyleNo(PlainCounterpart(rvs(), cur));
+}
+
+// --------------------------------------------------------------- styles
+
+int TNotebookFrame::RichViewEdit1StyleConversion(int styleNo, int code) {
+  StyleConversionRequest r;
+  r.boldDown = BoldBtn.Down();
+  r.italicDown = ItalicBtn.Down();
+  r.underlineDown = UnderlineBtn.Down();
+  r.fontNameRequest = FontNameRequest;
+  r.fontSizeRequest = FontSizeRequest;
+  r.chosenFont = chosenFont_;
+  return ConvertTextStyle(rvs(), styleNo, code, r);
+}
+
+void TNotebookFrame::RichViewEdit1CurTextStyleChanged() {
+  const int cur = RichViewEdit1.CurTextStyleNo();
+  if (!rvs().HasTextStyle(cur)) return;
+  const TFontInfo font = rvs().TextStyle(cur);
+  updatingSelectors_ = true;
+  int found = -1;
+  for (int i = 0; i < FontList.Count() && found < 0; ++i)
+    if (SameFontName(FontList.Item(i), font.FontName)) found = i;
+  FontList.SetItemIndex(found);
+  SizeList.SetItemIndex(-1);
+  SizeList.SetText(std::to_string(font.Size));
+  BoldBtn.SetDown(font.HasStyle(fsBold));
+  ItalicBtn.SetDown(font.HasStyle(fsItalic));
+  UnderlineBtn.SetDown(font.HasStyle(fsUnderline));
+  updatingSelectors_ = false;
+}
+
+void TNotebookFrame::FocusEditorIfShown() {
+  if (::IsWindowVisible(Host().HostHandle())) RichViewEdit1.SetFocus();
+}
+
+void TNotebookFrame::FontListChange() {
+  const int index = FontList.ItemIndex();
+  if (index != -1 && !updatingSelectors_) {
+    FontNameRequest = FontList.Item(index);
+    RichViewEdit1.ApplyStyleConversion(kConvertFontName);
+  }
+  FocusEditorIfShown();
+}
+
+void TNotebookFrame::RememberSize(int size) {
+  recentSizes_.erase(std::remove(recentSizes_.begin(), recentSizes_.end(), size), recentSizes_.end());
+  recentSizes_.insert(recentSizes_.begin(), size);
+  if (recentSizes_.size() > kRecentSizes) recentSizes_.resize(kRecentSizes);
+  // The list offers the recent choices first, then the standard sizes.
+  const bool was = updatingSelectors_;
+  updatingSelectors_ = true;
+  const std::string text = SizeList.Text();
+  SizeList.Clear();
+  for (int s : recentSizes_) SizeList.Add(std::to_string(s));
+  for (int s : kStandardSizes)
+    if (std::find(recentSizes_.begin(), recentSizes_.end(), s) == recentSizes_.end()) SizeList.Add(std::to_string(s));
+  SizeList.SetText(text);
+  updatingSelectors_ = was;
+}
+
+void TNotebookFrame::SizeListChange() {
+  if (updatingSelectors_) return;
+  // A choice from the list is not in the edit yet when the list reports it.
+  const int index = SizeList.ItemIndex();
+  const std::string text = index >= 0 ? SizeList.Item(index) : SizeList.Text();
+  if (!text.empty()) {
+    int size = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
+    if (ec != std::errc() || end != text.data() + text.size()) size = 10;
+    FontSizeRequest = size;
+    RichViewEdit1.ApplyStyleConversion(kConvertFontSize);
+    if (ec == std::errc() && size > 0) {
+      updatingSelectors_ = true;
+      SizeList.SetItemIndex(-1);
+      SizeList.SetText(text);
+      updatingSelectors_ = false;
+      RememberSize(size);
+    }
+  }
+  FocusEditorIfShown();
+}
+
+void TNotebookFrame::FontbtnClick() {
+  const int cur = RichViewEdit1.CurTextStyleNo();
+  FontSpec spec;
+  TColor styleColor = clWindowText;
+  if (rvs().HasTextStyle(cur)) {
+    styleColor = rvs().TextStyle(cur).Color;
+    const TFontInfo& f = rvs().TextStyle(cur);
+    spec.face = f.FontName;
+    spec.size = f.Size;
+    spec.color = GdiColor(f.Color, ::GetSysColor(COLOR_WINDOWTEXT));
+    spec.style = f.Style;
+    spec.charset = f.Charset;
+  }
+  const std::optional<FontSpec> chosen = Host().FramePrompter().FontDialog(spec);
+  if (!chosen) return;
+  chosenFont_.name = chosen->face;
+  chosenFont_.size = chosen->size;
+  // The dialog knows only plain colours: an unchanged system colour (the
+  // window text colour of the sheet's styles) stays the system colour, so
+  // the style lookup still finds the styles that use it.
+  const std::uint32_t shown = GdiColor(styleColor, ::GetSysColor(COLOR_WINDOWTEXT));
+  chosenFont_.color = (chosen->color == shown && (IsSystemColor(styleColor) || styleColor == clNone)) ? styleColor
+                                                                                                      : chosen->color;
+  chosenFont_.style = static_cast<TFontStyles>(chosen->style & kAllFontStyles);
+  chosenFont_.charset = chosen->charset;
+  RichViewEdit1.ApplyStyleConversion(kConvertFont);
+}
+
+}  // namespace nv

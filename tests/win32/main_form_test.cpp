@@ -150,12 +150,12 @@ TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
   EXPECT_EQ(f.PageControl1.ActivePage(), &f.tsUtil);
   EXPECT_EQ(f.Capture.Height(), 305);
   EXPECT_EQ(f.AdvDockPanel1.Height(), 28);
-  for (int i = 0; i < TfrmMain::kNotebookToolbarItems; ++i) EXPECT_FALSE(f.NotebookToolbarItem(i)->Enabled()) << i;
+  for (int i = 0; i < TNotebookFrame::kToolbarItems; ++i) EXPECT_FALSE(f.Notebook.ToolbarItem(i)->Enabled()) << i;
   EXPECT_TRUE(f.RSSbtn.Enabled());
-  EXPECT_EQ(f.InsertImageBtn.Hint(), "Insert Image");
-  EXPECT_EQ(f.LineBtn.Hint(), "Insert a line break");
-  EXPECT_EQ(f.EncryptBtn.Hint(), "Encrypt current text to a file");
-  EXPECT_EQ(f.DecryptBtn.Hint(), "Decrypt from an encrypted text file");
+  EXPECT_EQ(f.Notebook.InsertImageBtn.Hint(), "Insert Image");
+  EXPECT_EQ(f.Notebook.LineBtn.Hint(), "Insert a line break");
+  EXPECT_EQ(f.Notebook.EncryptBtn.Hint(), "Encrypt current text to a file");
+  EXPECT_EQ(f.Notebook.DecryptBtn.Hint(), "Decrypt from an encrypted text file");
   for (TCheckBox* b : {&f.Privacy.CheckBox1, &f.Privacy.CheckBox2, &f.Privacy.CheckBox3}) EXPECT_FALSE(b->Checked());
   // The three check boxes stand left to right in this order.
   EXPECT_LT(f.Privacy.CheckBox3.Left(), f.Privacy.CheckBox1.Left());
@@ -376,7 +376,7 @@ TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
   EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 500, 600, SWP_NOZORDER | SWP_NOMOVE);
   EXPECT_FALSE(::IsWindowVisible(f.Privacy.CheckBox2.Handle())) << "an item that does not fit is hidden";
-  EXPECT_TRUE(::IsWindowVisible(f.OpenBtn.Handle()));
+  EXPECT_TRUE(::IsWindowVisible(f.Notebook.OpenBtn.Handle()));
   EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
   EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));

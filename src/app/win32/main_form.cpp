@@ -20,28 +20,6 @@ constexpr int kTopBandHeight = 305;
 constexpr int kToolbarHeight = 28;
 constexpr int kGap = 8;
 
-int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM p) {
-  // No exception may cross the system's callback: a list that cannot grow
-  // ends the enumeration with what it has.
-  try {
-    // Vertical variants ("@Name") are not offered as faces of their own.
-    if (f->lfFaceName[0] != L'@') reinterpret_cast<std::set<std::wstring>*>(p)->insert(f->lfFaceName);
-    return 1;
-  } catch (...) {
-    return 0;
-  }
-}
-
-// Every font family the system has, each once, in alphabetical order.
-void FillFontNames(TComboBox& list) {
-  std::set<std::wstring> names;
-  WindowDcScope screen(nullptr);
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  ::EnumFontFamiliesExW(screen.dc(), &lf, CollectFontName, reinterpret_cast<LPARAM>(&names), 0);
-  for (const std::wstring& n : names) list.Add(Narrow(n));
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(MainFormOptions options) : settingsDir_(std::move(options.settingsDir)) {
@@ -121,6 +99,16 @@ void TfrmMain::CreateComponents() {
   tsUtil.Create(&PageControl1, "tsUtil", "  Utilities  ");
   tsNotebook.Create(&PageControl1, "tsNotebook", "  My Notebook  ");
   PageControl1.SetActivePage(&tsUtil);
+
+  // The toolbar, left to right: the notebook's twelve items, the reader's
+  // button, then the privacy switches.
+  Notebook.CreateFrame(*this, &tsNotebook, "NotebookFrame");
+  Notebook.SetAlign(TAlign::alClient);
+  PageControl1.OnChange = [this] { Notebook.InnerPageChanged(PageControl1.ActivePage() == &tsNotebook); };
+  AdvToolBar1.AddSeparator();
+  RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
+  AdvToolBar1.AddItem(RSSbtn, 48);
+  AdvToolBar1.AddSeparator();
   CreateUtilities();
 
   OnResize = [this] { FormResize(); };
@@ -133,59 +121,6 @@ void TfrmMain::CreateToolbar() {
   AdvDockPanel1.SetAlign(TAlign::alTop);
   AdvToolBar1.Create(&AdvDockPanel1, "AdvToolBar1");
   AdvToolBar1.SetAlign(TAlign::alClient);
-
-  SizeList.Create(&AdvToolBar1, "SizeList", true);
-  for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72}) SizeList.Add(std::to_string(s));
-  FontList.Create(&AdvToolBar1, "FontList", false);
-  FillFontNames(FontList);
-  AdvToolBar1.AddItem(SizeList, 50);
-  AdvToolBar1.AddItem(FontList, 150);
-
-  struct Item {
-    TGlowButton* button;
-    const char* name;
-    const char* caption;
-    const char* hint;
-    int width;
-    unsigned captionStyle;
-  };
-  const Item items[] = {
-      {&OpenBtn, "OpenBtn", "Open", "", 48, 0},
-      {&SaveBtn, "SaveBtn", "Save", "", 48, 0},
-      {&InsertImageBtn, "InsertImageBtn", "Image", "Insert Image", 52, 0},
-      {&ItalicBtn, "ItalicBtn", "I", "", 24, 2},
-      {&BoldBtn, "BoldBtn", "B", "", 24, 1},
-      {&UnderlineBtn, "UnderlineBtn", "U", "", 24, 4},
-      {&LineBtn, "LineBtn", "Line", "Insert a line break", 44, 0},
-      {&FontBtn, "FontBtn", "Font", "", 44, 0},
-      {&EncryptBtn, "EncryptBtn", "Encrypt", "Encrypt current text to a file", 60, 0},
-      {&DecryptBtn, "DecryptBtn", "Decrypt", "Decrypt from an encrypted text file", 60, 0},
-  };
-  for (const Item& it : items) {
-    it.button->Create(&AdvToolBar1, it.name, it.caption);
-    it.button->CaptionStyle = it.captionStyle;
-    if (*it.hint) it.button->SetHint(it.hint);
-    AdvToolBar1.AddItem(*it.button, it.width);
-  }
-  // Bold, italic and underline are check buttons: a click toggles them down.
-  ItalicBtn.AllowAllUp = BoldBtn.AllowAllUp = UnderlineBtn.AllowAllUp = true;
-  ItalicBtn.Tag = 2;
-  BoldBtn.Tag = 1;
-  UnderlineBtn.Tag = 3;
-  for (int i = 0; i < kNotebookToolbarItems; ++i) NotebookToolbarItem(i)->SetEnabled(false);
-
-  AdvToolBar1.AddSeparator();
-  RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
-  AdvToolBar1.AddItem(RSSbtn, 48);
-  AdvToolBar1.AddSeparator();
-  // The privacy frame appends its three switches after this.
-}
-
-TControl* TfrmMain::NotebookToolbarItem(int i) {
-  TControl* items[kNotebookToolbarItems] = {&SizeList,  &FontList,     &OpenBtn, &SaveBtn,
-                                            &InsertImageBtn, &ItalicBtn, &BoldBtn, &UnderlineBtn,
-                                            &LineBtn,   &FontBtn,      &EncryptBtn, &DecryptBtn};
-  return i >= 0 && i < kNotebookToolbarItems ? items[i] : nullptr;
 }
 
 void TfrmMain::CreateUtilities() {
@@ -266,7 +201,7 @@ void TfrmMain::FormCreate() {
     HMENU sys = ::GetSystemMenu(Handle(), FALSE);
     for (UINT cmd : {SC_MOVE, SC_SIZE, SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE}) ::DeleteMenu(sys, cmd, MF_BYCOMMAND);
     // 11.
-    htmlExportOptions_ = 320;
+    Notebook.HtmlOptions = 320;
     // 12.
     Privacy.LocateDesktopIconView();
   } catch (const std::exception& e) {
@@ -280,6 +215,8 @@ void TfrmMain::FormShow() {
   HWND owner = ::GetWindow(Handle(), GW_OWNER);
   ::ShowWindow(owner, SW_HIDE);
   ::ShowWindowAsync(owner, SW_HIDE);
+  // The notebook opens on a line with the date and time.
+  Notebook.FormShow();
   Capture.FillPickers();
 }
 

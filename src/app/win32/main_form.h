@@ -12,6 +12,7 @@
 
 #include "capture/win32/capture_frame.h"
 #include "files/win32/files_frame.h"
+#include "notebook/win32/notebook_frame.h"
 #include "privacy/win32/privacy_frame.h"
 #include "settings/ado.h"
 #include "sysinfo/win32/system_menu.h"
@@ -61,7 +62,7 @@ class TfrmMain : public TControl, public TFrameHost {
   // --- state kept for the window's lifetime ---
   int SavedScreenWidth() const { return savedScreenWidth_; }
   int SavedScreenHeight() const { return savedScreenHeight_; }
-  std::uint16_t HtmlExportOptions() const { return htmlExportOptions_; }
+  unsigned HtmlExportOptions() const { return Notebook.HtmlOptions; }
   const std::string& SettingsDir() const { return settingsDir_; }
 
   // --- the frame host ---
@@ -79,11 +80,10 @@ class TfrmMain : public TControl, public TFrameHost {
   TCaptureFrame Capture;  // "Panel2", the three capture methods
   TPanel AdvDockPanel1;
   TToolBar AdvToolBar1;
-  TComboBox SizeList, FontList;
-  TGlowButton OpenBtn, SaveBtn, InsertImageBtn, ItalicBtn, BoldBtn, UnderlineBtn, LineBtn, FontBtn,
-      EncryptBtn, DecryptBtn, RSSbtn;
   TPageControl PageControl1;
   TTabSheet tsUtil, tsNotebook;
+  TNotebookFrame Notebook;  // the editor, and the toolbar's twelve notebook items
+  TGlowButton RSSbtn;
   TPrivacyFrame Privacy;  // hotkey editors and the toolbar's switches
   TDateTimePicker DateTimePicker1;
   TFilesFrame Files;  // drive box, directory and file lists
@@ -94,9 +94,6 @@ class TfrmMain : public TControl, public TFrameHost {
   // The hidden About window with its report, made once at start-up.
   void CreateAboutWindow();
 
-  // The twelve notebook items of the toolbar, left to right.
-  TControl* NotebookToolbarItem(int i);
-  static constexpr int kNotebookToolbarItems = 12;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -116,7 +113,6 @@ class TfrmMain : public TControl, public TFrameHost {
   UniqueKernelHandle semaphore_;
   int savedScreenWidth_ = 0;
   int savedScreenHeight_ = 0;
-  std::uint16_t htmlExportOptions_ = 0;
   bool shown_ = false;
   bool closed_ = false;
   bool destroyed_ = false;

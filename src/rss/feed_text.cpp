@@ -12,6 +12,9 @@ namespace nv::rss {
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+// Control characters show as boxes or break lines: in text they count as
+// white space.
+bool IsSpaceOrControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -251,7 +254,7 @@ std::string CollapseSpace(std::string_view text) {
   out.reserve(text.size());
   bool pending = false;
   for (char c : text) {
-    if (IsSpace(c)) {
+    if (IsSpaceOrControl(c)) {
       pending = !out.empty();
     } else {
       if (pending) out += ' ';
@@ -271,7 +274,7 @@ std::string HtmlToText(std::string_view html, bool keepBreaks) {
     const bool tagStart = c == '<' && i + 1 < html.size() &&
                           (IsAlpha(html[i + 1]) || html[i + 1] == '/' || html[i + 1] == '!' || html[i + 1] == '?');
     if (!tagStart) {
-      text += c;
+      text += IsSpaceOrControl(c) ? ' ' : c;
       ++i;
       continue;
     }

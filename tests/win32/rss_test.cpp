@@ -27,6 +27,7 @@ namespace {
 
 using rss::TCursor;
 using rss::TEmbeddedWB;
+using rss::TListView;
 using rss::TfrmReader;
 
 // Answers GET requests for the paths it was given; a "hanging" path gets
@@ -39,6 +40,12 @@ class LocalHttpServer {
     std::string body;
     bool hang = false;
   };
+  static Route Body(std::string body, std::string headers = "Content-Type: application/rss+xml\r\n") {
+    Route r;
+    r.body = std::move(body);
+    r.headers = std::move(headers);
+    return r;
+  }
 
   LocalHttpServer() {
     WSADATA wsa;
@@ -97,8 +104,12 @@ class LocalHttpServer {
       {
         std::lock_guard<std::mutex> g(lock_);
         auto it = routes_.find(path);
-        if (it == routes_.end()) r = Route{"404 Not Found", "Content-Type: text/html\r\n", "<html>none</html>"};
-        else r = it->second;
+        if (it == routes_.end()) {
+          r = Body("<html>none</html>", "Content-Type: text/html\r\n");
+          r.status = "404 Not Found";
+        } else {
+          r = it->second;
+        }
       }
       if (r.hang) {
         held_.push_back(c);
@@ -177,27 +188,31 @@ class RssReaderTest : public ::testing::Test {
         "<pubDate>Tue, 08 Dec 2026 09:00:00 GMT</pubDate><description>The first item</description></item>"
         "<item><title>No date</title><link>/relative</link></item>"
         "<item><title>Script</title><link>javascript:alert(1)</link></item>";
-    server.Add("/rss20", {.body = Rss2("Local news", "From the test server", items)});
-    server.Add("/rss10", {.body = R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"
+    server.Add("/rss20", LocalHttpServer::Body(Rss2("Local news", "From the test server", items)));
+    server.Add("/rss10", LocalHttpServer::Body(R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"
         xmlns="http://purl.org/rss/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/"><channel><title>RDF</title>
         <description>one</description></channel><item><title>R1</title><link>http://a.test/r1</link>
-        <dc:date>2026-12-01</dc:date></item></rdf:RDF>)"});
-    server.Add("/atom", {.headers = "Content-Type: application/atom+xml\r\n",
-                         .body = R"(<feed xmlns="http://www.w3.org/2005/Atom"><title>Atom feed</title>
-        <entry><title>A1</title><updated>2026-12-02T10:00:00Z</updated><link href="http://a.test/a1"/></entry></feed>)"});
-    server.Add("/empty", {.body = "<rss version=\"2.0\"><channel><title>Quiet</title></channel></rss>"});
-    server.Add("/cp1252", {.headers = "Content-Type: text/xml\r\n",
-                           .body = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" +
-                                   Rss2("Caf\xE9", "", "<item><title>\x93quoted\x94 \x80</title></item>")});
-    server.Add("/utf16", {.headers = "Content-Type: text/xml\r\n",
-                          .body = Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
+        <dc:date>2026-12-01</dc:date></item></rdf:RDF>)"));
+    server.Add("/atom", LocalHttpServer::Body(R"(<feed xmlns="http://www.w3.org/2005/Atom"><title>Atom feed</title>
+        <entry><title>A1</title><updated>2026-12-02T10:00:00Z</updated><link href="http://a.test/a1"/></entry></feed>)",
+                                              "Content-Type: application/atom+xml\r\n"));
+    server.Add("/empty", LocalHttpServer::Body("<rss version=\"2.0\"><channel><title>Quiet</title></channel></rss>"));
+    server.Add("/cp1252", LocalHttpServer::Body("<?xml version=\"1.0\" encoding=\"windows-1252\"?>" +
+                                                    Rss2("Caf\xE9", "", "<item><title>\x93quoted\x94 \x80</title></item>"),
+                                                "Content-Type: text/xml\r\n"));
+    server.Add("/utf16", LocalHttpServer::Body(Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" +
                                           Rss2("\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8", "",
-                                               "<item><title>\xE2\x82\xAC 1</title></item>"))});
-    server.Add("/entities", {.body = Rss2("Caf&eacute;&nbsp;Bar", "", "<item><title>&copy; &mdash; ok</title></item>")});
-    server.Add("/moved", {.status = "301 Moved Permanently", .headers = "Location: /rss20\r\n", .body = ""});
-    server.Add("/broken", {.body = "<rss version=\"2.0\"><channel><title>oops</channel>"});
-    server.Add("/page", {.headers = "Content-Type: text/html\r\n", .body = "<html><body>web page</body></html>"});
-    server.Add("/slow", {.hang = true});
+                                               "<item><title>\xE2\x82\xAC 1</title></item>")),
+                                               "Content-Type: text/xml\r\n"));
+    server.Add("/entities", LocalHttpServer::Body(Rss2("Caf&eacute;&nbsp;Bar", "", "<item><title>&copy; &mdash; ok</title></item>")));
+    LocalHttpServer::Route moved = LocalHttpServer::Body("", "Location: /rss20\r\n");
+    moved.status = "301 Moved Permanently";
+    server.Add("/moved", moved);
+    server.Add("/broken", LocalHttpServer::Body("<rss version=\"2.0\"><channel><title>oops</channel>"));
+    server.Add("/page", LocalHttpServer::Body("<html><body>web page</body></html>", "Content-Type: text/html\r\n"));
+    LocalHttpServer::Route slow;
+    slow.hang = true;
+    server.Add("/slow", slow);
   }
 
   // Handles messages until cond holds or ms pass.
@@ -343,7 +358,6 @@ TEST_F(RssReaderTest, EnterAddsNewAddressesCaseSensitivelyAndNeverAfterAFailure)
   EXPECT_EQ(r.lvwItems.Count(), 3);
   EXPECT_EQ(r.cbRSS.Count(), 31) << "the same address in other letter case is added";
   // A failed fetch: the error box, the cursor back, the combo box unchanged.
-  prompter.AnswerBox(mb::kIdOk);
   r.txtURL.SetText(server.Url("/missing"));
   PressEnter();
   ASSERT_FALSE(prompter.Calls().empty());

@@ -185,9 +185,11 @@ bool WinInetTransport::Get(const FetchRequest& request, FetchResponse& response)
       Cancel();
     }
     if (st->cancelled) {
-      // Closing the session breaks the worker's blocking call; wait for it
-      // briefly, and let a worker stuck in the network stack finish alone.
-      ::WaitForSingleObject(st->done.get(), 5000);
+      // Closing the session breaks the worker's blocking call on Windows;
+      // a worker still stuck in the network stack after a moment finishes
+      // alone (it holds its own share of the state) rather than freeze the
+      // window.
+      ::WaitForSingleObject(st->done.get(), 250);
       break;
     }
   }

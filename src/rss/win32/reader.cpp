@@ -172,6 +172,16 @@ bool TfrmReader::FetchIntoList() {
   return true;
 }
 
+// Reports a close that came during the handler once the handler ends.
+class TfrmReader::CloseWhenDone {
+ public:
+  explicit CloseWhenDone(TfrmReader& r) : r_(r) {}
+  ~CloseWhenDone() { r_.FinishCloseIfDone(); }
+
+ private:
+  TfrmReader& r_;
+};
+
 void TfrmReader::FinishCloseIfDone() {
   if (closed_ && depth_ == 0 && !closedReported_) {
     closedReported_ = true;
@@ -180,20 +190,14 @@ void TfrmReader::FinishCloseIfDone() {
 }
 
 void TfrmReader::bRefreshClick() {
-  struct Finish {
-    TfrmReader* r;
-    ~Finish() { r->FinishCloseIfDone(); }
-  } finish{this};
+  const CloseWhenDone finish(*this);
   FetchIntoList();
 }
 
 void TfrmReader::txtURLKeyPress(char& key) {
   if (key != '\r') return;
   key = 0;
-  struct Finish {
-    TfrmReader* r;
-    ~Finish() { r->FinishCloseIfDone(); }
-  } finish{this};
+  const CloseWhenDone finish(*this);
   // An address that failed (an error leaves here) or was not fetched is
   // not added.
   if (!FetchIntoList()) return;

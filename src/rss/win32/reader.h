@@ -62,6 +62,7 @@ class TfrmReader : public TFrame {
   // Runs Fetching a feed; true when the feed was fetched.
   bool FetchIntoList();
   void FinishCloseIfDone();
+  class CloseWhenDone;
   int depth_ = 0;  // handlers of ours running (a fetch pumps messages)
   bool closed_ = false, closedReported_ = false;
 };

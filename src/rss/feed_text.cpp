@@ -14,7 +14,7 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 // Control characters show as boxes or break lines: in text they count as
 // white space.
-bool IsSpaceOrControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+bool IsSpaceOrControl(char c) { return c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -93,7 +93,7 @@ std::string AtomText(const pugi::xml_node& n, bool keepBreaks) {
   if (type.find("html") != std::string_view::npos && type != "xhtml" && type != "application/xhtml+xml")
     return HtmlToText(TextOf(n), keepBreaks);
   if (mode == "escaped") return HtmlToText(TextOf(n), keepBreaks);
-  return keepBreaks ? Trimmed(TextOf(n)) : CollapseSpace(TextOf(n));
+  return keepBreaks ? TextLines(TextOf(n)) : CollapseSpace(TextOf(n));
 }
 
 // The base address in force at a node: the document's address, changed by

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "rss/codepages.h"
 #include "rss/feed_error.h"
@@ -266,15 +267,15 @@ std::string CollapseSpace(std::string_view text) {
 }
 
 std::string HtmlToText(std::string_view html, bool keepBreaks) {
-  std::string text;
-  text.reserve(html.size());
-  const char kBreak = '\x01';  // stands for a kept line break until the end
+  // Lines are split before references are decoded, so no decoded character
+  // can pass for a break.
+  std::vector<std::string> lines(1);
   for (size_t i = 0; i < html.size();) {
     const char c = html[i];
     const bool tagStart = c == '<' && i + 1 < html.size() &&
                           (IsAlpha(html[i + 1]) || html[i + 1] == '/' || html[i + 1] == '!' || html[i + 1] == '?');
     if (!tagStart) {
-      text += IsSpaceOrControl(c) ? ' ' : c;
+      lines.back() += c;
       ++i;
       continue;
     }
@@ -300,25 +301,31 @@ std::string HtmlToText(std::string_view html, bool keepBreaks) {
     const bool isBreak = StartsWithNoCase(tag, "br") || StartsWithNoCase(tag, "/p") ||
                          StartsWithNoCase(tag, "/div") || StartsWithNoCase(tag, "/li") ||
                          StartsWithNoCase(tag, "p>") || StartsWithNoCase(tag, "p ");
-    text += (keepBreaks && isBreak) ? kBreak : ' ';
+    if (keepBreaks && isBreak) lines.emplace_back();
+    else lines.back() += ' ';
     i = end + 1;
   }
-  const std::string decoded = DecodeHtmlReferences(text);
-  if (!keepBreaks) return CollapseSpace(decoded);
-  std::string out, line;
   // Empty lines are dropped: </p><p> is one break, not two.
-  const auto flush = [&] {
-    const std::string l = CollapseSpace(line);
-    line.clear();
-    if (l.empty()) return;
+  std::string out;
+  for (const std::string& line : lines) {
+    const std::string l = CollapseSpace(DecodeHtmlReferences(line));
+    if (l.empty()) continue;
     if (!out.empty()) out += '\n';
     out += l;
-  };
-  for (char c : decoded) {
-    if (c == kBreak) flush();
-    else line += c;
   }
-  flush();
+  return out;
+}
+
+std::string TextLines(std::string_view text) {
+  std::string out;
+  while (!text.empty()) {
+    const size_t nl = text.find('\n');
+    const std::string l = CollapseSpace(text.substr(0, nl));
+    text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+    if (l.empty()) continue;
+    if (!out.empty()) out += '\n';
+    out += l;
+  }
   return out;
 }
 

@@ -30,7 +30,12 @@ std::string DecodeHtmlReferences(std::string_view text);
 // where <br>, </p>, </div> or </li> stood.
 std::string HtmlToText(std::string_view html, bool keepBreaks = false);
 
-// Runs of white space as one space, none at either end.
+// Plain text by lines: each line's white space collapsed, empty lines
+// dropped.
+std::string TextLines(std::string_view text);
+
+// Runs of white space (and control characters) as one space, none at
+// either end.
 std::string CollapseSpace(std::string_view text);
 
 // A reference resolved against a base address (RFC 3986, section 5).

@@ -175,7 +175,7 @@ TEST(FeedText, EntitiesCdataAndMarkupInTitles) {
   EXPECT_EQ(ParseFeed(Rss("1 &lt; 2")).title, "1 < 2") << "a lone < is no tag";
   // Control characters, which the parser passes through, show as spaces.
   EXPECT_EQ(ParseFeed(Rss("a\x01\x7F b\tc")).title, "a b c");
-  EXPECT_EQ(HtmlToText("one\x01two<br>three", true), "one two\nthree");
+  EXPECT_EQ(HtmlToText("one\x01two<br>three&#1;four&#10;five", true), "one two\nthree four five");
   EXPECT_EQ(HtmlToText("<p>one</p><p>two<br>three</p><script>x()</script>", true), "one\ntwo\nthree");
   EXPECT_EQ(DecodeHtmlReferences("&#0;&#xD800;&#1114112;"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   // Entities inside comments and CDATA are not touched by the pre-pass.

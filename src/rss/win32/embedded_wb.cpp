@@ -1,0 +1,298 @@
+#include "rss/win32/embedded_wb.h"
+
+#include <exdisp.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "rss/feed_text.h"
+#include "ui/win32/win_text.h"
+
+namespace nv::rss {
+
+namespace {
+constexpr UINT_PTR kProbeTimer = 1;
+int g_browserWorks = -1;  // -1 not yet known, 0 no, 1 yes: one probe a session
+}  // namespace
+
+// The container side of in-place activation: just enough for the browser
+// to live in our window, with no menus, tool space or status bar.
+class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+ public:
+  explicit BrowserSite(HWND w) : hwnd_(w) {}
+  virtual ~BrowserSite() = default;
+  void Detach() { hwnd_ = nullptr; }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *out = static_cast<IOleInPlaceSite*>(this);
+    else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow) *out = static_cast<IOleInPlaceFrame*>(this);
+    else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG n = ::InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+  // IOleClientSite
+  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetContainer(IOleContainer** c) override {
+    *c = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleWindow
+  STDMETHODIMP GetWindow(HWND* w) override {
+    *w = hwnd_;
+    return hwnd_ ? S_OK : E_FAIL;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  // IOleInPlaceSite
+  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+  STDMETHODIMP OnUIActivate() override { return S_OK; }
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                LPOLEINPLACEFRAMEINFO info) override {
+    *frame = this;
+    AddRef();
+    *doc = nullptr;
+    ::GetClientRect(hwnd_, pos);
+    ::GetClientRect(hwnd_, clip);
+    info->fMDIApp = FALSE;
+    info->hwndFrame = ::GetAncestor(hwnd_, GA_ROOT);
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  }
+  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+  STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+  STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+  // IOleInPlaceUIWindow / IOleInPlaceFrame
+  STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+  STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+  STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+ private:
+  HWND hwnd_;
+  LONG refs_ = 1;
+};
+
+std::function<void(const std::wstring&)>& TEmbeddedWB::ShellOpen() {
+  static std::function<void(const std::wstring&)> open = [](const std::wstring& url) {
+    ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  };
+  return open;
+}
+
+unsigned& TEmbeddedWB::ProbeMs() {
+  static unsigned ms = 5000;
+  return ms;
+}
+
+void TEmbeddedWB::ForgetProbe() { g_browserWorks = -1; }
+
+TEmbeddedWB::~TEmbeddedWB() { DropBrowser(); }
+
+void TEmbeddedWB::Create(TControl* parent, const std::string& name, Prompter& prompter) {
+  Name = name;
+  prompter_ = &prompter;
+  ClassParams cls;
+  cls.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  CreateOwnChild(parent, L"NookvaleEmbeddedWB", "", WS_VISIBLE, cls);
+  Text.Create(this, "txtItem");
+  ::SetWindowLongPtrW(Text.Handle(), GWL_STYLE,
+                      ::GetWindowLongPtrW(Text.Handle(), GWL_STYLE) | ES_MULTILINE | ES_READONLY | WS_VSCROLL |
+                          ES_AUTOVSCROLL);
+  Text.SetAlign(TAlign::alClient);
+  OpenBtn.Create(this, "OpenBtn", "Open in browser");
+  OpenBtn.SetAlign(TAlign::alBottom);
+  OpenBtn.SetHeight(28);
+  OpenBtn.OnClick = [this] {
+    if (!fallbackLink_.empty() && Allowed(fallbackLink_)) ShellOpen()(fallbackLink_);
+  };
+  Text.SetVisible(false);
+  OpenBtn.SetVisible(false);
+  if (g_browserWorks == 0) {
+    Resolve(Mode::Fallback);
+  } else {
+    StartBrowser();
+  }
+}
+
+void TEmbeddedWB::StartBrowser() {
+  const HRESULT init = ::OleInitialize(nullptr);
+  oleInit_ = SUCCEEDED(init);
+  if (!oleInit_) return Resolve(Mode::Fallback);
+  site_ = new BrowserSite(Handle());
+  RECT rc;
+  ::GetClientRect(Handle(), &rc);
+  bool ok = SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                         reinterpret_cast<void**>(&ole_))) &&
+            SUCCEEDED(ole_->SetClientSite(site_));
+  if (ok) {
+    ::OleSetContainedObject(ole_, TRUE);
+    ok = SUCCEEDED(ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, Handle(), &rc)) &&
+         SUCCEEDED(ole_->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&web_)));
+  }
+  if (!ok) return Resolve(Mode::Fallback);
+  web_->put_Silent(VARIANT_TRUE);
+  PlaceBrowser();
+  if (g_browserWorks == 1) return Resolve(Mode::Browser);
+  // Whether pages can be shown is found out by showing one.
+  BSTR blank = ::SysAllocString(L"about:blank");
+  const HRESULT nav = web_->Navigate(blank, nullptr, nullptr, nullptr, nullptr);
+  ::SysFreeString(blank);
+  if (FAILED(nav)) return Resolve(Mode::Fallback);
+  probeStart_ = ::GetTickCount64();
+  ::SetTimer(Handle(), kProbeTimer, 50, nullptr);
+}
+
+void TEmbeddedWB::DropBrowser() {
+  if (HandleAllocated()) ::KillTimer(Handle(), kProbeTimer);
+  if (web_) {
+    web_->Stop();
+    web_->Release();
+    web_ = nullptr;
+  }
+  if (ole_) {
+    ole_->Close(OLECLOSE_NOSAVE);
+    ole_->SetClientSite(nullptr);
+    ole_->Release();
+    ole_ = nullptr;
+  }
+  if (site_) {
+    site_->Detach();
+    site_->Release();
+    site_ = nullptr;
+  }
+  if (oleInit_) {
+    ::OleUninitialize();
+    oleInit_ = false;
+  }
+}
+
+void TEmbeddedWB::Resolve(Mode m) {
+  mode_ = m;
+  g_browserWorks = m == Mode::Browser ? 1 : 0;
+  if (m == Mode::Fallback) {
+    DropBrowser();
+    Text.SetVisible(true);
+    OpenBtn.SetVisible(true);
+    AlignControls();
+  }
+  if (!pending_.empty()) {
+    const std::wstring url = std::move(pending_);
+    pending_.clear();
+    Navigate(url);
+  }
+}
+
+void TEmbeddedWB::PlaceBrowser() {
+  if (!web_) return;
+  RECT rc;
+  ::GetClientRect(Handle(), &rc);
+  web_->put_Left(0);
+  web_->put_Top(0);
+  web_->put_Width(rc.right);
+  web_->put_Height(rc.bottom);
+}
+
+bool TEmbeddedWB::Allowed(const std::wstring& url) {
+  const std::string u = Narrow(url);
+  const std::string scheme = UrlScheme(u);
+  if (scheme == "http" || scheme == "https") return true;
+  // A feed is outside data: javascript:, file: or res: links would run
+  // script or open local files in the browser's trusted zones.
+  prompter_->ShowMessage("The item's link \"" + u + "\" was not opened: only http and https addresses are shown.");
+  return false;
+}
+
+void TEmbeddedWB::SetItemText(const std::string& title, const std::string& date, const std::string& description) {
+  title_ = title;
+  date_ = date;
+  description_ = description;
+}
+
+void TEmbeddedWB::ShowFallback(const std::wstring& url) {
+  fallbackLink_ = url;
+  std::string text = title_;
+  if (!date_.empty()) text += "\n" + date_;
+  if (!description_.empty()) text += "\n\n" + description_;
+  text += "\n\n" + Narrow(url);
+  std::string crlf;
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  Text.SetText(crlf);
+}
+
+void TEmbeddedWB::Navigate(const std::wstring& url) {
+  if (!Allowed(url)) return;
+  location_ = url;
+  switch (mode_) {
+    case Mode::Probing:
+      pending_ = url;
+      ShowFallback(url);
+      break;
+    case Mode::Fallback:
+      ShowFallback(url);
+      break;
+    case Mode::Browser: {
+      BSTR b = ::SysAllocString(url.c_str());
+      web_->Navigate(b, nullptr, nullptr, nullptr, nullptr);
+      ::SysFreeString(b);
+      break;
+    }
+  }
+}
+
+LRESULT TEmbeddedWB::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kProbeTimer) {
+    READYSTATE state = READYSTATE_UNINITIALIZED;
+    IDispatch* doc = nullptr;
+    if (web_) {
+      web_->get_ReadyState(&state);
+      web_->get_Document(&doc);
+    }
+    const bool loaded = state == READYSTATE_COMPLETE && doc;
+    if (doc) doc->Release();
+    if (loaded) {
+      ::KillTimer(Handle(), kProbeTimer);
+      Resolve(Mode::Browser);
+    } else if (::GetTickCount64() - probeStart_ >= ProbeMs()) {
+      ::KillTimer(Handle(), kProbeTimer);
+      Resolve(Mode::Fallback);
+    }
+    return 0;
+  }
+  if (msg == WM_SIZE) {
+    const LRESULT r = TControl::HandleMessage(msg, wp, lp);
+    PlaceBrowser();
+    return r;
+  }
+  if (msg == WM_DESTROY) DropBrowser();
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace nv::rss

@@ -104,10 +104,17 @@ void TfrmMain::CreateComponents() {
   // button, then the privacy switches.
   Notebook.CreateFrame(*this, &tsNotebook, "NotebookFrame");
   Notebook.SetAlign(TAlign::alClient);
+  Notebook.HtmlOptions = 0;  // set by start-up, unless it fails before then
   PageControl1.OnChange = [this] { Notebook.InnerPageChanged(PageControl1.ActivePage() == &tsNotebook); };
   AdvToolBar1.AddSeparator();
   RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
   AdvToolBar1.AddItem(RSSbtn, 48);
+  RSSbtn.OnClick = [this] { RSSbtnClick(); };
+  PageControl.OnCloseSheet = [this](TTabSheet& sheet) {
+    if (!ReaderTab.IsReaderSheet(sheet)) return;
+    Capture.KeptTabs.clear();
+    ReaderTab.Close();
+  };
   AdvToolBar1.AddSeparator();
   CreateUtilities();
 
@@ -276,6 +283,12 @@ void TfrmMain::EndSession() {
 }
 
 Prompter& TfrmMain::FramePrompter() { return Application().prompter(); }
+
+void TfrmMain::RSSbtnClick() {
+  ReaderTab.Open(*this, RSSbtn);
+  // The capture scan never frees the reader's tab.
+  Capture.KeptTabs = {ReaderTab.Sheet()};
+}
 
 void TfrmMain::CreateAboutWindow() {
   if (SystemMenu) SystemMenu->About();

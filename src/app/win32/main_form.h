@@ -13,6 +13,7 @@
 #include "capture/win32/capture_frame.h"
 #include "files/win32/files_frame.h"
 #include "notebook/win32/notebook_frame.h"
+#include "rss/win32/reader.h"
 #include "privacy/win32/privacy_frame.h"
 #include "settings/ado.h"
 #include "sysinfo/win32/system_menu.h"
@@ -84,6 +85,9 @@ class TfrmMain : public TControl, public TFrameHost {
   TTabSheet tsUtil, tsNotebook;
   TNotebookFrame Notebook;  // the editor, and the toolbar's twelve notebook items
   TGlowButton RSSbtn;
+  // Opens the reader in a closable tab; the button waits until it closes.
+  void RSSbtnClick();
+  rss::TReaderTab ReaderTab;
   TPrivacyFrame Privacy;  // hotkey editors and the toolbar's switches
   TDateTimePicker DateTimePicker1;
   TFilesFrame Files;  // drive box, directory and file lists

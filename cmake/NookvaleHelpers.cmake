@@ -2,11 +2,19 @@
 
 add_library(nv_options INTERFACE)
 target_include_directories(nv_options INTERFACE "${PROJECT_SOURCE_DIR}/src")
-target_compile_options(nv_options INTERFACE
-  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic>
-  $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra>)
-if(NOOKVALE_WERROR)
-  target_compile_options(nv_options INTERFACE -Werror)
+# MSVC takes its own spelling of the same warnings; nothing GCC-only reaches it.
+if(MSVC)
+  target_compile_options(nv_options INTERFACE /W4 /permissive- /utf-8)
+  if(NOOKVALE_WERROR)
+    target_compile_options(nv_options INTERFACE /WX)
+  endif()
+else()
+  target_compile_options(nv_options INTERFACE
+    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic>
+    $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra>)
+  if(NOOKVALE_WERROR)
+    target_compile_options(nv_options INTERFACE -Werror)
+  endif()
 endif()
 if(NOOKVALE_SANITIZE)
   target_compile_options(nv_options INTERFACE
@@ -19,7 +27,9 @@ if(NOOKVALE_FUZZ)
 endif()
 if(WIN32)
   # The shipping (Release) programs carry no symbols.
-  target_link_options(nv_options INTERFACE $<$<CONFIG:Release>:-s>)
+  if(NOT MSVC)
+    target_link_options(nv_options INTERFACE $<$<CONFIG:Release>:-s>)
+  endif()
   # Keep <windows.h> lean and consistent across MinGW and MSVC: ANSI names
   # unless a call says W, no min/max macros.
   target_compile_definitions(nv_options INTERFACE

@@ -61,9 +61,15 @@ int main() {
   });
   std::filesystem::remove_all(html);
 
-  const std::string command = "unrtf --html '" + file.string() + "' > /dev/null 2>&1";
+  // unrtf writes the document's pictures (pict001.png, ...) into its
+  // current directory: give it a folder of its own.
+  const std::filesystem::path pictures = std::filesystem::temp_directory_path() / "nv_bench_rtf_html_unrtf";
+  std::filesystem::create_directories(pictures);
+  const std::string command =
+      "cd '" + pictures.string() + "' && unrtf --html '" + file.string() + "' > /dev/null 2>&1";
   int status = 0;
   const double unrtf = Best(2, [&] { status = std::system(command.c_str()); });
+  std::filesystem::remove_all(pictures);
   std::filesystem::remove(file);
 
   std::printf("input: %.1f MB RTF, %zu paragraphs, %zu text styles; HTML page written: %.1f MB\n", mb,

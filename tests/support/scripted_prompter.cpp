@@ -4,6 +4,10 @@
 
 namespace nv {
 
+ScriptedPrompter::~ScriptedPrompter() {
+  if (!answers_.empty()) ADD_FAILURE() << answers_.size() << " scripted answer(s) never asked for";
+}
+
 ScriptedPrompter& ScriptedPrompter::AnswerBox(int id) { answers_.emplace_back(id); return *this; }
 ScriptedPrompter& ScriptedPrompter::AnswerInput(std::optional<std::string> t) { answers_.emplace_back(std::move(t)); return *this; }
 ScriptedPrompter& ScriptedPrompter::AnswerFile(std::optional<FileDialogResult> r) { answers_.emplace_back(std::move(r)); return *this; }

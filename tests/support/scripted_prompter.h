@@ -29,6 +29,13 @@ class ScriptedPrompter : public Prompter {
   using Answer = std::variant<int, std::optional<std::string>, std::optional<FileDialogResult>,
                               std::optional<std::uint32_t>, std::optional<FontSpec>>;
 
+  ScriptedPrompter() = default;
+  // An answer scripted but never asked for fails the test too: the dialog
+  // the test expected did not come.
+  ~ScriptedPrompter() override;
+  ScriptedPrompter(const ScriptedPrompter&) = delete;
+  ScriptedPrompter& operator=(const ScriptedPrompter&) = delete;
+
   // Queue answers, consumed in order by the calls that need one.
   ScriptedPrompter& AnswerBox(int id);
   ScriptedPrompter& AnswerInput(std::optional<std::string> text);

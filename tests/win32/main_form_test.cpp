@@ -8,6 +8,7 @@
 #include "main_form_fixture.h"
 #include "ui/paths.h"
 #include "ui/win32/unique_handle.h"
+#include "ui/win32/win_text.h"
 
 namespace nv {
 namespace {
@@ -381,6 +382,35 @@ TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
   ::SetWindowPos(f.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
   EXPECT_TRUE(::IsWindowVisible(f.Privacy.CheckBox2.Handle()));
   EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+// The main window's own system menu: the program's entries after what is
+// left of the standard ones, and their commands reaching the program.
+TEST_F(MainFormTest, SystemMenuCarriesTheProgramsEntriesAndRunsThem) {
+  TfrmMain& f = Start();
+  HMENU menu = ::GetSystemMenu(f.Handle(), FALSE);
+  ASSERT_TRUE(menu);
+  for (UINT gone : {SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE})
+    EXPECT_EQ(::GetMenuState(menu, gone, MF_BYCOMMAND), static_cast<UINT>(-1)) << gone;
+  std::vector<std::string> ours;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    const UINT id = ::GetMenuItemID(menu, i);
+    if (id < 1025 || id > 1032) continue;
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    ours.push_back(std::to_string(id) + " " + Narrow(text));
+  }
+  EXPECT_EQ(ours, (std::vector<std::string>{"1025 Windows Magnifier", "1028 Farglass", "1029 Feedback", "1026 About",
+                                            "1030 Windows version", "1031 Windows Uptime?", "1032 Windows Update"}));
+  f.Perform(WM_SYSCOMMAND, 1031, 0);
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_NE(prompter.Messages()[0].find("Windows was up for:   "), std::string::npos) << prompter.Messages()[0];
 }
 
 }  // namespace

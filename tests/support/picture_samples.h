@@ -215,4 +215,75 @@ inline Bytes MakeBmp(int w, int h, const PixelFn& px) {
   return b;
 }
 
+namespace detail {
+inline void Put16(Bytes& b, std::uint32_t v) { b.push_back(v & 255), b.push_back((v >> 8) & 255); }
+inline void Put32(Bytes& b, std::uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
+}  // namespace detail
+
+// An .ico file of one 32-bit image (w, h below 256) with its AND mask.
+inline Bytes MakeIco(int w, int h, const PixelFn& px) {
+  using detail::Put16;
+  using detail::Put32;
+  const std::uint32_t maskStride = static_cast<std::uint32_t>(((w + 31) / 32) * 4);
+  const std::uint32_t image = 40 + static_cast<std::uint32_t>(w * h * 4) + maskStride * static_cast<std::uint32_t>(h);
+  Bytes b;
+  Put16(b, 0), Put16(b, 1), Put16(b, 1);
+  b.push_back(static_cast<std::uint8_t>(w)), b.push_back(static_cast<std::uint8_t>(h)), b.push_back(0), b.push_back(0);
+  Put16(b, 1), Put16(b, 32), Put32(b, image), Put32(b, 22);
+  Put32(b, 40), Put32(b, static_cast<std::uint32_t>(w)), Put32(b, static_cast<std::uint32_t>(h * 2));
+  Put16(b, 1), Put16(b, 32), Put32(b, 0), Put32(b, 0), Put32(b, 0), Put32(b, 0), Put32(b, 0), Put32(b, 0);
+  for (int y = h - 1; y >= 0; --y)
+    for (int x = 0; x < w; ++x) {
+      const Rgba p = px(x, y);
+      b.push_back(p.b), b.push_back(p.g), b.push_back(p.r), b.push_back(p.a);
+    }
+  b.insert(b.end(), maskStride * static_cast<std::uint32_t>(h), 0);  // all shown
+  return b;
+}
+
+// A placeable Windows metafile of w x h pixels (96 units an inch) that
+// paints its whole frame in one colour.
+inline Bytes MakeWmf(int w, int h, Rgba fill) {
+  using detail::Put16;
+  using detail::Put32;
+  Bytes rec;  // records after the header
+  auto record = [&](std::uint16_t fn, std::initializer_list<std::uint16_t> params) {
+    Put32(rec, static_cast<std::uint32_t>(3 + params.size()));
+    Put16(rec, fn);
+    for (std::uint16_t v : params) Put16(rec, v);
+  };
+  record(0x020B, {0, 0});                                   // SetWindowOrg(y, x)
+  record(0x020C, {static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(w)});  // SetWindowExt(y, x)
+  record(0x02FC, {0, static_cast<std::uint16_t>(fill.r | fill.g << 8), fill.b, 0});  // CreateBrushIndirect
+  record(0x012D, {0});                                      // SelectObject(0)
+  record(0x061D, {0x0021, 0x00F0, static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(w), 0, 0});  // PatBlt PATCOPY
+  record(0x0000, {});                                       // end
+  Bytes b;
+  Put32(b, 0x9AC6CDD7u), Put16(b, 0);
+  Put16(b, 0), Put16(b, 0), Put16(b, static_cast<std::uint32_t>(w)), Put16(b, static_cast<std::uint32_t>(h));
+  Put16(b, 96), Put32(b, 0);
+  std::uint16_t sum = 0;
+  for (std::size_t i = 0; i < 20; i += 2) sum ^= static_cast<std::uint16_t>(b[i] | b[i + 1] << 8);
+  Put16(b, sum);
+  const std::uint32_t words = 9 + static_cast<std::uint32_t>(rec.size() / 2);
+  Put16(b, 1), Put16(b, 9), Put16(b, 0x0300), Put32(b, words), Put16(b, 1), Put32(b, 9), Put16(b, 0);
+  b.insert(b.end(), rec.begin(), rec.end());
+  return b;
+}
+
+// An enhanced metafile header claiming a frame of w x h pixels at 96 dpi,
+// followed by the end record: enough for the size, draws nothing.
+inline Bytes MakeEmfHeaderOnly(int w, int h) {
+  using detail::Put32;
+  Bytes b;
+  Put32(b, 1), Put32(b, 88);
+  Put32(b, 0), Put32(b, 0), Put32(b, static_cast<std::uint32_t>(w - 1)), Put32(b, static_cast<std::uint32_t>(h - 1));
+  Put32(b, 0), Put32(b, 0), Put32(b, static_cast<std::uint32_t>(w * 2540 / 96)), Put32(b, static_cast<std::uint32_t>(h * 2540 / 96));
+  Put32(b, 0x464D4520u), Put32(b, 0x10000), Put32(b, 88 + 20), Put32(b, 2);
+  Put32(b, 1), Put32(b, 0), Put32(b, 0), Put32(b, 0);  // handles, description, palette entries
+  Put32(b, 1024), Put32(b, 768), Put32(b, 320), Put32(b, 240);  // device pixels, millimetres
+  Put32(b, 14), Put32(b, 20), Put32(b, 0), Put32(b, 0), Put32(b, 20);  // EMR_EOF
+  return b;
+}
+
 }  // namespace nv::samples

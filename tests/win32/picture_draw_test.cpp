@@ -8,7 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include "notebook/pictures/decode.h"
+#include "notebook/richview/html.h"
+#include "notebook/win32/metafile_png.h"
 #include "notebook/win32/picture_draw.h"
+#include "support/temp_dir.h"
+#include "ui/paths.h"
 #include "support/picture_samples.h"
 #include "ui/win32/unique_handle.h"
 
@@ -183,6 +188,33 @@ TEST(PictureDraw, UnreadableBytesDrawNothingAndAnswerFalse) {
   EXPECT_FALSE(DrawPicture(canvas.Dc(), TRVPictureKind::Jpg, Share(jpg), kTarget));
   EXPECT_FALSE(DrawPicture(canvas.Dc(), TRVPictureKind::Png, SharedBytes(), kTarget));
   EXPECT_TRUE(canvas.AllWhite());
+}
+
+TEST(PictureDraw, HtmlPagesGetMetafilesAsPng) {
+  TRVPictureItemInfo wmf;
+  wmf.Kind = TRVPictureKind::Wmf;
+  wmf.Data = Share(samples::MakeWmf(40, 30, {0, 0, 255}));
+  wmf.Width = 40, wmf.Height = 30;
+  TRVDocument doc;
+  doc.AddParagraph(0).AddItem(TRVItem(wmf));
+  TempDir dir;
+  HtmlExportOptions o;
+  o.metafileToPng = MetafileToPng;
+  ASSERT_TRUE(SaveHTML(doc, dir.File("page.html"), o));
+  const std::string png = ReadWholeFile(dir.File("img1.png"));
+  const TBgraImage img = DecodePng({reinterpret_cast<const std::uint8_t*>(png.data()), png.size()});
+  ASSERT_EQ(img.Width, 40);
+  ASSERT_EQ(img.Height, 30);
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{39, 29}, std::pair{20, 15}}) {
+    const std::uint8_t* p = img.Pixel(x, y);
+    EXPECT_EQ(p[0], 255);
+    EXPECT_EQ(p[1], 0);
+    EXPECT_EQ(p[2], 0);
+    EXPECT_EQ(p[3], 255);
+  }
+  EXPECT_NE(ReadWholeFile(dir.File("page.html")).find("img1.png"), std::string::npos);
+  wmf.Kind = TRVPictureKind::Png;
+  EXPECT_FALSE(MetafileToPng(wmf));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "notebook/pictures/decode.h"
+#include "notebook/pictures/encode_png.h"
 #include "support/picture_samples.h"
 
 namespace nv {
@@ -152,6 +153,27 @@ TEST(PictureDecodeGif, DamagedFilesAreErrors) {
   const Bytes empty = samples::MakeGif(20, 20, {{1, 2, 3}}, {});
   EXPECT_EQ(ErrorOf([&] { DecodeGif(empty); }), "Bad GIF picture: the file holds no picture");
   EXPECT_NE(ErrorOf([&] { DecodeGif(good, 100); }).find("too large"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST(PictureEncodePng, WhatIsWrittenDecodesToTheSamePixels) {
+  TBgraImage img;
+  img.Width = 5, img.Height = 3;
+  for (int i = 0; i < 15; ++i)
+    for (std::uint8_t v : {static_cast<std::uint8_t>(i * 17), std::uint8_t{3}, static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 16)})
+      img.Pixels.push_back(v);
+  const std::string png = EncodePng(img);
+  const TBgraImage back = DecodePng({reinterpret_cast<const std::uint8_t*>(png.data()), png.size()});
+  EXPECT_EQ(back.Width, 5);
+  EXPECT_EQ(back.Height, 3);
+  EXPECT_EQ(back.Pixels, img.Pixels);
+  img.Pixels.pop_back();
+  EXPECT_THROW(EncodePng(img), EPictureError);
 }
 
 }  // namespace

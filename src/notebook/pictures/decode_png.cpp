@@ -59,6 +59,19 @@ bool Decode(std::uint64_t maxPixels, PngRun& run) {
   // kept small for the same reason.
   png_set_user_limits(run.png, 65535, 65535);
   png_set_chunk_malloc_max(run.png, 8u << 20);
+  // Only the pixels are wanted: every chunk the transformations below do
+  // not read is skipped, not collected. libpng only warns about a chunk
+  // longer than the limit above and then allocates its claimed length for
+  // the chunks it parses (sCAL, text), so a few hundred bytes could ask for
+  // gigabytes; skipped chunks are read past without a buffer.
+  png_set_chunk_cache_max(run.png, 64);
+  png_set_keep_unknown_chunks(run.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  static constexpr char kSkipped[] = "tEXt" "zTXt" "iTXt" "sPLT" "iCCP" "eXIf" "sCAL" "pCAL" "hIST" "tIME"
+                                     "pHYs" "oFFs" "sBIT" "bKGD" "cHRM" "gAMA" "sRGB";
+  png_byte names[sizeof kSkipped / 4 * 5] = {};
+  const int count = static_cast<int>(sizeof kSkipped / 4);
+  for (int i = 0; i < count; ++i) std::memcpy(names + i * 5, kSkipped + i * 4, 4);
+  png_set_keep_unknown_chunks(run.png, PNG_HANDLE_CHUNK_NEVER, names, count);
   png_read_info(run.png, run.info);
   const std::uint64_t w = png_get_image_width(run.png, run.info);
   const std::uint64_t h = png_get_image_height(run.png, run.info);

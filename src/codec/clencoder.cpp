@@ -93,10 +93,57 @@ void CopyStep(TStream& source, TStream& destination, std::int64_t size) {
   }
 }
 
+// Fills buf with up to want bytes, reading again after a short read; fewer
+// only at the end of the source.
+std::size_t ReadFull(TStream& source, std::uint8_t* buf, std::size_t want) {
+  std::size_t got = 0;
+  while (got < want) {
+    const std::size_t n = source.Read(buf + got, want - got);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+// File to file, the text goes out in pieces of about 1 MiB of source (whole
+// lines), each read, encoded and written while it is in the cache. The text
+// is the same as in one piece: every piece but the last holds whole lines,
+// and the line break between pieces goes in front of the next one.
+void Base64EncodePieces(TStream& source, TStream& destination, std::uint64_t n, std::uint64_t bytesPerLine) {
+  const std::uint64_t piece = std::max<std::uint64_t>(1, kCopyChunk / bytesPerLine) * bytesPerLine;
+  const std::uint64_t pieceText = base64::EncodedSize(piece, bytesPerLine);
+  if (pieceText == std::numeric_limits<std::uint64_t>::max() || pieceText + 2 > kMaxInMemory) ThrowTooLarge(static_cast<std::int64_t>(n));
+  const auto room = static_cast<std::size_t>(pieceText + 2);
+  Buffer buf = Allocate(room, static_cast<std::int64_t>(n));
+  bool first = true;
+  for (std::uint64_t left = n; left > 0;) {
+    const auto want = static_cast<std::size_t>(std::min(left, piece));
+    // The source goes to the end of the buffer; its text ends there too,
+    // with two bytes in front for the line break.
+    std::uint8_t* in = buf.get() + room - want;
+    const std::size_t got = ReadFull(source, in, want);
+    if (got == 0) break;
+    const auto text = static_cast<std::size_t>(base64::EncodedSize(got, bytesPerLine));
+    if (got < want) std::memmove(buf.get() + room - got, in, got);
+    std::uint8_t* out = buf.get() + room - text - 2;
+    base64::EncodeInPlace(out + 2, got, static_cast<std::size_t>(bytesPerLine));
+    out[0] = '\r';
+    out[1] = '\n';
+    destination.WriteBuffer(first ? out + 2 : out, first ? text : text + 2);
+    first = false;
+    if (got < want) break;
+    left -= got;
+  }
+}
+
 void Base64EncodeStep(TStream& source, TStream& destination, std::int64_t size, std::int64_t lineLength) {
   const auto bytesPerLine = static_cast<std::uint64_t>(lineLength * 3 / 4);
   const std::uint64_t n = Remaining(source, size);
   if (n == 0) return;
+  if (bytesPerLine <= kCopyChunk && dynamic_cast<TFileStream*>(&source) && dynamic_cast<TFileStream*>(&destination)) {
+    Base64EncodePieces(source, destination, n, bytesPerLine);
+    return;
+  }
   std::uint64_t total = base64::EncodedSize(n, bytesPerLine);
   if (total == std::numeric_limits<std::uint64_t>::max() || bytesPerLine > kMaxInMemory) ThrowTooLarge(size);
   // The source goes to the end of the buffer the text is built in.

@@ -2,8 +2,11 @@
 // quoted-printable or UU text form in another stream, and back.
 //
 // Each call reads the source once, converts it in memory in one pass and
-// writes the result with one write. Sizes are 64-bit; a source that cannot be
-// held in memory is refused with an EclEncoderError saying so.
+// writes the result with one write; Base64 encoding from a file into a file
+// instead goes in pieces of about 1 MiB, each read, encoded and written
+// while it is in the cache, with the same text and progress events. Sizes
+// are 64-bit; a source that cannot be held in memory is refused with an
+// EclEncoderError saying so.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,100 @@
+#include "notebook/notebook_export.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "codec/clencoder.h"
+#include "codec/streams.h"
+#include "ui/paths.h"
+
+namespace nv {
+
+namespace {
+
+// Removes the file when the command leaves, on every path.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : path_(std::move(path)) { Remove(); }
+  ~TempFile() { Remove(); }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  void Remove() const {
+    std::error_code ec;
+    std::filesystem::remove(PathFromUtf8(path_), ec);
+  }
+  std::string path_;
+};
+
+// Replaces the document with the text's lines, each a paragraph in style 0.
+// The bytes are in memory before anything is cleared, so a read that fails
+// leaves the document as it was.
+void ShowText(TRVEditCore& editor, const std::string& bytes, const AnsiCodec& ansi) {
+  editor.Clear();
+  LoadText(bytes, editor.Document(), 0, 0, false, TextEncoding::Ansi, ansi);
+  editor.Format();
+}
+
+}  // namespace
+
+TExportPlaces ExportPlacesFor(const std::string& exeDir) {
+  std::error_code ec;
+  const auto cwd = std::filesystem::current_path(ec);
+  return {exeDir, ec ? std::string() : PathToUtf8(cwd)};
+}
+
+std::string TempBesideExe(const std::string& exeDir, const char* name) {
+#ifdef _WIN32
+  return exeDir + "\\" + name;
+#else
+  return exeDir + "/" + name;
+#endif
+}
+
+void EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+                     const TExportPlaces& places, const AnsiCodec& ansi) {
+  dialogs.Save.title = kExportTitle;
+  dialogs.Save.initialDir = places.CurrentDir;
+  dialogs.Save.filter = kEncodedFilter;
+  const auto chosen = ShowSaveDialog(prompter, dialogs.Save);
+  if (!chosen) return;
+
+  // Removing a file left by an older run first means a temporary file that
+  // cannot be written is an error, never a stale text exported instead.
+  TempFile temp(TempBesideExe(places.ExeDir, kExportTempName));
+  {
+    const std::string plain = SaveText(editor.Document(), 80, TextEncoding::Ansi, ansi);
+    TFileStream out(temp.Path(), TFileMode::fmCreate);
+    out.WriteBuffer(plain.data(), plain.size());
+  }
+  {
+    TclEncoder encoder;
+    TFileStream source(temp.Path(), TFileMode::fmOpenRead);
+    TFileStream destination(chosen->fileName, TFileMode::fmCreate);
+    encoder.Encode(source, destination, encBase64);
+  }
+  ShowText(editor, ReadWholeFile(chosen->fileName), ansi);
+}
+
+void DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+                     const TExportPlaces& places, const AnsiCodec& ansi) {
+  dialogs.Open.title = kImportTitle;
+  dialogs.Open.initialDir = places.CurrentDir;
+  dialogs.Open.filter = kEncodedFilter;
+  const auto chosen = ShowOpenDialog(prompter, dialogs.Open);
+  if (!chosen) return;
+
+  // A file a failed run of an older version left behind goes first.
+  TempFile temp(TempBesideExe(places.ExeDir, kImportTempName));
+  {
+    TclEncoder encoder;
+    TFileStream source(chosen->fileName, TFileMode::fmOpenRead);
+    TFileStream destination(temp.Path(), TFileMode::fmCreate);
+    encoder.Decode(source, destination, encBase64);
+  }
+  ShowText(editor, ReadWholeFile(temp.Path()), ansi);
+}
+
+}  // namespace nv

@@ -12,6 +12,10 @@
 #include "notebook/richview/win32/system_ansi_codec.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
+#include "notebook/notebook_pictures.h"
+#include "notebook/richview/win32/system_ansi_codec.h"
+#include "notebook/win32/metafile_png.h"
+#include "notebook/win32/picture_draw.h"
 
 namespace nv {
 
@@ -105,6 +109,7 @@ void TNotebookFrame::CreateComponents() {
   SaveDialog.defaultExt = "eml";
 
   RichViewEdit1.Create(this, "RichViewEdit1");
+  RichViewEdit1.PictureDrawer = DrawPicture;
   RichViewEdit1.SetAlign(TAlign::alClient);
   RichViewEdit1.OnKeyDown = [this](WORD& key, unsigned shift) { RichViewEdit1KeyDown(key, shift); };
   RichViewEdit1.OnStyleConversion = [this](int styleNo, int code) {
@@ -286,6 +291,7 @@ bool TNotebookFrame::WriteFile(const std::string& path, int filterIndex) {
   html.title = HtmlTitle;
   html.imagePrefix = "img";
   html.options = HtmlOptions;
+  html.metafileToPng = MetafileToPng;  // metafiles go into pages as PNG files
   switch (filterIndex) {
     case 1: return WriteFileSafely(path, SaveRVF(doc));
     case 2: return WriteFileSafely(path, SaveRTF(doc));
@@ -408,11 +414,33 @@ void TNotebookFrame::Background1Click() {
 
 // The picture and Base64 commands are supplied by their own units; the
 // main window connects them here.
-void TNotebookFrame::InsertImage1Click() {}
-void TNotebookFrame::EncryptBtnClick() {}
-void TNotebookFrame::DecryptBtnClick() {}
+void TNotebookFrame::InsertImage1Click() {
+  RichViewEdit1.EditThroughCore(
+      [this](TRVEditCore& core) { nv::InsertImage1Click(core, Host().FramePrompter(), Dialogs); });
+}
 
-void TNotebookFrame::LineBtnClick() { RichViewEdit1.InsertBreak(1, TRVBreakStyle::Line, clNone); }
+// The temporary files of the export and import lie beside the program.
+TExportPlaces TNotebookFrame::ExportPlaces() const {
+  std::string dir = Host().SettingsFolder();
+  if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+  return ExportPlacesFor(dir);
+}
+
+void TNotebookFrame::EncryptBtnClick() {
+  RichViewEdit1.EditThroughCore([this](TRVEditCore& core) {
+    nv::EncryptBtnClick(core, Host().FramePrompter(), Dialogs, ExportPlaces(), SystemAnsiCodec{});
+  });
+}
+
+void TNotebookFrame::DecryptBtnClick() {
+  RichViewEdit1.EditThroughCore([this](TRVEditCore& core) {
+    nv::DecryptBtnClick(core, Host().FramePrompter(), Dialogs, ExportPlaces(), SystemAnsiCodec{});
+  });
+}
+
+void TNotebookFrame::LineBtnClick() {
+  RichViewEdit1.EditThroughCore([](TRVEditCore& core) { nv::LineBtnClick(core); });
+}
 
 // ------------------------------------------------------------ key rule
 

@@ -17,6 +17,8 @@
 #include "ui/win32/frame.h"
 #include "ui/win32/std_controls.h"
 #include "ui/win32/unique_handle.h"
+#include "notebook/notebook_dialogs.h"
+#include "notebook/notebook_export.h"
 
 namespace nv {
 
@@ -45,8 +47,10 @@ class TNotebookFrame : public TFrame {
 
   // The file dialogs shared with the picture and Base64 commands: what a
   // command does not set stays as the previous command left it.
-  FileDialogRequest OpenDialog;
-  FileDialogRequest SaveDialog;
+  // The notebook's two dialogs, shared by all its commands.
+  TNotebookDialogs Dialogs;
+  FileDialogRequest& OpenDialog = Dialogs.Open;
+  FileDialogRequest& SaveDialog = Dialogs.Save;
 
   // Document state.
   std::string DocumentFileName;
@@ -74,6 +78,7 @@ class TNotebookFrame : public TFrame {
   void LineBtnClick();
   void EncryptBtnClick();
   void DecryptBtnClick();
+  TExportPlaces ExportPlaces() const;
   void BoldBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertBold); }
   void ItalicBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertItalic); }
   void UnderlineBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertUnderline); }

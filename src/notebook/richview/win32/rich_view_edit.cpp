@@ -177,6 +177,40 @@ bool TRichViewEdit::Run(Op op) {
   return ok;
 }
 
+void TRichViewEdit::PaintBuffered(HDC dc, const RECT& rc) {
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  if (w <= 0 || h <= 0) return;
+  UniqueHdc mem(::CreateCompatibleDC(dc));
+  // A DIB section: painting into it stays inside the process.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueGdiObject bmp(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SelectScope selected(mem.get(), bmp.get());
+  ::SetViewportOrgEx(mem.get(), -rc.left, -rc.top, nullptr);
+  Paint(mem.get(), rc);
+  ::SetViewportOrgEx(mem.get(), 0, 0, nullptr);
+  ::BitBlt(dc, rc.left, rc.top, w, h, mem.get(), 0, 0, SRCCOPY);
+}
+
+void TRichViewEdit::EditThroughCore(const std::function<void(TRVEditCore&)>& command) {
+  std::exception_ptr failure;
+  Run([&] {
+    try {
+      command(core_);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    return true;
+  });
+  if (failure) std::rethrow_exception(failure);
+}
+
 void TRichViewEdit::AfterChange(bool) {
   const TRVDocChange ch = core_.TakeChange();
   if (ch.Any()) {
@@ -752,30 +786,15 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(Handle(), &ps);
-      const RECT rc = ps.rcPaint;
-      const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-      if (w > 0 && h > 0) {
-        UniqueHdc mem(::CreateCompatibleDC(dc));
-        // A DIB section: painting into it stays inside the process.
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        UniqueGdiObject bmp(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        HGDIOBJ old = ::SelectObject(mem.get(), bmp.get());
-        ::SetViewportOrgEx(mem.get(), -rc.left, -rc.top, nullptr);
-        Paint(mem.get(), rc);
-        ::SetViewportOrgEx(mem.get(), 0, 0, nullptr);
-        ::BitBlt(dc, rc.left, rc.top, w, h, mem.get(), 0, 0, SRCCOPY);
-        ::SelectObject(mem.get(), old);
-      }
-      ::EndPaint(Handle(), &ps);
+      PaintScope painting(Handle());
+      PaintBuffered(painting.dc(), painting.info().rcPaint);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      // Drawing into a DC someone else gives us (a print, a snapshot).
+      RECT all{};
+      ::GetClientRect(Handle(), &all);
+      PaintBuffered(reinterpret_cast<HDC>(wp), all);
       return 0;
     }
     case WM_SIZE: {

@@ -42,6 +42,10 @@ class TRichViewEdit : public TControl {
   void FormatTail();
   // Empties the document (no undo); call Format() to repaint.
   void Clear();
+  // Runs a command that works through the editing core (the notebook's
+  // picture and export commands), then repaints what it changed, also when
+  // the command fails.
+  void EditThroughCore(const std::function<void(TRVEditCore&)>& command);
 
   // Editing commands; each repaints what it changed and keeps the caret in
   // view. In a read-only editor they change nothing and answer false.
@@ -118,6 +122,7 @@ class TRichViewEdit : public TControl {
   void UpdateScrollBar();
   void UpdateCaret();
   void Paint(HDC dc, const RECT& clip);
+  void PaintBuffered(HDC dc, const RECT& area);
   void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo);
   void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);
   int ClientHeight() const;

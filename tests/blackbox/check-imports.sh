@@ -4,7 +4,7 @@
 # we do not ship.
 set -euo pipefail
 objdump=$1; shift
-allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|advapi32|ole32|oleaut32|winmm|psapi|wininet|msvcrt|ws2_32|imm32|uxtheme|version|bcrypt|crypt32|api-ms-win-.*)\.dll$'
+allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|advapi32|ole32|oleaut32|winmm|psapi|wininet|msvcrt|ws2_32|imm32|msimg32|uxtheme|version|bcrypt|crypt32|api-ms-win-.*)\.dll$'
 bad=0
 for exe in "$@"; do
   while read -r dll; do

@@ -434,11 +434,9 @@ TEST_F(CaptureTest, CrashReleasesCapturedWindows) {
   HelperProcess helper("--title \"" + title + "\"");
   HWND w = helper.WaitForWindow(title);
   ASSERT_TRUE(w);
-  ::SetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", Utf8ToAnsi(title).c_str());
-  HelperProcess child("--gtest_filter=CaptureTest.CrashChild", ExeDirectory() + "nv_win_tests.exe");
-  ::SetEnvironmentVariableA("NOOKVALE_CRASH_TITLE", nullptr);
-  ASSERT_TRUE(child.WaitExit(30000));
-  EXPECT_EQ(child.ExitCode(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION)) << "the child crashed";
+  EXPECT_EQ(RunChildTest("CaptureTest.CrashChild", "NOOKVALE_CRASH_TITLE", title),
+            static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION))
+      << "the child crashed";
   EXPECT_TRUE(helper.Running());
   ExpectOnDesktop(w);
 }

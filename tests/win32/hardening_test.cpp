@@ -183,11 +183,9 @@ TEST_F(HardeningTest, TerminateReleasesCapturedWindows) {
   HelperProcess helper("--title \"" + title + "\"");
   HWND w = helper.WaitForWindow(title);
   ASSERT_TRUE(w);
-  ::SetEnvironmentVariableA("NOOKVALE_TERMINATE_TITLE", Utf8ToAnsi(title).c_str());
-  HelperProcess child("--gtest_filter=HardeningTest.TerminateChild", ExeDirectory() + "nv_win_tests.exe");
-  ::SetEnvironmentVariableA("NOOKVALE_TERMINATE_TITLE", nullptr);
-  ASSERT_TRUE(child.WaitExit(30000));
-  EXPECT_NE(child.ExitCode(), 0u) << "the child ended abnormally";
+  const DWORD code = RunChildTest("HardeningTest.TerminateChild", "NOOKVALE_TERMINATE_TITLE", title);
+  EXPECT_NE(code, 0u) << "the child ended abnormally";
+  EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE)) << "and did end";
   EXPECT_TRUE(helper.Running());
   EXPECT_EQ(::GetAncestor(w, GA_PARENT), ::GetDesktopWindow()) << "the window went back to the desktop";
   EXPECT_TRUE(::IsWindowVisible(w));

@@ -77,6 +77,14 @@ HWND HelperProcess::WaitForWindow(const std::string& title, DWORD ms) const {
   return nullptr;
 }
 
+DWORD RunChildTest(const std::string& test, const char* variable, const std::string& value) {
+  ::SetEnvironmentVariableA(variable, Utf8ToAnsi(value).c_str());
+  HelperProcess child("--gtest_filter=" + test, ExeDirectory() + "nv_win_tests.exe");
+  ::SetEnvironmentVariableA(variable, nullptr);
+  if (!child.WaitExit(30000)) return STILL_ACTIVE;
+  return child.ExitCode();
+}
+
 bool WaitUntilHung(HWND w, DWORD limitMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {

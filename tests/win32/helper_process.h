@@ -42,6 +42,10 @@ int IndexOfLine(const List& list, const std::string& line) {
     if (list.Item(i) == line) return i;
   return -1;
 }
+// Runs one test of this executable in a child process, with an environment
+// variable telling it what to act on, and waits up to 30 s for it to end;
+// answers its exit code (STILL_ACTIVE if it did not end).
+DWORD RunChildTest(const std::string& test, const char* variable, const std::string& value);
 // Waits until the window stops answering messages (its program hangs).
 bool WaitUntilHung(HWND w, DWORD limitMs = 10000);
 // A title unique to this test run.

@@ -97,17 +97,17 @@ void TCheckListBoxEx::SetLines(std::vector<Line> lines) {
   Perform(LB_RESETCONTENT);
   lines_ = std::move(lines);
   int widest = 0;
-  HDC dc = ::GetDC(Handle());
-  HGDIOBJ old = ::SelectObject(dc, DefaultFont());
-  for (const Line& l : lines_) {
-    const std::wstring w = Widen(l.text);
-    Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
-    SIZE sz{};
-    ::GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
-    widest = std::max<int>(widest, CheckBoxRight() + l.level * kIndent + 20 + sz.cx + 4);
+  {
+    WindowDcScope dc(Handle());
+    SelectScope font(dc.dc(), DefaultFont());
+    for (const Line& l : lines_) {
+      const std::wstring w = Widen(l.text);
+      Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+      SIZE sz{};
+      ::GetTextExtentPoint32W(dc.dc(), w.c_str(), static_cast<int>(w.size()), &sz);
+      widest = std::max<int>(widest, CheckBoxRight() + l.level * kIndent + 20 + sz.cx + 4);
+    }
   }
-  ::SelectObject(dc, old);
-  ::ReleaseDC(Handle(), dc);
   Perform(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest));
   ::SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(Handle(), nullptr, TRUE);
@@ -230,13 +230,12 @@ void TCheckListBoxEx::Draw(const DRAWITEMSTRUCT& d) {
   if (l.image >= 0)
     ::ImageList_Draw(SystemSmallImages(), l.image, dc, x, r.top + (kItemHeight - 16) / 2, ILD_TRANSPARENT);
   x += 20;
-  HGDIOBJ old = ::SelectObject(dc, DefaultFont());
+  SelectScope font(dc, DefaultFont());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT t{x, r.top, r.right, r.bottom};
   const std::wstring w = Widen(l.text);
   ::DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc, old);
   if (d.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &r);
 }
 

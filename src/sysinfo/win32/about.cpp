@@ -40,44 +40,36 @@ void TAdvPanelGroup::Paint(HDC dc) {
   RECT r;
   ::GetClientRect(Handle(), &r);
   RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
-  HBRUSH face = ::CreateSolidBrush(kBarFace);
-  ::FillRect(dc, &bar, face);
-  ::DeleteObject(face);
-  HPEN pen = ::CreatePen(PS_SOLID, 1, kBarEdge);
-  HGDIOBJ oldPen = ::SelectObject(dc, pen);
-  ::MoveToEx(dc, bar.left, bar.bottom - 1, nullptr);
-  ::LineTo(dc, bar.right, bar.bottom - 1);
+  {
+    UniqueGdiObject face(::CreateSolidBrush(kBarFace));
+    ::FillRect(dc, &bar, static_cast<HBRUSH>(face.get()));
+  }
+  UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, kBarEdge));
+  {
+    SelectScope edge(dc, pen.get());
+    ::MoveToEx(dc, bar.left, bar.bottom - 1, nullptr);
+    ::LineTo(dc, bar.right, bar.bottom - 1);
+  }
   ::SetBkMode(dc, TRANSPARENT);
   int x = bar.left + 8;
   for (const MiniHtmlRun& run : ParseMiniHtml(captionMarkup_)) {
-    LOGFONTW lf{};
-    ::GetObjectW(DefaultFont(), sizeof lf, &lf);
-    if (run.bold) lf.lfWeight = FW_BOLD;
-    if (run.italic) lf.lfItalic = TRUE;
-    if (run.underline) lf.lfUnderline = TRUE;
-    if (run.size) lf.lfHeight = -::MulDiv(run.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    HFONT f = ::CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = ::SelectObject(dc, f);
+    const UniqueGdiObject font = MiniHtmlRunFont(dc, run);
+    SelectScope selected(dc, font.get());
     ::SetTextColor(dc, run.color ? static_cast<COLORREF>(*run.color) : RGB(30, 35, 45));
     const std::wstring text = Widen(run.text);
     SIZE sz{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
     ::TextOutW(dc, x, bar.top + (kCaptionHeight - sz.cy) / 2, text.c_str(), static_cast<int>(text.size()));
     x += sz.cx;
-    ::SelectObject(dc, oldFont);
-    ::DeleteObject(f);
   }
   // The close button: a cross in a small square.
   const RECT c = CloseButtonRect();
-  HPEN cross = ::CreatePen(PS_SOLID, 2, closePressed_ ? RGB(160, 40, 40) : RGB(60, 80, 80));
-  ::SelectObject(dc, cross);
+  UniqueGdiObject cross(::CreatePen(PS_SOLID, 2, closePressed_ ? RGB(160, 40, 40) : RGB(60, 80, 80)));
+  SelectScope drawing(dc, cross.get());
   ::MoveToEx(dc, c.left + 4, c.top + 4, nullptr);
   ::LineTo(dc, c.right - 4, c.bottom - 4);
   ::MoveToEx(dc, c.right - 5, c.top + 4, nullptr);
   ::LineTo(dc, c.left + 3, c.bottom - 4);
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(cross);
-  ::DeleteObject(pen);
 }
 
 LRESULT TAdvPanelGroup::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

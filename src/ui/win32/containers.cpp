@@ -40,6 +40,17 @@ const COLORREF kCaptionText = RGB(255, 255, 255);
 
 }  // namespace
 
+UniqueGdiObject MiniHtmlRunFont(HDC dc, const MiniHtmlRun& run) {
+  LOGFONTW lf{};
+  ::GetObjectW(TControl::DefaultFont(), sizeof lf, &lf);
+  if (run.bold) lf.lfWeight = FW_BOLD;
+  if (run.italic) lf.lfItalic = TRUE;
+  if (run.underline) lf.lfUnderline = TRUE;
+  if (run.size) lf.lfHeight = -::MulDiv(run.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+  if (!run.face.empty()) wcsncpy(lf.lfFaceName, Widen(run.face).c_str(), LF_FACESIZE - 1);
+  return UniqueGdiObject(::CreateFontIndirectW(&lf));
+}
+
 // --- TPanel -------------------------------------------------------------------
 
 void TPanel::Create(TControl* parent, const std::string& name, const std::string& caption) {
@@ -110,14 +121,7 @@ int TCaptionPanel::DrawBody(HDC dc, RECT area, bool measureOnly) {
   int x = area.left, y = area.top, lineHeight = 0;
   ::SetBkMode(dc, TRANSPARENT);
   for (const auto& run : ParseMiniHtml(body_)) {
-    LOGFONTW lf{};
-    ::GetObjectW(DefaultFont(), sizeof lf, &lf);
-    if (run.bold) lf.lfWeight = FW_BOLD;
-    if (run.italic) lf.lfItalic = TRUE;
-    if (run.underline) lf.lfUnderline = TRUE;
-    if (run.size) lf.lfHeight = -::MulDiv(run.size, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    if (!run.face.empty()) wcsncpy(lf.lfFaceName, Widen(run.face).c_str(), LF_FACESIZE - 1);
-    UniqueGdiObject font(::CreateFontIndirectW(&lf));
+    const UniqueGdiObject font = MiniHtmlRunFont(dc, run);
     SelectScope selected(dc, font.get());
     ::SetTextColor(dc, run.color ? static_cast<COLORREF>(*run.color) : RGB(30, 35, 45));
     TEXTMETRICW tm;

@@ -48,6 +48,10 @@ class TCaptionPanel : public TPanel {
   std::string body_;
 };
 
+// The font a run of the small markup asks for, made from the program's
+// font for the DC's resolution.
+UniqueGdiObject MiniHtmlRunFont(HDC dc, const MiniHtmlRun& run);
+
 class TPageControl;
 
 class TTabSheet : public TControl {

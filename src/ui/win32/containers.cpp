@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/errors.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -461,17 +462,18 @@ void TToolBar::Create(TControl* parent, const std::string& name) {
 }
 
 void TToolBar::AddItem(TControl& item, int width) {
-  slots_.push_back({&item, width});
+  // Widths are given at 96 DPI, like every fixed size of the layout.
+  slots_.push_back({&item, ui::Scaled(width)});
   LayoutItems();
 }
 
-void TToolBar::AddSeparator() { slots_.push_back({nullptr, 8}); }
+void TToolBar::AddSeparator() { slots_.push_back({nullptr, ui::Scaled(8)}); }
 
 void TToolBar::LayoutItems() {
   if (!HandleAllocated()) return;
   RECT r;
   ::GetClientRect(Handle(), &r);
-  int x = 4;
+  int x = ui::Scaled(4);
   for (const Slot& s : slots_) {
     if (!s.item) {
       x += s.width;
@@ -482,11 +484,11 @@ void TToolBar::LayoutItems() {
     wchar_t cls[16] = {};
     ::GetClassNameW(s.item->Handle(), cls, 16);
     const bool combo = _wcsicmp(cls, L"COMBOBOX") == 0;
-    const int h = combo ? s.item->Height() : std::min<int>(22, r.bottom - 2);
+    const int h = combo ? s.item->Height() : std::min<int>(ui::Scaled(22), r.bottom - 2);
     const bool fits = x + s.width <= r.right - 2;
     s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
     ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
-    x += s.width + 3;
+    x += s.width + ui::Scaled(3);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "main_form_fixture.h"
 #include "screenshot.h"
 #include "ui/win32/icons.h"
+#include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -59,6 +60,20 @@ void CheckTree(HWND parent, std::vector<std::string>& problems) {
       if (::IntersectRect(&both, &r, &other))
         problems.push_back("overlap: " + Describe(children[i]) + " and " + Describe(children[j]));
     }
+    // A list's lines are at least as tall as the text they show.
+    wchar_t cls[32] = {};
+    ::GetClassNameW(children[i], cls, 32);
+    if (_wcsicmp(cls, L"ListBox") == 0) {
+      const int line = static_cast<int>(::SendMessageW(children[i], LB_GETITEMHEIGHT, 0, 0));
+      HFONT font = reinterpret_cast<HFONT>(::SendMessageW(children[i], WM_GETFONT, 0, 0));
+      WindowDcScope dc(children[i]);
+      SelectScope selected(dc.dc(), font ? font : TControl::DefaultFont());
+      TEXTMETRICW tm{};
+      ::GetTextMetricsW(dc.dc(), &tm);
+      if (line < tm.tmHeight)
+        problems.push_back("lines of " + std::to_string(line) + " px for text of " + std::to_string(tm.tmHeight) +
+                           " px: " + Describe(children[i]));
+    }
     CheckTree(children[i], problems);
   }
 }
@@ -79,6 +94,9 @@ TEST_F(DpiTest, MainPageControlsAreNeitherClippedNorOverlapping) {
   EXPECT_EQ(-lf.lfHeight, ui::Scaled(13));
 
   std::vector<std::string> problems;
+  // The screen grows with the DPI, so every toolbar item still fits.
+  for (HWND c = ::GetWindow(f.AdvToolBar1.Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    if (!::IsWindowVisible(c)) problems.push_back("hidden toolbar item: " + Describe(c));
   CheckTree(f.MainPage.Handle(), problems);
   std::string all;
   for (const std::string& p : problems) all += p + "\n";

@@ -23,6 +23,7 @@ constexpr int kTopBandHeight = 305;
 constexpr int kToolbarHeight = 28;
 constexpr int kGap = 8;
 constexpr int kUtilitiesWidth = 340;
+constexpr int kPictureButtonWidth = 28;
 
 }  // namespace
 
@@ -114,7 +115,7 @@ void TfrmMain::CreateComponents() {
   RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
   RSSbtn.SetHint("RSS");
   RSSbtn.SetPicture(ui::LoadToolbarIcon(ui::IconId::RSSbtn, 16));
-  AdvToolBar1.AddItem(RSSbtn, 48);
+  AdvToolBar1.AddItem(RSSbtn, ui::Scaled(kPictureButtonWidth));
   RSSbtn.OnClick = [this] { RSSbtnClick(); };
   PageControl.OnCloseSheet = [this](TTabSheet& sheet) {
     if (!ReaderTab.IsReaderSheet(sheet)) return;

@@ -112,12 +112,13 @@ void TFilesFrame::LayoutComponents() {
   ::GetClientRect(Handle(), &r);
   const int w = std::max<int>(100, r.right);
   const int h = std::max<int>(80, r.bottom);
-  const int half = (w - kGap) / 2;
-  Panel4.SetBounds(0, 0, half, kDrivePanelHeight);
+  const int gap = ui::Scaled(kGap), drivePanel = ui::Scaled(kDrivePanelHeight);
+  const int half = (w - gap) / 2;
+  Panel4.SetBounds(0, 0, half, drivePanel);
   // The drive box is as wide as its panel.
-  DriveComboBoxEx1.SetBounds(0, 2, Panel4.Width(), 300);
-  DirectoryListBox1.SetBounds(0, kDrivePanelHeight + 4, half, h - kDrivePanelHeight - 4);
-  ListBoxLocFiles.SetBounds(half + kGap, 0, w - half - kGap, h);
+  DriveComboBoxEx1.SetBounds(0, ui::Scaled(2), Panel4.Width(), ui::Scaled(300));
+  DirectoryListBox1.SetBounds(0, drivePanel + ui::Scaled(4), half, h - drivePanel - ui::Scaled(4));
+  ListBoxLocFiles.SetBounds(half + gap, 0, w - half - gap, h);
 }
 
 std::string TFilesFrame::Resolve(const std::string& text) const {

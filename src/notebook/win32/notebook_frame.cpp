@@ -160,8 +160,8 @@ void TNotebookFrame::CreateToolbarItems() {
   for (int s : kStandardSizes) SizeList.Add(std::to_string(s));
   FontList.Create(&bar, "FontList", false);
   FillFontNames(FontList);
-  bar.AddItem(SizeList, 50);
-  bar.AddItem(FontList, 150);
+  bar.AddItem(SizeList, ui::Scaled(50));
+  bar.AddItem(FontList, ui::Scaled(150));
   SizeList.OnChange = [this] { SizeListChange(); };
   FontList.OnChange = [this] { FontListChange(); };
 
@@ -198,7 +198,7 @@ void TNotebookFrame::CreateToolbarItems() {
     it.button->SetPicture(ui::LoadToolbarIcon(ui::kToolbarIcons[i], 16));
     auto click = it.click;
     it.button->OnClick = [this, click] { (this->*click)(); };
-    bar.AddItem(*it.button, it.button->Picture() ? kPictureButtonWidth : it.width);
+    bar.AddItem(*it.button, ui::Scaled(it.button->Picture() ? kPictureButtonWidth : it.width));
   }
   // Bold, italic and underline are check buttons: a click toggles them down.
   ItalicBtn.AllowAllUp = BoldBtn.AllowAllUp = UnderlineBtn.AllowAllUp = true;

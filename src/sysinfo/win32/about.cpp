@@ -32,7 +32,7 @@ void TAdvPanelGroup::Create(TControl* parent, const std::string& name, const std
 RECT TAdvPanelGroup::CloseButtonRect() const {
   RECT r{};
   ::GetClientRect(Handle(), &r);
-  const int top = (kCaptionHeight - kCloseSize) / 2;
+  const int top = (CaptionHeight() - kCloseSize) / 2;
   return RECT{r.right - kCloseSize - 4, top, r.right - 4, top + kCloseSize};
 }
 
@@ -42,7 +42,7 @@ void TAdvPanelGroup::Paint(HDC dc) {
   // coloured markup caption, and the close button.
   RECT r;
   ::GetClientRect(Handle(), &r);
-  RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
+  RECT bar{r.left, r.top, r.right, r.top + CaptionHeight()};
   HBRUSH face = ::CreateSolidBrush(kBarFace);
   ::FillRect(dc, &bar, face);
   ::DeleteObject(face);
@@ -65,7 +65,7 @@ void TAdvPanelGroup::Paint(HDC dc) {
     const std::wstring text = Widen(run.text);
     SIZE sz{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-    ::TextOutW(dc, x, bar.top + (kCaptionHeight - sz.cy) / 2, text.c_str(), static_cast<int>(text.size()));
+    ::TextOutW(dc, x, bar.top + (CaptionHeight() - sz.cy) / 2, text.c_str(), static_cast<int>(text.size()));
     x += sz.cx;
     ::SelectObject(dc, oldFont);
     ::DeleteObject(f);
@@ -176,7 +176,7 @@ void TAbout::CreateComponents() {
   PageControl1.SetActivePage(&tsSystem);
 
   Image1.Create(&AdvPanelGroup1, "Image1");
-  Image1.SetBounds(kClientWidth - 100 - 8, TCaptionPanel::kCaptionHeight + 8, 100, 100);
+  Image1.SetBounds(kClientWidth - 100 - 8, TCaptionPanel::CaptionHeight() + 8, 100, 100);
   Image1.SetPicture(MakePicture());
   Image1.SetHint("Click");
   Image1.OnClick = [this] { Image1Click(); };

@@ -93,9 +93,11 @@ void TCaptionPanel::SetBodyMarkup(const std::string& markup) {
 
 RECT TCaptionPanel::ClientArea() const {
   RECT r = TControl::ClientArea();
-  r.top = std::min(r.bottom, r.top + kCaptionHeight);
+  r.top = std::min(r.bottom, r.top + CaptionHeight());
   return r;
 }
+
+int TCaptionPanel::CaptionHeight() { return ui::Scaled(22); }
 
 int TCaptionPanel::BodyTextHeight() {
   WindowDcScope dc(Handle());
@@ -156,7 +158,7 @@ void TCaptionPanel::Paint(HDC dc) {
   RECT r;
   ::GetClientRect(Handle(), &r);
   RECT bar = r;
-  bar.bottom = bar.top + kCaptionHeight;
+  bar.bottom = bar.top + CaptionHeight();
   TRIVERTEX v[2] = {{bar.left, bar.top, 0x3A00, 0x5000, 0x7600, 0},
                     {bar.right, bar.bottom, 0x2400, 0x3400, 0x5200, 0}};
   GRADIENT_RECT g{0, 1};
@@ -462,8 +464,7 @@ void TToolBar::Create(TControl* parent, const std::string& name) {
 }
 
 void TToolBar::AddItem(TControl& item, int width) {
-  // Widths are given at 96 DPI, like every fixed size of the layout.
-  slots_.push_back({&item, ui::Scaled(width)});
+  slots_.push_back({&item, width});
   LayoutItems();
 }
 

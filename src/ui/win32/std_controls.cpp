@@ -6,6 +6,7 @@
 
 #include "ui/errors.h"
 #include "ui/win32/application.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 #include "ui/win32/unique_handle.h"
 
@@ -204,7 +205,7 @@ void TListBox::Create(TControl* parent, const std::string& name) {
   CreateChildControl(parent, L"LISTBOX", "",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                      WS_EX_CLIENTEDGE);
-  Perform(LB_SETITEMHEIGHT, 0, 16);
+  Perform(LB_SETITEMHEIGHT, 0, ui::Scaled(16));
 }
 
 int TListBox::Count() const { return static_cast<int>(Perform(LB_GETCOUNT)); }

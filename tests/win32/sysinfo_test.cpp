@@ -22,6 +22,7 @@
 #include "sysinfo/win32/system_menu.h"
 #include "ui/mini_html.h"
 #include "ui/win32/application.h"
+#include "ui/win32/unique_handle.h"
 
 namespace nv {
 namespace {
@@ -294,7 +295,15 @@ TEST_F(SysInfoTest, AboutWindowLayout) {
   EXPECT_LE(about.Image1.Left() + 100, 360);
   EXPECT_LT(about.Image1.Top(), 60);
   EXPECT_EQ(about.Image1.Hint(), "Click");
-  EXPECT_NE(about.Image1.Picture(), nullptr);
+  ASSERT_NE(about.Image1.Picture(), nullptr);
+  {
+    // The picture from the resources on the window's ground: its middle is
+    // drawn, its corner is the ground.
+    UniqueHdc mem(::CreateCompatibleDC(nullptr));
+    SelectScope selected(mem.get(), about.Image1.Picture());
+    EXPECT_EQ(::GetPixel(mem.get(), 0, 0), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(::GetPixel(mem.get(), 50, 50), ::GetSysColor(COLOR_BTNFACE));
+  }
   // The picture stays clear of the tabs.
   EXPECT_LE(about.Image1.Top() + 100, about.PageControl1.Top());
 

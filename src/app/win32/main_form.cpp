@@ -10,15 +10,20 @@
 #include "ui/errors.h"
 #include "ui/text.h"
 #include "ui/win32/application.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
 
 namespace {
 
+// The layout's fixed sizes at 96 DPI; ui::Scaled turns them into pixels of
+// this display.
 constexpr int kTopBandHeight = 305;
 constexpr int kToolbarHeight = 28;
 constexpr int kGap = 8;
+constexpr int kUtilitiesWidth = 340;
+constexpr int kPictureButtonWidth = 28;
 
 }  // namespace
 
@@ -89,7 +94,7 @@ void TfrmMain::CreateComponents() {
   PageControl.SetActivePage(&MainPage);
 
   Capture.CreateFrame(*this, &MainPage, "Panel2");
-  Capture.SetHeight(kTopBandHeight);
+  Capture.SetHeight(ui::Scaled(kTopBandHeight));
   Capture.SetAlign(TAlign::alTop);
   Capture.ExitBtn.OnClick = [this] { ExitBtnClick(); };
   CreateToolbar();
@@ -108,7 +113,9 @@ void TfrmMain::CreateComponents() {
   PageControl1.OnChange = [this] { Notebook.InnerPageChanged(PageControl1.ActivePage() == &tsNotebook); };
   AdvToolBar1.AddSeparator();
   RSSbtn.Create(&AdvToolBar1, "RSSbtn", "RSS");
-  AdvToolBar1.AddItem(RSSbtn, 48);
+  RSSbtn.SetHint("RSS");
+  RSSbtn.SetPicture(ui::LoadToolbarIcon(ui::IconId::RSSbtn, 16));
+  AdvToolBar1.AddItem(RSSbtn, ui::Scaled(kPictureButtonWidth));
   RSSbtn.OnClick = [this] { RSSbtnClick(); };
   PageControl.OnCloseSheet = [this](TTabSheet& sheet) {
     if (!ReaderTab.IsReaderSheet(sheet)) return;
@@ -124,7 +131,7 @@ void TfrmMain::CreateComponents() {
 
 void TfrmMain::CreateToolbar() {
   AdvDockPanel1.Create(&MainPage, "AdvDockPanel1");
-  AdvDockPanel1.SetHeight(kToolbarHeight);
+  AdvDockPanel1.SetHeight(ui::Scaled(kToolbarHeight));
   AdvDockPanel1.SetAlign(TAlign::alTop);
   AdvToolBar1.Create(&AdvDockPanel1, "AdvToolBar1");
   AdvToolBar1.SetAlign(TAlign::alClient);
@@ -147,16 +154,18 @@ void TfrmMain::CreateUtilities() {
 void TfrmMain::LayoutUtilities() {
   RECT r;
   ::GetClientRect(tsUtil.Handle(), &r);
-  const int leftWidth = 340;
+  const int gap = ui::Scaled(kGap);
+  const int leftWidth = ui::Scaled(kUtilitiesWidth);
   // The frame's height follows its text at this width.
-  Privacy.SetBounds(kGap, kGap, leftWidth, 230);
+  Privacy.SetBounds(gap, gap, leftWidth, ui::Scaled(230));
   Privacy.SetHeight(Privacy.PreferredHeight());
-  DateTimePicker1.SetBounds(kGap, Privacy.Top() + Privacy.Height() + kGap, 160, 24);
+  DateTimePicker1.SetBounds(gap, Privacy.Top() + Privacy.Height() + gap, ui::Scaled(160), ui::Scaled(24));
 
   // The directory tree (under the drive box) and the file list fill the
   // rest of the tab side by side.
-  const int x = leftWidth + 2 * kGap;
-  Files.SetBounds(x, kGap, std::max<int>(100, r.right - x - kGap), std::max<int>(50, r.bottom - 2 * kGap));
+  const int x = leftWidth + 2 * gap;
+  Files.SetBounds(x, gap, std::max<int>(ui::Scaled(100), r.right - x - gap),
+                  std::max<int>(ui::Scaled(50), r.bottom - 2 * gap));
   FormResize();
 }
 

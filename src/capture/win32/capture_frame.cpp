@@ -14,6 +14,7 @@
 #include "ui/errors.h"
 #include "ui/text.h"
 #include "ui/win32/application.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -24,8 +25,9 @@ constexpr const char* kMethodOneText =
     "Enter program path - Use the bottom two boxes on the right to locate your program.<BR>"
     "<U>Example:</U> <FONT color=\"#8000FF\"><B>C:\\Program Files\\Mozilla Firefox\\firefox.exe</B></FONT>";
 
-constexpr int kButtonHeight = 28;
-constexpr int kGap = 8;
+// Sizes at 96 DPI, scaled to the display where they are used.
+int ButtonHeight() { return ui::Scaled(28); }
+int Gap() { return ui::Scaled(8); }
 
 // How long a window may take to answer before we treat its program as hung.
 constexpr UINT kRespondTimeoutMs = 1000;
@@ -115,23 +117,23 @@ void TCaptureFrame::LayoutComponents() {
     RECT a;
     ::GetClientRect(panel.Handle(), &a);
     const int n = static_cast<int>(buttons.size());
-    const int bw = std::max<int>(60, (a.right - 2 * kGap - (n - 1) * 6) / n);
-    int x = kGap;
+    const int bw = std::max<int>(ui::Scaled(60), (a.right - 2 * Gap() - (n - 1) * 6) / n);
+    int x = Gap();
     for (TGlowButton* b : buttons) {
-      b->SetBounds(x, a.bottom - kGap - kButtonHeight, bw, kButtonHeight);
+      b->SetBounds(x, a.bottom - Gap() - ButtonHeight(), bw, ButtonHeight());
       x += bw + 6;
     }
-    return static_cast<int>(a.bottom) - 2 * kGap - kButtonHeight;  // bottom of the area above the buttons
+    return static_cast<int>(a.bottom) - 2 * Gap() - ButtonHeight();  // bottom of the area above the buttons
   };
 
   // Method one: the text, the path box, then its two buttons under it.
   RECT a;
   ::GetClientRect(AdvPanel7.Handle(), &a);
-  const int textBottom = TCaptionPanel::kCaptionHeight + AdvPanel7.BodyTextHeight();
-  ProgramPath.SetBounds(kGap, textBottom + kGap, a.right - 2 * kGap, 24);
-  const int bw = (a.right - 2 * kGap - 6) / 2;
-  GoGetBtn.SetBounds(kGap, textBottom + 2 * kGap + 24, bw, kButtonHeight);
-  ExitBtn.SetBounds(kGap + bw + 6, textBottom + 2 * kGap + 24, bw, kButtonHeight);
+  const int textBottom = TCaptionPanel::CaptionHeight() + AdvPanel7.BodyTextHeight();
+  ProgramPath.SetBounds(Gap(), textBottom + Gap(), a.right - 2 * Gap(), ui::Scaled(24));
+  const int bw = (a.right - 2 * Gap() - 6) / 2;
+  GoGetBtn.SetBounds(Gap(), textBottom + 2 * Gap() + ui::Scaled(24), bw, ButtonHeight());
+  ExitBtn.SetBounds(Gap() + bw + 6, textBottom + 2 * Gap() + ui::Scaled(24), bw, ButtonHeight());
 
   struct MethodPanel {
     TCaptionPanel* panel;
@@ -144,8 +146,8 @@ void TCaptureFrame::LayoutComponents() {
     RECT pa;
     ::GetClientRect(m.panel->Handle(), &pa);
     const int listBottom = buttonRow(*m.panel, {m.buttons[0], m.buttons[1], m.buttons[2]});
-    m.list->SetBounds(kGap, TCaptionPanel::kCaptionHeight + kGap, pa.right - 2 * kGap,
-                      listBottom - TCaptionPanel::kCaptionHeight - kGap);
+    m.list->SetBounds(Gap(), TCaptionPanel::CaptionHeight() + Gap(), pa.right - 2 * Gap(),
+                      listBottom - TCaptionPanel::CaptionHeight() - Gap());
   }
 }
 

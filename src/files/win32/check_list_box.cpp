@@ -8,6 +8,7 @@
 #include "files/win32/adv_popup_menu.h"
 #include "ui/errors.h"
 #include "ui/text.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -15,7 +16,9 @@ namespace nv {
 namespace {
 
 constexpr int kIndent = 12;
-constexpr int kBoxSize = 13;
+// At 96 DPI; see ItemHeight().
+constexpr int kBoxSize96 = 13;
+int BoxSize() { return ui::Scaled(kBoxSize96); }
 
 int ShellImage(const std::wstring& name, DWORD attributes, UINT flags) {
   SHFILEINFOW info{};
@@ -58,7 +61,7 @@ void TCheckListBoxEx::Create(TControl* parent, const std::string& name) {
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
                      WS_EX_CLIENTEDGE);
-  Perform(LB_SETITEMHEIGHT, 0, kItemHeight);
+  Perform(LB_SETITEMHEIGHT, 0, ItemHeight());
 }
 
 const std::string& TCheckListBoxEx::Item(int index) const {
@@ -113,7 +116,9 @@ void TCheckListBoxEx::SetLines(std::vector<Line> lines) {
   ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-int TCheckListBoxEx::CheckBoxRight() const { return kBoxSize + 4; }
+int TCheckListBoxEx::ItemHeight() { return ui::Scaled(16); }
+
+int TCheckListBoxEx::CheckBoxRight() const { return BoxSize() + 4; }
 
 int TCheckListBoxEx::LineAt(LPARAM lp) const {
   const LRESULT r = Perform(LB_ITEMFROMPOINT, 0, lp);
@@ -201,7 +206,7 @@ std::optional<LRESULT> TCheckListBoxEx::Reflected(UINT msg, WPARAM wp, LPARAM lp
     return TRUE;
   }
   if (msg == WM_MEASUREITEM) {
-    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = kItemHeight;
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = ItemHeight();
     return TRUE;
   }
   if (msg != WM_COMMAND) return std::nullopt;
@@ -223,12 +228,12 @@ void TCheckListBoxEx::Draw(const DRAWITEMSTRUCT& d) {
   RECT r = d.rcItem;
   const bool selected = (d.itemState & ODS_SELECTED) != 0;
   ::FillRect(dc, &r, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  RECT box{r.left + 2, r.top + (kItemHeight - kBoxSize) / 2, r.left + 2 + kBoxSize,
-           r.top + (kItemHeight - kBoxSize) / 2 + kBoxSize};
+  RECT box{r.left + 2, r.top + (ItemHeight() - BoxSize()) / 2, r.left + 2 + BoxSize(),
+           r.top + (ItemHeight() - BoxSize()) / 2 + BoxSize()};
   ::DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (l.checked ? DFCS_CHECKED : 0));
   int x = r.left + CheckBoxRight() + l.level * kIndent;
   if (l.image >= 0)
-    ::ImageList_Draw(SystemSmallImages(), l.image, dc, x, r.top + (kItemHeight - 16) / 2, ILD_TRANSPARENT);
+    ::ImageList_Draw(SystemSmallImages(), l.image, dc, x, r.top + (ItemHeight() - ::GetSystemMetrics(SM_CYSMICON)) / 2, ILD_TRANSPARENT);
   x += 20;
   SelectScope font(dc, DefaultFont());
   ::SetBkMode(dc, TRANSPARENT);

@@ -36,7 +36,8 @@ class TCheckListBoxEx : public TControl {
   std::function<void()> OnDblClick;
   TAdvPopupMenu* PopupMenu = nullptr;
 
-  static constexpr int kItemHeight = 16;
+  // A line's height: 16 pixels at 96 DPI.
+  static int ItemHeight();
 
  protected:
   struct Line {

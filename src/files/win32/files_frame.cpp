@@ -7,41 +7,14 @@
 #include "files/dos_time.h"
 #include "files/file_paths.h"
 #include "files/win32/file_ops.h"
+#include "ui/icon_ids.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
 
 namespace {
-
-// The small picture of every menu command, in one place so a themed set
-// can replace them together: for now the shell's own picture of a sample
-// folder, document or program.
-struct MenuPicture {
-  const char* item;
-  const char* sample;  // a name ending in "\\" is a folder
-  bool open;
-};
-constexpr MenuPicture kMenuPictures[] = {
-    {"RemoveDir1", "dir\\", false},     {"MakeDir1", "dir\\", true},
-    {"DeleteSelectedDir1", "dir\\", false}, {"RenameDir1", "dir\\", true},
-    {"CopyDir1", "dir\\", true},        {"MoveDir1", "dir\\", false},
-    {"DeleteFile2", "file.txt", false},   {"Re", "file.txt", false},
-    {"DeleteSelectedFiles1", "file.txt", false}, {"FileAge1", "file.log", false},
-    {"Mov", "file.doc", false},           {"CopyFile1", "file.doc", false},
-    {"OpenFile1", "file.exe", false},     {"LastAccess1", "file.ini", false},
-};
-
-UniqueHIcon MenuIcon(const std::string& item) {
-  for (const MenuPicture& p : kMenuPictures) {
-    if (item != p.item) continue;
-    const std::string sample = p.sample;
-    const int image = sample.back() == '\\' ? ShellImageForFolder(p.open) : ShellImageForFileType(sample);
-    if (image < 0) break;
-    return UniqueHIcon(::ImageList_GetIcon(SystemSmallImages(), image, ILD_TRANSPARENT));
-  }
-  return UniqueHIcon();
-}
 
 struct Command {
   const char* name;
@@ -72,15 +45,20 @@ constexpr Command kFileCommands[] = {
     {"LastAccess1", "Last Access?", &TFilesFrame::LastAccess1Click},
 };
 
-template <size_t N>
-void FillMenu(TAdvPopupMenu& menu, const char* name, const Command (&commands)[N], TFilesFrame* frame) {
+// Every command has its own picture; `pictures` lists them in menu order,
+// separators left out.
+template <size_t N, size_t P>
+void FillMenu(TAdvPopupMenu& menu, const char* name, const Command (&commands)[N], const ui::IconId (&pictures)[P],
+              TFilesFrame* frame) {
   menu.Name = name;
+  size_t picture = 0;
   for (const Command& c : commands) {
     if (!c.caption) {
       menu.AddSeparator(c.name);
       continue;
     }
-    UniqueHIcon icon = MenuIcon(c.name);
+    UniqueHIcon icon;
+    if (picture < P) icon = ui::LoadToolbarIcon(pictures[picture++], 16);
     auto handler = c.handler;
     menu.Add(c.name, c.caption, [frame, handler] { (frame->*handler)(); }, icon.get());
   }
@@ -112,8 +90,8 @@ void TFilesFrame::CreateComponents() {
   DriveComboBoxEx1.Create(&Panel4, "DriveComboBoxEx1");
   DirectoryListBox1.Create(this, "DirectoryListBox1");
   ListBoxLocFiles.Create(this, "ListBoxLocFiles");
-  FillMenu(AdvPopupMenu1, "AdvPopupMenu1", kDirectoryCommands, this);
-  FillMenu(AdvPopupMenu2, "AdvPopupMenu2", kFileCommands, this);
+  FillMenu(AdvPopupMenu1, "AdvPopupMenu1", kDirectoryCommands, ui::kDirMenuIcons, this);
+  FillMenu(AdvPopupMenu2, "AdvPopupMenu2", kFileCommands, ui::kFileMenuIcons, this);
 
   DriveComboBoxEx1.DirList = &DirectoryListBox1;
   DirectoryListBox1.FileList = &ListBoxLocFiles;
@@ -134,12 +112,13 @@ void TFilesFrame::LayoutComponents() {
   ::GetClientRect(Handle(), &r);
   const int w = std::max<int>(100, r.right);
   const int h = std::max<int>(80, r.bottom);
-  const int half = (w - kGap) / 2;
-  Panel4.SetBounds(0, 0, half, kDrivePanelHeight);
+  const int gap = ui::Scaled(kGap), drivePanel = ui::Scaled(kDrivePanelHeight);
+  const int half = (w - gap) / 2;
+  Panel4.SetBounds(0, 0, half, drivePanel);
   // The drive box is as wide as its panel.
-  DriveComboBoxEx1.SetBounds(0, 2, Panel4.Width(), 300);
-  DirectoryListBox1.SetBounds(0, kDrivePanelHeight + 4, half, h - kDrivePanelHeight - 4);
-  ListBoxLocFiles.SetBounds(half + kGap, 0, w - half - kGap, h);
+  DriveComboBoxEx1.SetBounds(0, ui::Scaled(2), Panel4.Width(), ui::Scaled(300));
+  DirectoryListBox1.SetBounds(0, drivePanel + ui::Scaled(4), half, h - drivePanel - ui::Scaled(4));
+  ListBoxLocFiles.SetBounds(half + gap, 0, w - half - gap, h);
 }
 
 std::string TFilesFrame::Resolve(const std::string& text) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <set>
 
 #include "notebook/richview/html.h"
@@ -10,6 +11,8 @@
 #include "notebook/richview/rvf_files.h"
 #include "notebook/richview/text_format.h"
 #include "notebook/richview/win32/system_ansi_codec.h"
+#include "ui/icon_ids.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
 #include "notebook/notebook_pictures.h"
@@ -34,6 +37,8 @@ constexpr const char* kUnicodeWarning =
 
 constexpr int kStandardSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 constexpr size_t kRecentSizes = 5;
+// A toolbar button showing a 16 px picture, at 96 DPI.
+constexpr int kPictureButtonWidth = 28;
 constexpr UINT kFirstMenuId = 100;
 
 int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM p) {
@@ -160,8 +165,8 @@ void TNotebookFrame::CreateToolbarItems() {
   for (int s : kStandardSizes) SizeList.Add(std::to_string(s));
   FontList.Create(&bar, "FontList", false);
   FillFontNames(FontList);
-  bar.AddItem(SizeList, 50);
-  bar.AddItem(FontList, 150);
+  bar.AddItem(SizeList, ui::Scaled(50));
+  bar.AddItem(FontList, ui::Scaled(150));
   SizeList.OnChange = [this] { SizeListChange(); };
   FontList.OnChange = [this] { FontListChange(); };
 
@@ -187,13 +192,18 @@ void TNotebookFrame::CreateToolbarItems() {
       {&DecryptBtn, "DecryptBtn", "Decrypt", "Decrypt from an encrypted text file", 60, 0,
        &TNotebookFrame::DecryptBtnClick},
   };
-  for (const Item& it : items) {
+  static_assert(std::size(items) + 1 == std::size(ui::kToolbarIcons), "one picture per button, then RSSbtn's");
+  for (size_t i = 0; i < std::size(items); ++i) {
+    const Item& it = items[i];
     it.button->Create(&bar, it.name, it.caption);
     it.button->CaptionStyle = it.captionStyle;
-    if (*it.hint) it.button->SetHint(it.hint);
+    // The picture replaces the drawn caption; the caption stays the window
+    // text and, unless the button has a longer hint, its tooltip.
+    it.button->SetHint(*it.hint ? it.hint : it.caption);
+    it.button->SetPicture(ui::LoadToolbarIcon(ui::kToolbarIcons[i], 16));
     auto click = it.click;
     it.button->OnClick = [this, click] { (this->*click)(); };
-    bar.AddItem(*it.button, it.width);
+    bar.AddItem(*it.button, ui::Scaled(it.button->Picture() ? kPictureButtonWidth : it.width));
   }
   // Bold, italic and underline are check buttons: a click toggles them down.
   ItalicBtn.AllowAllUp = BoldBtn.AllowAllUp = UnderlineBtn.AllowAllUp = true;

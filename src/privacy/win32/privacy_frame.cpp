@@ -14,6 +14,7 @@
 #include "settings/win32/ini_file.h"
 #include "ui/errors.h"
 #include "ui/text.h"
+#include "ui/win32/icons.h"
 
 namespace nv {
 
@@ -28,9 +29,10 @@ constexpr const char* kHotKeyPanelText =
     "2. Hotkey 2 = Bring back Nookvale <BR>"
     "3. Hotkey 3 = Hide Nookvale";
 
-constexpr int kGap = 8;
-constexpr int kRowHeight = 30;
-constexpr int kKeyButtonWidth = 70;
+// Sizes at 96 DPI, scaled to the display where they are used.
+int Gap() { return ui::Scaled(8); }
+int RowHeight() { return ui::Scaled(30); }
+int KeyButtonWidth() { return ui::Scaled(70); }
 
 HWND Taskbar() { return ::FindWindowA("shell_traywnd", nullptr); }
 
@@ -75,20 +77,20 @@ void TPrivacyFrame::CreateComponents() {
 }
 
 int TPrivacyFrame::PreferredHeight() {
-  const int textBottom = TCaptionPanel::kCaptionHeight + GroupBox1.BodyTextHeight();
-  return std::max(120, textBottom + 3 * kRowHeight + kGap);
+  const int textBottom = TCaptionPanel::CaptionHeight() + GroupBox1.BodyTextHeight();
+  return std::max(ui::Scaled(120), textBottom + 3 * RowHeight() + Gap());
 }
 
 void TPrivacyFrame::LayoutComponents() {
   RECT r;
   ::GetClientRect(Handle(), &r);
   GroupBox1.SetBounds(0, 0, r.right, r.bottom);
-  const int textBottom = TCaptionPanel::kCaptionHeight + GroupBox1.BodyTextHeight();
+  const int textBottom = TCaptionPanel::CaptionHeight() + GroupBox1.BodyTextHeight();
   TGlowButton* buttons[] = {&Change1, &Change2, &Change3};
   for (int i = 0; i < 3; ++i) {
-    const int y = textBottom + i * kRowHeight;
-    Editor(i).SetBounds(kGap, y, r.right - 3 * kGap - kKeyButtonWidth, 24);
-    buttons[i]->SetBounds(r.right - kGap - kKeyButtonWidth, y - 1, kKeyButtonWidth, 26);
+    const int y = textBottom + i * RowHeight();
+    Editor(i).SetBounds(Gap(), y, r.right - 3 * Gap() - KeyButtonWidth(), ui::Scaled(24));
+    buttons[i]->SetBounds(r.right - Gap() - KeyButtonWidth(), y - 1, KeyButtonWidth(), ui::Scaled(26));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "rss/win32/wininet_transport.h"
 #include "ui/win32/application.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv::rss {
@@ -108,6 +109,9 @@ void TfrmReader::CreateComponents() {
 
   bRefresh.Create(&AdvPanel1, "bRefresh", "Get Feed");
   bRefresh.SetBounds(8, 8, 72, 65);
+  bRefresh.SetHint("Get Feed");
+  bRefresh.SetPicture(ui::LoadToolbarIcon(ui::IconId::bRefresh, 32));
+  bRefresh.CaptionUnderPicture = true;
   bRefresh.OnClick = [this] { bRefreshClick(); };
 
   txtURL.Create(&AdvPanel1, "txtURL", kDefaultAddress);

@@ -8,6 +8,9 @@
 #include "sysinfo/win32/report_collector.h"
 #include "ui/errors.h"
 #include "ui/mini_html.h"
+#include "ui/icon_ids.h"
+#include "ui/win32/icons.h"
+#include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -29,7 +32,7 @@ void TAdvPanelGroup::Create(TControl* parent, const std::string& name, const std
 RECT TAdvPanelGroup::CloseButtonRect() const {
   RECT r{};
   ::GetClientRect(Handle(), &r);
-  const int top = (kCaptionHeight - kCloseSize) / 2;
+  const int top = (CaptionHeight() - kCloseSize) / 2;
   return RECT{r.right - kCloseSize - 4, top, r.right - 4, top + kCloseSize};
 }
 
@@ -39,7 +42,7 @@ void TAdvPanelGroup::Paint(HDC dc) {
   // coloured markup caption, and the close button.
   RECT r;
   ::GetClientRect(Handle(), &r);
-  RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
+  RECT bar{r.left, r.top, r.right, r.top + CaptionHeight()};
   {
     UniqueGdiObject face(::CreateSolidBrush(kBarFace));
     ::FillRect(dc, &bar, static_cast<HBRUSH>(face.get()));
@@ -59,7 +62,7 @@ void TAdvPanelGroup::Paint(HDC dc) {
     const std::wstring text = Widen(run.text);
     SIZE sz{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-    ::TextOutW(dc, x, bar.top + (kCaptionHeight - sz.cy) / 2, text.c_str(), static_cast<int>(text.size()));
+    ::TextOutW(dc, x, bar.top + (CaptionHeight() - sz.cy) / 2, text.c_str(), static_cast<int>(text.size()));
     x += sz.cx;
   }
   // The close button: a cross in a small square.
@@ -165,7 +168,7 @@ void TAbout::CreateComponents() {
   PageControl1.SetActivePage(&tsSystem);
 
   Image1.Create(&AdvPanelGroup1, "Image1");
-  Image1.SetBounds(kClientWidth - 100 - 8, TCaptionPanel::kCaptionHeight + 8, 100, 100);
+  Image1.SetBounds(kClientWidth - 100 - 8, TCaptionPanel::CaptionHeight() + 8, 100, 100);
   Image1.SetPicture(MakePicture());
   Image1.SetHint("Click");
   Image1.OnClick = [this] { Image1Click(); };
@@ -173,33 +176,19 @@ void TAbout::CreateComponents() {
 }
 
 HBITMAP TAbout::MakePicture() const {
-  // A lens over a teal sky: the companion product's mark, drawn here so the
-  // program needs no picture file.
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP bmp = ::CreateCompatibleBitmap(screen, 100, 100);
-  HDC dc = ::CreateCompatibleDC(screen);
-  HGDIOBJ oldBmp = ::SelectObject(dc, bmp);
-  TRIVERTEX v[2] = {{0, 0, 0x4000, 0x8000, 0x8000, 0}, {100, 100, 0xD000, 0xEC00, 0xEC00, 0}};
-  GRADIENT_RECT g{0, 1};
-  ::GdiGradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_V);
-  HPEN rim = ::CreatePen(PS_SOLID, 6, RGB(40, 60, 70));
-  HGDIOBJ oldPen = ::SelectObject(dc, rim);
-  HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-  ::Ellipse(dc, 18, 12, 70, 64);
-  ::MoveToEx(dc, 62, 56, nullptr);
-  ::LineTo(dc, 84, 80);
-  ::SelectObject(dc, oldBrush);
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(rim);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, RGB(255, 255, 255));
-  HGDIOBJ oldFont = ::SelectObject(dc, BoldFont());
-  RECT t{0, 82, 100, 100};
-  ::DrawTextW(dc, L"Farglass", -1, &t, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
-  ::SelectObject(dc, oldFont);
-  ::SelectObject(dc, oldBmp);
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
+  // The companion site's picture from the resources, on the window's own
+  // ground so its transparent edge blends in.
+  constexpr int kSize = 100;
+  UniqueHIcon icon = ui::LoadToolbarIcon(ui::IconId::Image1, kSize, USER_DEFAULT_SCREEN_DPI);
+  WindowDcScope screen(nullptr);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen.dc(), kSize, kSize);
+  if (!bmp) return nullptr;
+  UniqueHdc dc(::CreateCompatibleDC(screen.dc()));
+  if (!dc) return bmp;
+  SelectScope selected(dc.get(), bmp);
+  RECT all{0, 0, kSize, kSize};
+  ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
+  if (icon) ::DrawIconEx(dc.get(), 0, 0, icon.get(), kSize, kSize, 0, nullptr, DI_NORMAL);
   return bmp;
 }
 

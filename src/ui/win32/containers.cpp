@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/errors.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -103,9 +104,11 @@ void TCaptionPanel::SetBodyMarkup(const std::string& markup) {
 
 RECT TCaptionPanel::ClientArea() const {
   RECT r = TControl::ClientArea();
-  r.top = std::min(r.bottom, r.top + kCaptionHeight);
+  r.top = std::min(r.bottom, r.top + CaptionHeight());
   return r;
 }
+
+int TCaptionPanel::CaptionHeight() { return ui::Scaled(22); }
 
 int TCaptionPanel::BodyTextHeight() {
   WindowDcScope dc(Handle());
@@ -159,7 +162,7 @@ void TCaptionPanel::Paint(HDC dc) {
   RECT r;
   ::GetClientRect(Handle(), &r);
   RECT bar = r;
-  bar.bottom = bar.top + kCaptionHeight;
+  bar.bottom = bar.top + CaptionHeight();
   TRIVERTEX v[2] = {{bar.left, bar.top, 0x3A00, 0x5000, 0x7600, 0},
                     {bar.right, bar.bottom, 0x2400, 0x3400, 0x5200, 0}};
   GRADIENT_RECT g{0, 1};
@@ -469,13 +472,13 @@ void TToolBar::AddItem(TControl& item, int width) {
   LayoutItems();
 }
 
-void TToolBar::AddSeparator() { slots_.push_back({nullptr, 8}); }
+void TToolBar::AddSeparator() { slots_.push_back({nullptr, ui::Scaled(8)}); }
 
 void TToolBar::LayoutItems() {
   if (!HandleAllocated()) return;
   RECT r;
   ::GetClientRect(Handle(), &r);
-  int x = 4;
+  int x = ui::Scaled(4);
   for (const Slot& s : slots_) {
     if (!s.item) {
       x += s.width;
@@ -486,11 +489,11 @@ void TToolBar::LayoutItems() {
     wchar_t cls[16] = {};
     ::GetClassNameW(s.item->Handle(), cls, 16);
     const bool combo = _wcsicmp(cls, L"COMBOBOX") == 0;
-    const int h = combo ? s.item->Height() : std::min<int>(22, r.bottom - 2);
+    const int h = combo ? s.item->Height() : std::min<int>(ui::Scaled(22), r.bottom - 2);
     const bool fits = x + s.width <= r.right - 2;
     s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
     ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
-    x += s.width + 3;
+    x += s.width + ui::Scaled(3);
   }
 }
 

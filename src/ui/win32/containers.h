@@ -37,7 +37,8 @@ class TCaptionPanel : public TPanel {
   const std::string& BodyMarkup() const { return body_; }
   // Height the body text needs at the current width.
   int BodyTextHeight();
-  static constexpr int kCaptionHeight = 22;
+  // 22 pixels at 96 DPI.
+  static int CaptionHeight();
 
  protected:
   RECT ClientArea() const override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -22,7 +23,7 @@ HWND Tooltip() {
 
 HFONT MakeFont(int weight) {
   LOGFONTW lf{};
-  lf.lfHeight = -13;
+  lf.lfHeight = -ui::Scaled(13);
   lf.lfWeight = weight;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;

@@ -53,6 +53,11 @@ int DpiFor(HWND window) {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+int Scaled(int px) {
+  static const int dpi = DpiFor(nullptr);
+  return ::MulDiv(px, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
 int ScaledIconSize(int size, int dpi) {
   if (dpi <= 0) dpi = USER_DEFAULT_SCREEN_DPI;
   return ::MulDiv(size, dpi, USER_DEFAULT_SCREEN_DPI);

@@ -13,6 +13,11 @@ namespace nv::ui {
 // system cannot tell per window, or `window` is null); 96 at 100 %.
 int DpiFor(HWND window = nullptr);
 
+// `px` pixels at 96 DPI in pixels of the system DPI (read once: a program
+// that declares itself DPI aware keeps the system DPI of its start-up).
+// Fixed layout sizes, fonts and gaps go through this one helper.
+int Scaled(int px);
+
 // Edge in pixels of a picture that is `size` pixels at 96 DPI, at `dpi`.
 int ScaledIconSize(int size, int dpi);
 

@@ -2,8 +2,11 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "ui/errors.h"
 #include "ui/win32/application.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 #include "ui/win32/unique_handle.h"
 
@@ -25,6 +28,20 @@ void TGlowButton::SetDown(bool d) {
   if (d == down_) return;
   down_ = d;
   ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TGlowButton::SetPicture(UniqueHIcon icon) {
+  picture_ = std::move(icon);
+  pictureSize_ = 0;
+  if (picture_) {
+    ICONINFO info{};
+    if (::GetIconInfo(picture_.get(), &info)) {
+      UniqueGdiObject colour(info.hbmColor), mask(info.hbmMask);
+      BITMAP bm{};
+      if (::GetObjectW(colour ? colour.get() : mask.get(), sizeof bm, &bm)) pictureSize_ = bm.bmWidth;
+    }
+  }
+  if (HandleAllocated()) ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 std::optional<LRESULT> TGlowButton::Reflected(UINT msg, WPARAM wp, LPARAM lp) {
@@ -95,7 +112,25 @@ void TGlowButton::Paint(const DRAWITEMSTRUCT& d) {
   ::SetTextColor(dc, disabled ? RGB(150, 150, 150) : RGB(20, 30, 45));
   const std::wstring text = Widen(Caption());
   if (pressed) ::OffsetRect(&r, 1, 1);
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (picture_) {
+    const int size = pictureSize_ > 0 ? pictureSize_ : ::GetSystemMetrics(SM_CXSMICON);
+    RECT textRect = r;
+    int textHeight = 0;
+    if (CaptionUnderPicture) {
+      ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_CALCRECT | DT_SINGLELINE);
+      textHeight = textRect.bottom - textRect.top;
+    }
+    const int gap = textHeight ? textHeight / 4 : 0;
+    const int x = (r.left + r.right - size) / 2;
+    const int y = (r.top + r.bottom - size - textHeight - gap) / 2;
+    ::DrawIconEx(dc, x, y, picture_.get(), size, size, 0, nullptr, DI_NORMAL);
+    if (CaptionUnderPicture) {
+      RECT below{r.left, y + size + gap, r.right, y + size + gap + textHeight};
+      ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &below, DT_CENTER | DT_SINGLELINE);
+    }
+  } else {
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
   if ((d.itemState & ODS_FOCUS) && !(d.itemState & ODS_NOFOCUSRECT)) {
     RECT f = d.rcItem;
     ::InflateRect(&f, -3, -3);
@@ -170,7 +205,7 @@ void TListBox::Create(TControl* parent, const std::string& name) {
   CreateChildControl(parent, L"LISTBOX", "",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                      WS_EX_CLIENTEDGE);
-  Perform(LB_SETITEMHEIGHT, 0, 16);
+  Perform(LB_SETITEMHEIGHT, 0, ui::Scaled(16));
 }
 
 int TListBox::Count() const { return static_cast<int>(Perform(LB_GETCOUNT)); }

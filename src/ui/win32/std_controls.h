@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/win32/control.h"
+#include "ui/win32/unique_handle.h"
 
 namespace nv {
 
@@ -32,6 +33,13 @@ class TGlowButton : public TControl {
   bool Hot() const { return hot_; }
   // Caption drawn in bold / italic / underlined (toolbar style buttons).
   unsigned CaptionStyle = 0;  // 1 bold, 2 italic, 4 underline
+  // A picture painted centred instead of the caption. The caption stays the
+  // window text, so screen readers and the hint still name the button; with
+  // CaptionUnderPicture it is also drawn below the picture.
+  void SetPicture(UniqueHIcon icon);
+  HICON Picture() const { return picture_.get(); }
+  int PictureSize() const { return pictureSize_; }
+  bool CaptionUnderPicture = false;
 
  protected:
   std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -40,6 +48,8 @@ class TGlowButton : public TControl {
  private:
   void Paint(const DRAWITEMSTRUCT& d);
   bool hot_ = false, down_ = false;
+  UniqueHIcon picture_;
+  int pictureSize_ = 0;
 };
 
 class TCheckBox : public TControl {

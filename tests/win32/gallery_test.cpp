@@ -1,0 +1,94 @@
+// Screenshots for the README's gallery, made by the test run itself: with
+// NOOKVALE_GALLERY naming a folder (tests/blackbox/gallery.sh sets it), each
+// test leaves one picture there; without it they are skipped. Each still
+// checks that the screen it shows is the one it meant to show.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "helper_process.h"
+#include "main_form_fixture.h"
+#include "rss/win32/embedded_wb.h"
+#include "screenshot.h"
+#include "sysinfo/win32/about.h"
+
+namespace nv {
+namespace {
+
+class GalleryTest : public MainFormTest {
+ protected:
+  std::string folder;
+  void SetUp() override {
+    MainFormTest::SetUp();
+    folder = EnvValue("NOOKVALE_GALLERY");
+    if (folder.empty()) GTEST_SKIP() << "set NOOKVALE_GALLERY to a folder to make the gallery";
+  }
+  void Shot(HWND window, const char* name) {
+    Pump(0);
+    EXPECT_TRUE(SaveWindowShot(window, folder + "\\" + name + ".bmp")) << name;
+  }
+};
+
+TEST_F(GalleryTest, MainPageWithACapturedProgram) {
+  TfrmMain& f = Start();
+  const std::string title = "Notes - a captured program";
+  HelperProcess h("--title \"" + title + "\"");
+  ASSERT_TRUE(h.WaitForWindow(title));
+  CaptureApp(f, title);
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(f.Handle()) != FALSE; }));
+  Shot(f.Handle(), "main-page");
+  f.Capture.Captures().ReleaseAll();
+}
+
+TEST_F(GalleryTest, NotebookWithStyledText) {
+  TfrmMain& f = Start();
+  f.PageControl1.SetActivePage(&f.tsNotebook);
+  f.Notebook.InnerPageChanged(true);
+  TRichViewEdit& e = f.Notebook.RichViewEdit1;
+  e.InsertText("\r\nShopping for the weekend: ");
+  f.Notebook.BoldBtn.Click();
+  e.InsertText("bread, ");
+  f.Notebook.BoldBtn.Click();
+  f.Notebook.ItalicBtn.Click();
+  e.InsertText("apples ");
+  f.Notebook.ItalicBtn.Click();
+  f.Notebook.UnderlineBtn.Click();
+  e.InsertText("and tea");
+  f.Notebook.UnderlineBtn.Click();
+  EXPECT_FALSE(e.Document().Paragraph(0).Items().empty());
+  Shot(f.Handle(), "notebook");
+}
+
+TEST_F(GalleryTest, FileManager) {
+  TfrmMain& f = Start();
+  ASSERT_TRUE(::IsWindowVisible(f.Files.Handle()));
+  Shot(f.Files.Handle(), "files");
+}
+
+TEST_F(GalleryTest, ReaderFallbackView) {
+  TfrmMain& f = Start();
+  const unsigned probe = rss::TEmbeddedWB::ProbeMs();
+  rss::TEmbeddedWB::ProbeMs() = 2000;
+  f.RSSbtn.Click();
+  rss::TfrmReader& r = *f.ReaderTab.Reader();
+  r.txtData.Navigate(L"http://127.0.0.1:1/news");
+  const bool settled = PumpUntil([&] { return r.txtData.CurrentMode() != rss::TEmbeddedWB::Mode::Probing; }, 30000);
+  rss::TEmbeddedWB::ProbeMs() = probe;
+  ASSERT_TRUE(settled);
+  Shot(f.Handle(), "reader");
+}
+
+TEST_F(GalleryTest, About) {
+  TfrmMain& f = Start();
+  TAbout about([](const ShellRequest&) {}, [] { return ReportFacts{}; });
+  about.Create(f.Handle());
+  ::ShowWindow(about.Handle(), SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(about.Handle()) != FALSE; }));
+  Shot(about.Handle(), "about");
+}
+
+}  // namespace
+}  // namespace nv

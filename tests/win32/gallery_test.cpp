@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "helper_process.h"
 #include "main_form_fixture.h"
 #include "rss/win32/embedded_wb.h"
 #include "screenshot.h"
+#include "support/picture_samples.h"
+#include "ui/paths.h"
 #include "sysinfo/win32/about.h"
 
 namespace nv {
@@ -58,6 +61,16 @@ TEST_F(GalleryTest, NotebookWithStyledText) {
   f.Notebook.UnderlineBtn.Click();
   e.InsertText("and tea");
   f.Notebook.UnderlineBtn.Click();
+  e.InsertText("\r\n");
+  // A picture, inserted as the user does, through "Insert Image".
+  const std::string picture = dir.File("stripes.png");
+  const samples::Bytes png = samples::MakePng(96, 64, [](int x, int) {
+    return x < 32 ? samples::Rgba{70, 130, 180} : x < 64 ? samples::Rgba{240, 200, 80} : samples::Rgba{200, 60, 60};
+  });
+  std::ofstream(PathFromUtf8(picture), std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+  prompter.AnswerFile(picture);
+  f.Notebook.InsertImage1Click();
   EXPECT_FALSE(e.Document().Paragraph(0).Items().empty());
   Shot(f.Handle(), "notebook");
 }

@@ -415,3 +415,29 @@ TEST_F(MainFormTest, SystemMenuCarriesTheProgramsEntriesAndRunsThem) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+// The reader in the real main window: RSSbtn opens its tab and waits, the
+// capture scan leaves the tab alone, closing it gives the button back.
+TEST_F(MainFormTest, ReaderTabOpensFromTheToolbarAndSurvivesTheCaptureScan) {
+  TfrmMain& f = Start();
+  f.Capture.Timer1.SetEnabled(false);
+  f.RSSbtn.Click();
+  ASSERT_EQ(f.PageControl.PageCount(), 2);
+  ASSERT_NE(f.ReaderTab.Sheet(), nullptr);
+  EXPECT_EQ(f.PageControl.ActivePage(), f.ReaderTab.Sheet());
+  EXPECT_FALSE(f.RSSbtn.Enabled()) << "one reader at a time";
+  f.PageControl.SetActivePage(&f.MainPage);
+  f.Capture.Timer1Timer();
+  EXPECT_EQ(f.PageControl.PageCount(), 2) << "the scan frees host tabs only";
+  f.PageControl.OnCloseSheet(*f.ReaderTab.Sheet());
+  EXPECT_TRUE(PumpUntil([&] { return f.PageControl.PageCount() == 1; }));
+  EXPECT_TRUE(f.RSSbtn.Enabled());
+  f.RSSbtn.Click();
+  EXPECT_EQ(f.PageControl.PageCount(), 2) << "and it opens again";
+}
+
+}  // namespace
+}  // namespace nv

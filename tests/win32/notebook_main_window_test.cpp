@@ -32,15 +32,9 @@ bool Shows(const std::vector<std::uint32_t>& pixels, Rgba c, int tol = 40) {
 std::vector<std::uint32_t> Render(HWND w) {
   RECT rc{};
   ::GetClientRect(w, &rc);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = rc.right;
-  bi.bmiHeader.biHeight = -rc.bottom;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   UniqueHdc dc(::CreateCompatibleDC(nullptr));
-  UniqueGdiObject bmp(::CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueGdiObject bmp = TopDownDib32(dc.get(), rc.right, rc.bottom, &bits);
   SelectScope selected(dc.get(), bmp.get());
   ::SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
   ::GdiFlush();

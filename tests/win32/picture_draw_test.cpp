@@ -30,15 +30,8 @@ constexpr RECT kTarget{8, 8, 40, 40};  // 16 x 16 sources drawn twice as large
 class Canvas {
  public:
   Canvas() {
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = kCanvas;
-    bmi.bmiHeader.biHeight = -kCanvas;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     dc_.reset(::CreateCompatibleDC(nullptr));
-    bmp_.reset(::CreateDIBSection(dc_.get(), &bmi, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    bmp_ = TopDownDib32(dc_.get(), kCanvas, kCanvas, &bits_);
     old_ = ::SelectObject(dc_.get(), bmp_.get());
     Clear();
   }

@@ -12,17 +12,10 @@ namespace {
 HBITMAP IconPicture(HICON icon) {
   if (!icon) return nullptr;
   const int size = ::GetSystemMetrics(SM_CXSMICON);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = size;
-  bi.bmiHeader.biHeight = -size;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   UniqueHdc dc(::CreateCompatibleDC(nullptr));
   if (!dc) return nullptr;
-  HBITMAP bmp = ::CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bmp = static_cast<HBITMAP>(TopDownDib32(dc.get(), size, size, &bits).release());
   if (!bmp) return nullptr;
   HGDIOBJ old = ::SelectObject(dc.get(), bmp);
   ::DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);

@@ -16,17 +16,10 @@ std::optional<std::string> MetafileToPng(const TRVPictureItemInfo& picture) {
       static_cast<std::uint64_t>(picture.Width) * static_cast<std::uint64_t>(picture.Height) > kMaxDecodedPixels)
     return std::nullopt;
   try {
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = picture.Width;
-    bmi.bmiHeader.biHeight = -picture.Height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     UniqueHdc dc(::CreateCompatibleDC(nullptr));
     if (!dc) return std::nullopt;
     void* bits = nullptr;
-    UniqueGdiObject dib(::CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdiObject dib = TopDownDib32(dc.get(), picture.Width, picture.Height, &bits);
     if (!dib || !bits) return std::nullopt;
     TBgraImage image;
     image.Width = picture.Width;

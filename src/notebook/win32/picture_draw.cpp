@@ -67,15 +67,9 @@ int RectWidth(const RECT& r) { return r.right - r.left; }
 int RectHeight(const RECT& r) { return r.bottom - r.top; }
 
 bool DrawBgra(HDC dc, const TBgraImage& img, const RECT& rect) {
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bmi.bmiHeader.biWidth = img.Width;
-  bmi.bmiHeader.biHeight = -img.Height;  // rows from the top, as decoded
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueGdiObject dib(::CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  // Rows from the top, as decoded.
+  UniqueGdiObject dib = TopDownDib32(dc, img.Width, img.Height, &bits);
   if (!dib || !bits) return false;
   // AlphaBlend wants the colours multiplied by alpha.
   auto* out = static_cast<std::uint8_t*>(bits);

@@ -169,6 +169,20 @@ using UniqueHWnd = UniqueHandle<WindowTraits>;
 using UniqueGlobalAtom = UniqueHandle<GlobalAtomTraits>;
 using UniqueHdc = UniqueHandle<DcTraits>;
 
+// A 32-bit bitmap of the given size with rows from the top, whose pixels
+// the caller reaches through bits (null when it could not be made).
+inline UniqueGdiObject TopDownDib32(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  *bits = nullptr;
+  return UniqueGdiObject(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
 // --- scopes: what is borrowed for a while and given back on every path ---
 
 // BeginPaint ... EndPaint.

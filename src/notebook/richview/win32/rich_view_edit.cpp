@@ -182,15 +182,8 @@ void TRichViewEdit::PaintBuffered(HDC dc, const RECT& rc) {
   if (w <= 0 || h <= 0) return;
   UniqueHdc mem(::CreateCompatibleDC(dc));
   // A DIB section: painting into it stays inside the process.
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueGdiObject bmp(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueGdiObject bmp = TopDownDib32(dc, w, h, &bits);
   SelectScope selected(mem.get(), bmp.get());
   ::SetViewportOrgEx(mem.get(), -rc.left, -rc.top, nullptr);
   Paint(mem.get(), rc);

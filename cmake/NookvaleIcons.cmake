@@ -34,7 +34,7 @@ set(_nv_icon_table
   "calendar:mimetypes/x-office-calendar"
   "clock:actions/appointment-new"
   "refresh:actions/view-refresh"
-  "about:apps/internet-web-browser:16,24,32,48,64,100,128")
+  "about:apps/internet-web-browser:16,24,32,48,64,100,125,128,150,200")
 
 set(NV_ICON_FILES)
 foreach(_row IN LISTS _nv_icon_table)

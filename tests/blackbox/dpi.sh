@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The Main Page at 120, 144 and 192 DPI. For each, a fresh Wine session
+# The Main Page, the notebook, the reader and About at 120, 144 and 192 DPI.
+# For each DPI, a fresh Wine session
 # (scripts/with-wine.sh: its own prefix copy and Xvfb, the screen grown with
 # the DPI as a high-DPI monitor's is) gets LogPixels set in HKCU, then runs
-# the in-process layout check, which also saves a screenshot; the shots end
-# up as PNGs in OUTDIR.
+# the in-process layout checks, which also save screenshots (the main page,
+# and "-notebook" and "-about" beside it); the shots end up as PNGs in OUTDIR.
 # Usage: dpi.sh nv_win_tests.exe OUTDIR
 set -uo pipefail
 exe=$1 out=$2
@@ -13,7 +14,7 @@ mkdir -p "$out"
 status=0
 for dpi in 120 144 192; do
   bmp="$out/dpi-$dpi.bmp"
-  rm -f "$bmp" "$out/dpi-$dpi.png"
+  rm -f "$out/dpi-$dpi"*.bmp "$out/dpi-$dpi"*.png
   width=$((1280 * dpi / 96)) height=$((1024 * dpi / 96))
   echo "== $dpi DPI on ${width}x${height}"
   NOOKVALE_SCREEN="${width}x${height}x24" NOOKVALE_EXPECT_DPI=$dpi NOOKVALE_SHOT="Z:${bmp//\//\\}" \
@@ -24,11 +25,13 @@ for dpi in 120 144 192; do
     _ "$dpi" "$exe"
   rc=$?
   if [ $rc -ne 0 ]; then echo "layout check failed at $dpi DPI"; status=1; fi
-  if [ -s "$bmp" ] && convert "$bmp" "$out/dpi-$dpi.png"; then
-    rm -f "$bmp"
-    echo "screenshot: $out/dpi-$dpi.png"
-  else
-    echo "no screenshot at $dpi DPI"; status=1
-  fi
+  for name in "dpi-$dpi" "dpi-$dpi-notebook" "dpi-$dpi-about"; do
+    if [ -s "$out/$name.bmp" ] && convert "$out/$name.bmp" "$out/$name.png"; then
+      rm -f "$out/$name.bmp"
+      echo "screenshot: $out/$name.png"
+    else
+      echo "no screenshot $name at $dpi DPI"; status=1
+    fi
+  done
 done
 exit $status

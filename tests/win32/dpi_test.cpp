@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "main_form_fixture.h"
+#include "notebook/richview/win32/gdi_metrics.h"
+#include "rss/win32/embedded_wb.h"
 #include "screenshot.h"
+#include "sysinfo/win32/about.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
@@ -40,6 +43,18 @@ std::vector<HWND> VisibleChildren(HWND parent) {
     if (r.right > r.left && r.bottom > r.top) out.push_back(c);
   }
   return out;
+}
+
+std::string Report(const std::vector<std::string>& problems) {
+  std::string all;
+  for (const std::string& p : problems) all += p + "\n";
+  return all;
+}
+
+// The shot's file beside the main one: "dpi-120.bmp" gives "dpi-120-about.bmp".
+std::string ShotBeside(const std::string& shot, const std::string& suffix) {
+  const size_t dot = shot.rfind('.');
+  return dot == std::string::npos ? shot + suffix : shot.substr(0, dot) + suffix + shot.substr(dot);
 }
 
 // Every problem of the tree under `parent`, one line each.
@@ -78,6 +93,22 @@ void CheckTree(HWND parent, std::vector<std::string>& problems) {
   }
 }
 
+// Each tab of a page control holds its caption at the display's font.
+void CheckTabs(TPageControl& pages, std::vector<std::string>& problems) {
+  WindowDcScope dc(pages.Handle());
+  SelectScope selected(dc.dc(), TControl::DefaultFont());
+  for (int i = 0; i < pages.PageCount(); ++i) {
+    const std::wstring caption = Widen(pages.Pages(i)->Caption());
+    SIZE text{};
+    ::GetTextExtentPoint32W(dc.dc(), caption.c_str(), static_cast<int>(caption.size()), &text);
+    const RECT t = pages.TabRect(i);
+    if (t.bottom - t.top < text.cy || t.right - t.left < text.cx)
+      problems.push_back("tab \"" + Narrow(caption) + "\" of " + std::to_string(t.right - t.left) + "x" +
+                         std::to_string(t.bottom - t.top) + " px for text of " + std::to_string(text.cx) + "x" +
+                         std::to_string(text.cy));
+  }
+}
+
 TEST_F(DpiTest, MainPageControlsAreNeitherClippedNorOverlapping) {
   const std::string expected = EnvValue("NOOKVALE_EXPECT_DPI");
   if (!expected.empty()) {
@@ -98,13 +129,72 @@ TEST_F(DpiTest, MainPageControlsAreNeitherClippedNorOverlapping) {
   for (HWND c = ::GetWindow(f.AdvToolBar1.Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
     if (!::IsWindowVisible(c)) problems.push_back("hidden toolbar item: " + Describe(c));
   CheckTree(f.MainPage.Handle(), problems);
-  std::string all;
-  for (const std::string& p : problems) all += p + "\n";
-  EXPECT_TRUE(problems.empty()) << all;
+  CheckTabs(f.PageControl, problems);
+  CheckTabs(f.PageControl1, problems);
+  EXPECT_TRUE(problems.empty()) << Report(problems);
 
   const std::string shot = EnvValue("NOOKVALE_SHOT");
   if (!shot.empty()) {
     EXPECT_TRUE(SaveWindowShot(f.Handle(), shot)) << shot;
+  }
+}
+
+TEST_F(DpiTest, NotebookReaderAndAboutFollowTheDpi) {
+  TfrmMain& f = Start();
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(f.Handle()) != FALSE; }));
+  const int dpi = ui::DpiFor();
+  const std::string shot = EnvValue("NOOKVALE_SHOT");
+
+  // The editor lays its text out for the display: the date line is as
+  // many times taller than at 96 DPI as the display's dots are denser.
+  f.PageControl1.SetActivePage(&f.tsNotebook);
+  f.Notebook.InnerPageChanged(true);
+  TRichViewEdit& e = f.Notebook.RichViewEdit1;
+  e.InsertText("\r\nText at the display's size");
+  EXPECT_EQ(e.Layout().Dpi(), dpi);
+  TGdiFontMetrics metrics96;
+  TRVLayout at96(metrics96);
+  at96.SetWidth(e.Layout().Width());
+  at96.Format(e.Document());
+  ASSERT_GT(at96.ParagraphCount(), 1);
+  const double ratio = static_cast<double>(e.Layout().Para(1).Lines[0].Height) / at96.Para(1).Lines[0].Height;
+  EXPECT_NEAR(ratio, dpi / 96.0, 0.2 * dpi / 96.0) << e.Layout().Para(1).Lines[0].Height;
+  EXPECT_GE(e.Layout().ParaTop(0), ui::Scaled(5));  // the margin too
+  if (!shot.empty()) {
+    Pump(0);
+    EXPECT_TRUE(SaveWindowShot(f.Handle(), ShotBeside(shot, "-notebook")));
+  }
+
+  // The reader's page.
+  const unsigned probe = rss::TEmbeddedWB::ProbeMs();
+  rss::TEmbeddedWB::ProbeMs() = 2000;
+  f.RSSbtn.Click();
+  rss::TfrmReader& r = *f.ReaderTab.Reader();
+  r.txtData.Navigate(L"http://127.0.0.1:1/news");
+  const bool settled = PumpUntil([&] { return r.txtData.CurrentMode() != rss::TEmbeddedWB::Mode::Probing; }, 30000);
+  rss::TEmbeddedWB::ProbeMs() = probe;
+  ASSERT_TRUE(settled);
+  Pump(0);
+  std::vector<std::string> problems;
+  CheckTree(r.Handle(), problems);
+  EXPECT_TRUE(problems.empty()) << Report(problems);
+  EXPECT_EQ(r.AdvPanel1.Height(), ui::Scaled(81));
+
+  // The About window.
+  TAbout about([](const ShellRequest&) {}, [] { return ReportFacts{}; });
+  about.Create(f.Handle());
+  ::ShowWindow(about.Handle(), SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(about.Handle()) != FALSE; }));
+  problems.clear();
+  CheckTree(about.Handle(), problems);
+  CheckTabs(about.PageControl1, problems);
+  EXPECT_TRUE(problems.empty()) << Report(problems);
+  BITMAP bm{};
+  ASSERT_TRUE(::GetObjectW(about.Image1.Picture(), sizeof bm, &bm));
+  EXPECT_EQ(bm.bmWidth, ui::Scaled(TAbout::kPictureSize));
+  if (!shot.empty()) {
+    Pump(0);
+    EXPECT_TRUE(SaveWindowShot(about.Handle(), ShotBeside(shot, "-about")));
   }
 }
 

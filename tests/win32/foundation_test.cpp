@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "frame_test_host.h"
 #include "settings/main_ini.h"
 #include "settings/win32/ini_file.h"
 #include "support/scripted_prompter.h"
@@ -13,6 +14,7 @@
 #include "ui/errors.h"
 #include "ui/paths.h"
 #include "ui/win32/application.h"
+#include "ui/win32/containers.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_prompter.h"
 #include "ui/win32/win_text.h"
@@ -137,6 +139,37 @@ TEST(WindowBase, ExceptionInHandlerShowsErrorBoxAndGoesOn) {
   EXPECT_EQ(c.flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
   EXPECT_TRUE(::IsWindow(w.Handle()));
   Application().SetPrompter(nullptr);
+}
+
+// Resizing an aligned control moves the siblings aligned after it, as a
+// resized parent does.
+TEST(Alignment, ANewHeightOfATopControlMovesTheClientControl) {
+  TestFrameHost host;
+  TPanel top, rest, bottom;
+  top.Create(&host.Page, "top");
+  top.SetHeight(40);
+  top.SetAlign(TAlign::alTop);
+  bottom.Create(&host.Page, "bottom");
+  bottom.SetHeight(30);
+  bottom.SetAlign(TAlign::alBottom);
+  rest.Create(&host.Page, "rest");
+  rest.SetAlign(TAlign::alClient);
+  RECT page{};
+  ::GetClientRect(host.Page.Handle(), &page);
+  const int pageHeight = page.bottom;
+  ASSERT_GT(pageHeight, 100);
+  EXPECT_EQ(rest.Top(), 40);
+  top.SetHeight(55);
+  EXPECT_EQ(top.Height(), 55);
+  EXPECT_EQ(rest.Top(), 55);
+  EXPECT_EQ(rest.Top() + rest.Height(), pageHeight - 30);
+  EXPECT_EQ(bottom.Top(), pageHeight - 30);
+  // A control placed by hand stays where it is put.
+  TPanel loose;
+  loose.Create(&host.Page, "loose");
+  loose.SetBounds(3, 4, 20, 20);
+  EXPECT_EQ(loose.Left(), 3);
+  EXPECT_EQ(rest.Top(), 55);
 }
 
 TEST(UniqueHandle, ClosesOnEveryPath) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <fstream>
 #include <string>
 
@@ -19,6 +20,8 @@
 
 namespace nv {
 namespace {
+
+constexpr UINT kShotMessage = WM_APP + 3;  // nvhelper's
 
 class GalleryTest : public MainFormTest {
  protected:
@@ -37,12 +40,29 @@ class GalleryTest : public MainFormTest {
 TEST_F(GalleryTest, MainPageWithACapturedProgram) {
   TfrmMain& f = Start();
   const std::string title = "Notes - a captured program";
-  HelperProcess h("--title \"" + title + "\"");
+  const std::string shotOfProgram = dir.File("program.bmp");
+  HelperProcess h("--title \"" + title + "\" --shot \"" + shotOfProgram + "\" --edit \"Monday: call the bank\\nTuesday: dentist at 10\\n"
+                  "Wednesday: send the report\\nThursday: pick up the parcel\"");
   ASSERT_TRUE(h.WaitForWindow(title));
   CaptureApp(f, title);
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(f.Handle()) != FALSE; }));
-  Shot(f.Handle(), "main-page");
+  // The program's own picture of itself, drawn where Windows shows it.
+  HWND program = nullptr;
+  ::EnumChildWindows(
+      f.Handle(),
+      [](HWND w, LPARAM found) -> BOOL {
+        wchar_t cls[64] = {};
+        ::GetClassNameW(w, cls, 64);
+        if (std::wcscmp(cls, L"NookvaleHelperWindow") != 0) return TRUE;
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&program));
+  ASSERT_NE(program, nullptr);
+  ASSERT_EQ(::SendMessageW(program, kShotMessage, 0, 0), 1);
+  Pump(0);
+  EXPECT_TRUE(SaveWindowShot(f.Handle(), folder + "\\main-page.bmp", {{program, shotOfProgram}}));
   f.Capture.Captures().ReleaseAll();
 }
 

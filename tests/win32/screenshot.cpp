@@ -8,7 +8,9 @@
 
 namespace nv {
 
-bool SaveWindowShot(HWND window, const std::string& path) {
+bool SaveWindowShot(HWND window, const std::string& path) { return SaveWindowShot(window, path, {}); }
+
+bool SaveWindowShot(HWND window, const std::string& path, const std::vector<ShotOverlay>& overlays) {
   RECT r{};
   if (!::GetWindowRect(window, &r)) return false;
   const int w = r.right - r.left, h = r.bottom - r.top;
@@ -30,6 +32,17 @@ bool SaveWindowShot(HWND window, const std::string& path) {
   {
     SelectScope selected(mem.get(), dib.get());
     if (!::BitBlt(mem.get(), 0, 0, w, h, screen.dc(), r.left, r.top, SRCCOPY)) return false;
+    for (const ShotOverlay& o : overlays) {
+      UniqueGdiObject picture(::LoadImageW(nullptr, Widen(o.bmp).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+      if (!picture) return false;
+      BITMAP bm{};
+      ::GetObjectW(picture.get(), sizeof bm, &bm);
+      POINT at{0, 0};
+      ::ClientToScreen(o.window, &at);
+      UniqueHdc source(::CreateCompatibleDC(screen.dc()));
+      SelectScope chosen(source.get(), picture.get());
+      ::BitBlt(mem.get(), at.x - r.left, at.y - r.top, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
+    }
   }
   ::GdiFlush();
 

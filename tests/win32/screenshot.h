@@ -6,12 +6,23 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace nv {
 
 // Copies what the screen shows of `window` (its whole frame) into `path`.
 // False, with nothing written, when the window has no area or a step fails.
 bool SaveWindowShot(HWND window, const std::string& path);
+
+// Wine does not show another process's window inside ours (a captured
+// program's area stays blank on its screen), so such a window can be drawn
+// into the shot from a BMP that the program made of itself, at the place
+// of its client area.
+struct ShotOverlay {
+  HWND window;
+  std::string bmp;
+};
+bool SaveWindowShot(HWND window, const std::string& path, const std::vector<ShotOverlay>& overlays);
 
 // The value of an environment variable, empty when it is not set.
 std::string EnvValue(const char* name);

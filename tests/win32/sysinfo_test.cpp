@@ -21,6 +21,7 @@
 #include "sysinfo/win32/report_collector.h"
 #include "sysinfo/win32/system_menu.h"
 #include "ui/mini_html.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/application.h"
 #include "ui/win32/unique_handle.h"
 
@@ -285,15 +286,17 @@ TEST_F(SysInfoTest, AboutWindowLayout) {
             "Version 1.b\n\nDefault Hotkey 01:   Ctrl + S\nDefault Hotkey 02:   Ctrl + Alt + O \n"
             "Default Hotkey 03:   Ctrl + Alt + H\n\nHotkey 01:   Go to Screen Saver\n"
             "Hotkey 02:   To bring back Nookvale\nHotkey 03:   To hide Nookvale");
-  EXPECT_EQ(about.AdvPanelGroup1.Width(), 360);
-  EXPECT_EQ(about.AdvPanelGroup1.Height(), 416);
+  // The window's sizes are those of 96 DPI grown with the display's.
+  const auto S = [](int px) { return ui::Scaled(px); };
+  EXPECT_EQ(about.AdvPanelGroup1.Width(), S(360));
+  EXPECT_EQ(about.AdvPanelGroup1.Height(), S(416));
 
   // The picture at the top right, below the caption bar.
-  EXPECT_EQ(about.Image1.Width(), 100);
-  EXPECT_EQ(about.Image1.Height(), 100);
-  EXPECT_GT(about.Image1.Left(), 360 - 100 - 20);
-  EXPECT_LE(about.Image1.Left() + 100, 360);
-  EXPECT_LT(about.Image1.Top(), 60);
+  EXPECT_EQ(about.Image1.Width(), S(100));
+  EXPECT_EQ(about.Image1.Height(), S(100));
+  EXPECT_GT(about.Image1.Left(), S(360 - 100 - 20));
+  EXPECT_LE(about.Image1.Left() + S(100), S(360));
+  EXPECT_LT(about.Image1.Top(), S(60));
   EXPECT_EQ(about.Image1.Hint(), "Click");
   ASSERT_NE(about.Image1.Picture(), nullptr);
   {
@@ -302,14 +305,14 @@ TEST_F(SysInfoTest, AboutWindowLayout) {
     UniqueHdc mem(::CreateCompatibleDC(nullptr));
     SelectScope selected(mem.get(), about.Image1.Picture());
     EXPECT_EQ(::GetPixel(mem.get(), 0, 0), ::GetSysColor(COLOR_BTNFACE));
-    EXPECT_NE(::GetPixel(mem.get(), 50, 50), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(::GetPixel(mem.get(), S(50), S(50)), ::GetSysColor(COLOR_BTNFACE));
   }
   // The picture stays clear of the tabs.
-  EXPECT_LE(about.Image1.Top() + 100, about.PageControl1.Top());
+  EXPECT_LE(about.Image1.Top() + S(100), about.PageControl1.Top());
 
   // The tabs along the bottom.
-  EXPECT_EQ(about.PageControl1.Height(), 232);
-  EXPECT_EQ(about.PageControl1.Top() + 232, 416 - 0);
+  EXPECT_EQ(about.PageControl1.Height(), S(232));
+  EXPECT_EQ(about.PageControl1.Top() + S(232), S(416));
   ASSERT_EQ(about.PageControl1.PageCount(), 2);
   EXPECT_EQ(about.PageControl1.Pages(0)->Caption(), "System");
   EXPECT_EQ(about.PageControl1.Pages(1)->Caption(), "Credits");

@@ -58,7 +58,7 @@ bool TCaptureFrame::ConfirmTerminate(const std::string& what) {
 }
 
 void TCaptureFrame::CreateComponents() {
-  ImageList1.Create(16, 16);
+  ImageList1.Create(ui::Scaled(16), ui::Scaled(16));
   // Image 0 is shown by the Main Page tab, image 1 by the RSS reader tab.
   const HINSTANCE inst = ::GetModuleHandleW(nullptr);
   for (const wchar_t* name : {L"MAINICON", L"RSSICON"}) {

@@ -82,6 +82,33 @@ void TRVLayout::SetMargins(int left, int top, int right, int bottom) {
   Invalidate();
 }
 
+void TRVLayout::SetDpi(int dpi) {
+  dpi = std::max(dpi, 1);
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  Invalidate();
+}
+
+int TRVLayout::Px(int length96) const {
+  if (dpi_ == 96) return length96;
+  // Rounded half away from zero, as MulDiv does.
+  const std::int64_t v = std::int64_t{length96} * dpi_;
+  return Sat(v >= 0 ? (v + 48) / 96 : -((-v + 48) / 96));
+}
+
+TParaInfo TRVLayout::Scaled(const TParaInfo& style) const {
+  TParaInfo s = style;
+  s.LeftIndent = Px(s.LeftIndent);
+  s.FirstIndent = Px(s.FirstIndent);
+  s.RightIndent = Px(s.RightIndent);
+  s.SpaceBefore = Px(s.SpaceBefore);
+  s.SpaceAfter = Px(s.SpaceAfter);
+  s.Border.Width = Px(s.Border.Width);
+  s.Border.Padding = Px(s.Border.Padding);
+  for (TRVTabInfo& tab : s.Tabs) tab.Position = Px(tab.Position);
+  return s;
+}
+
 void TRVLayout::Invalidate() {
   paras_.clear();
   tops_.clear();
@@ -130,6 +157,7 @@ class TRVLayout::Builder {
   const TRVDocument& doc_;
   const TRVParagraph& para_;
   const std::vector<TRVItem>& items_;
+  TParaInfo scaledStyle_;   // the sheet's style at the layout's DPI, when not 96
   const TParaInfo& style_;
   int contentLeft_ = 0;  // x of the text area (left indent included)
   int avail_ = 1;        // width of the text area
@@ -147,7 +175,8 @@ TRVLayout::Builder::Builder(TRVLayout& layout, const TRVDocument& doc, const TRV
       doc_(doc),
       para_(para),
       items_(para.Items()),
-      style_(doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())]) {
+      scaledStyle_(layout.dpi_ == 96 ? TParaInfo{} : layout.Scaled(doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())])),
+      style_(layout.dpi_ == 96 ? doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())] : scaledStyle_) {
   const TParaBorder& border = style_.Border;
   const int left = BorderInset(border, kBorderLeft), right = BorderInset(border, kBorderRight);
   contentLeft_ = layout.marginLeft_ + style_.LeftIndent + left;
@@ -196,7 +225,7 @@ void TRVLayout::Builder::AddCells(int firstItem) {
   for (int i = firstItem; i < static_cast<int>(items_.size()); ++i) {
     const TRVItem& item = items_[static_cast<size_t>(i)];
     if (const TRVTextItemInfo* t = item.AsText()) AddTextCells(i, *t);
-    else if (const TRVPictureItemInfo* pic = item.AsPicture()) cells_.push_back({pic->Width, CellKind::Picture, i});
+    else if (const TRVPictureItemInfo* pic = item.AsPicture()) cells_.push_back({layout_.Px(pic->Width), CellKind::Picture, i});
     else cells_.push_back({0, CellKind::Break, i});
   }
 }
@@ -233,7 +262,8 @@ void TRVLayout::Builder::AddTextCells(int item, const TRVTextItemInfo& t) {
 std::int64_t TRVLayout::Builder::TabWidth(int at, std::int64_t x) {
   // Tab positions count from the paragraph's edge, before its left indent.
   const std::int64_t tx = x + style_.LeftIndent;
-  std::int64_t stop = (tx >= 0 ? tx / kDefaultTabWidth + 1 : 0) * kDefaultTabWidth;
+  const std::int64_t every = layout_.Px(kDefaultTabWidth);
+  std::int64_t stop = (tx >= 0 ? tx / every + 1 : 0) * every;
   TTabAlign align = TTabAlign::Left;
   for (const TRVTabInfo& tab : style_.Tabs)
     if (tab.Position > tx) {
@@ -392,8 +422,8 @@ void TRVLayout::Builder::SetHeights(TRVLayoutLine& line) {
       run.Ascent = fe.Ascent + run.Shift;
       run.Descent = fe.Descent - run.Shift;
     } else if (const TRVBreakItemInfo* br = item.AsBreak()) {
-      run.Ascent = kBreakMargin + std::max(br->Width, 1);
-      run.Descent = kBreakMargin;
+      run.Ascent = layout_.Px(kBreakMargin) + std::max(layout_.Px(br->Width), 1);
+      run.Descent = layout_.Px(kBreakMargin);
     } else {
       continue;
     }
@@ -404,7 +434,7 @@ void TRVLayout::Builder::SetHeights(TRVLayoutLine& line) {
   for (TRVLayoutRun& run : runs) {
     const TRVPictureItemInfo* pic = items_[static_cast<size_t>(run.Item)].AsPicture();
     if (!pic) continue;
-    const int h = pic->Height;
+    const int h = layout_.Px(pic->Height);
     switch (pic->VAlign) {
       case TRVVAlign::Top: run.Ascent = textAscent; break;
       case TRVVAlign::Bottom: run.Ascent = h - textDescent; break;

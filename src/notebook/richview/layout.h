@@ -115,6 +115,14 @@ class TRVLayout {
   void SetWidth(int width);
   int Width() const { return width_; }
   void SetMargins(int left, int top, int right, int bottom);
+  // The display's dots per inch. The style sheet's lengths (indents,
+  // spacing, borders, tab stops, line widths) and picture sizes are pixels
+  // at 96 DPI and are laid out scaled to it; fonts are measured at it by the
+  // metrics. Changing it lays everything out again.
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  // A length at 96 DPI in pixels of this layout.
+  int Px(int length96) const;
   // Forgets every paragraph laid out (after the style sheet was replaced).
   void Invalidate();
 
@@ -147,6 +155,7 @@ class TRVLayout {
   void ResetCounters() { parasLaidOut_ = itemsLaidOut_ = 0; }
 
  private:
+  TParaInfo Scaled(const TParaInfo& style) const;
   class Builder;
   friend class Builder;
   TRVParaLayout LayOut(const TRVDocument& doc, const TRVParagraph& para, TRVParaLayout keep = {},
@@ -158,6 +167,7 @@ class TRVLayout {
   IFontMetrics& metrics_;
   int width_ = 600;
   int marginLeft_ = 5, marginTop_ = 5, marginRight_ = 5, marginBottom_ = 5;
+  int dpi_ = 96;
 
   std::vector<TRVParaLayout> paras_;
   mutable std::vector<int> tops_;  // tops_[p] for p < topsValid_; tops_[n] is the bottom

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "rss/feed_text.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv::rss {
@@ -126,7 +127,7 @@ void TEmbeddedWB::Create(TControl* parent, const std::string& name, Prompter& pr
   Text.SetAlign(TAlign::alClient);
   OpenBtn.Create(this, "OpenBtn", "Open in browser");
   OpenBtn.SetAlign(TAlign::alBottom);
-  OpenBtn.SetHeight(28);
+  OpenBtn.SetHeight(ui::Scaled(28));
   OpenBtn.OnClick = [this] {
     if (!fallbackLink_.empty() && Allowed(fallbackLink_)) ShellOpen()(fallbackLink_);
   };

@@ -95,6 +95,8 @@ TCursor TfrmReader::ScreenCursor() { return g_cursor; }
 
 TfrmReader::~TfrmReader() { RSS1.Cancel(); }
 
+// The sizes below are those of a 96-DPI display; ui::Scaled grows them with
+// the display's DPI.
 void TfrmReader::CreateComponents() {
   RSS1.SetTransport(std::make_shared<WinInetTransport>());
 
@@ -105,21 +107,21 @@ void TfrmReader::CreateComponents() {
 
   AdvPanel1.Create(&tsRSS, "AdvPanel1");
   AdvPanel1.SetAlign(TAlign::alTop);
-  AdvPanel1.SetHeight(81);
+  AdvPanel1.SetHeight(ui::Scaled(81));
 
   bRefresh.Create(&AdvPanel1, "bRefresh", "Get Feed");
-  bRefresh.SetBounds(8, 8, 72, 65);
+  bRefresh.SetBounds(ui::Scaled(8), ui::Scaled(8), ui::Scaled(72), ui::Scaled(65));
   bRefresh.SetHint("Get Feed");
   bRefresh.SetPicture(ui::LoadToolbarIcon(ui::IconId::bRefresh, 32));
   bRefresh.CaptionUnderPicture = true;
   bRefresh.OnClick = [this] { bRefreshClick(); };
 
   txtURL.Create(&AdvPanel1, "txtURL", kDefaultAddress);
-  txtURL.SetBounds(92, 12, 560, 22);
+  txtURL.SetBounds(ui::Scaled(92), ui::Scaled(12), ui::Scaled(560), ui::Scaled(22));
   txtURL.OnKeyPress = [this](char& key) { txtURLKeyPress(key); };
 
   cbRSS.Create(&AdvPanel1, "cbRSS", false);
-  cbRSS.SetBounds(92, 44, 560, 24);
+  cbRSS.SetBounds(ui::Scaled(92), ui::Scaled(44), ui::Scaled(560), ui::Scaled(24));
   for (const char* a : kFeedAddresses) cbRSS.Add(a);
   cbRSS.Perform(CB_SETMINVISIBLE, 30);
   cbRSS.Perform(CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L"RSS Feed Addresses"));
@@ -127,9 +129,9 @@ void TfrmReader::CreateComponents() {
 
   lvwItems.Create(&tsRSS, "lvwItems");
   lvwItems.SetAlign(TAlign::alTop);
-  lvwItems.SetHeight(243);
-  lvwItems.AddColumn("Title", 650);
-  lvwItems.AddColumn("Date", 218);
+  lvwItems.SetHeight(ui::Scaled(243));
+  lvwItems.AddColumn("Title", ui::Scaled(650));
+  lvwItems.AddColumn("Date", ui::Scaled(218));
   lvwItems.SetTextColor(RGB(0, 128, 0));
   lvwItems.OnClick = [this] { lvwItemsClick(); };
 

@@ -139,10 +139,11 @@ void TAbout::Create(HWND owner) {
   p.style = WS_POPUP | WS_CLIPCHILDREN;
   p.exStyle = WS_EX_CONTROLPARENT;
   // Centred on the screen; without a border the window is its client area.
-  p.width = kClientWidth;
-  p.height = kClientHeight;
-  p.x = (::GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
-  p.y = (::GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
+  // Its sizes are those of a 96-DPI display, grown with the display's DPI.
+  p.width = ui::Scaled(kClientWidth);
+  p.height = ui::Scaled(kClientHeight);
+  p.x = (::GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+  p.y = (::GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
   p.parent = owner;
   CreateOwn(p, ClassParams{});
   CreateComponents();
@@ -155,7 +156,7 @@ void TAbout::CreateComponents() {
   AdvPanelGroup1.OnClose = [this] { AdvPanelGroup1Close(); };
 
   PageControl1.Create(&AdvPanelGroup1, "PageControl1");
-  PageControl1.SetHeight(232);
+  PageControl1.SetHeight(ui::Scaled(kPagesHeight));
   PageControl1.SetAlign(TAlign::alBottom);
   tsSystem.Create(&PageControl1, "tsSystem", "System");
   tsCredit.Create(&PageControl1, "tsCredit", "Credits");
@@ -168,7 +169,8 @@ void TAbout::CreateComponents() {
   PageControl1.SetActivePage(&tsSystem);
 
   Image1.Create(&AdvPanelGroup1, "Image1");
-  Image1.SetBounds(kClientWidth - 100 - 8, TCaptionPanel::CaptionHeight() + 8, 100, 100);
+  const int picture = ui::Scaled(kPictureSize), gap = ui::Scaled(8);
+  Image1.SetBounds(ui::Scaled(kClientWidth) - picture - gap, TCaptionPanel::CaptionHeight() + gap, picture, picture);
   Image1.SetPicture(MakePicture());
   Image1.SetHint("Click");
   Image1.OnClick = [this] { Image1Click(); };
@@ -178,7 +180,7 @@ void TAbout::CreateComponents() {
 HBITMAP TAbout::MakePicture() const {
   // The companion site's picture from the resources, on the window's own
   // ground so its transparent edge blends in.
-  constexpr int kSize = 100;
+  const int kSize = ui::Scaled(kPictureSize);
   UniqueHIcon icon = ui::LoadToolbarIcon(ui::IconId::Image1, kSize, USER_DEFAULT_SCREEN_DPI);
   WindowDcScope screen(nullptr);
   HBITMAP bmp = ::CreateCompatibleBitmap(screen.dc(), kSize, kSize);

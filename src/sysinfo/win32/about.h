@@ -62,6 +62,8 @@ class TAbout : public TControl {
 
   static constexpr int kClientWidth = 360;
   static constexpr int kClientHeight = 416;
+  static constexpr int kPagesHeight = 232;  // the System and Credits pages
+  static constexpr int kPictureSize = 100;
   static constexpr const char* kCaptionMarkup =
       "<B><I><FONT color=\"#408080\" size=\"10\">Nookvale</FONT></I></B>";
   static constexpr const char* kBodyMarkup =

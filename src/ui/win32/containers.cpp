@@ -298,9 +298,16 @@ void TPageControl::Move(TTabSheet* sheet, int index) {
   Relayout();
 }
 
+int TPageControl::TabHeight() { return ui::Scaled(kTabHeight96); }
+
+int TPageControl::ImageWidth() const {
+  int w = 0, h = 0;
+  return Images && ImageList_GetIconSize(Images, &w, &h) ? w : 0;
+}
+
 RECT TPageControl::ClientArea() const {
   RECT r = TControl::ClientArea();
-  r.top = std::min(r.bottom, r.top + kTabHeight);
+  r.top = std::min(r.bottom, r.top + TabHeight());
   return r;
 }
 
@@ -328,9 +335,9 @@ void TPageControl::MeasureTabs(HDC dc) {
     const std::wstring cap = Widen(s->Caption());
     SIZE sz{};
     ::GetTextExtentPoint32W(dc, cap.c_str(), static_cast<int>(cap.size()), &sz);
-    int w = sz.cx + 16;
-    if (Images && s->ImageIndex >= 0) w += 20;
-    if (s->ShowClose) w += 18;
+    int w = sz.cx + ui::Scaled(16);
+    if (Images && s->ImageIndex >= 0) w += ImageWidth() + ui::Scaled(4);
+    if (s->ShowClose) w += ui::Scaled(18);
     widths.push_back(w);
   }
   int total = 0;
@@ -338,8 +345,8 @@ void TPageControl::MeasureTabs(HDC dc) {
   const int avail = std::max<int>(1, client.right - 4);
   for (size_t i = 0; i < pages_.size(); ++i) {
     int w = widths[i];
-    if (total > avail) w = std::max(40, static_cast<int>(static_cast<long long>(w) * avail / total));
-    tabRects_.push_back(RECT{x, 2, x + w, kTabHeight});
+    if (total > avail) w = std::max(ui::Scaled(40), static_cast<int>(static_cast<long long>(w) * avail / total));
+    tabRects_.push_back(RECT{x, 2, x + w, TabHeight()});
     x += w;
   }
 }
@@ -355,7 +362,9 @@ RECT TPageControl::TabRect(int index) {
 
 RECT TPageControl::CloseButtonRect(int index) {
   const RECT t = TabRect(index);
-  return RECT{t.right - 18, t.top + 5, t.right - 4, t.top + 19};
+  const int size = ui::Scaled(14), right = t.right - ui::Scaled(4);
+  const int top = t.top + (t.bottom - t.top - size) / 2;
+  return RECT{right - size, top, right, top + size};
 }
 
 int TPageControl::HitTab(POINT p, bool* onClose) {
@@ -384,15 +393,17 @@ void TPageControl::Paint(HDC dc) {
     TTabSheet* s = pages_[static_cast<size_t>(i)];
     RECT t = tabRects_[static_cast<size_t>(i)];
     const bool active = s == active_;
-    if (!active) t.top += 2;
+    if (!active) t.top += ui::Scaled(2);
     ::FillRect(dc, &t, AsBrush(SolidBrush(active ? RGB(255, 255, 255) : RGB(208, 215, 226))));
     ::FrameRect(dc, &t, AsBrush(frame));
-    int x = t.left + 8;
+    int x = t.left + ui::Scaled(8);
     if (Images && s->ImageIndex >= 0 && s->ImageIndex < ImageList_GetImageCount(Images)) {
-      ImageList_Draw(Images, s->ImageIndex, dc, x, t.top + (t.bottom - t.top - 16) / 2, ILD_TRANSPARENT);
-      x += 20;
+      int iw = 0, ih = 0;
+      ImageList_GetIconSize(Images, &iw, &ih);
+      ImageList_Draw(Images, s->ImageIndex, dc, x, t.top + (t.bottom - t.top - ih) / 2, ILD_TRANSPARENT);
+      x += iw + ui::Scaled(4);
     }
-    RECT tr{x, t.top, t.right - (s->ShowClose ? 20 : 4), t.bottom};
+    RECT tr{x, t.top, t.right - ui::Scaled(s->ShowClose ? 20 : 4), t.bottom};
     ::SetTextColor(dc, active ? RGB(20, 30, 45) : RGB(60, 70, 85));
     const std::wstring cap = Widen(s->Caption());
     ::DrawTextW(dc, cap.c_str(), static_cast<int>(cap.size()), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
@@ -401,12 +412,14 @@ void TPageControl::Paint(HDC dc) {
       if (hotClose_ == i) {
         ::FillRect(dc, &c, AsBrush(SolidBrush(RGB(232, 17, 35))));
       }
-      UniqueGdiObject pen(::CreatePen(PS_SOLID, 2, hotClose_ == i ? RGB(255, 255, 255) : RGB(80, 80, 80)));
+      UniqueGdiObject pen(
+          ::CreatePen(PS_SOLID, ui::Scaled(2), hotClose_ == i ? RGB(255, 255, 255) : RGB(80, 80, 80)));
       SelectScope drawing(dc, pen.get());
-      ::MoveToEx(dc, c.left + 4, c.top + 4, nullptr);
-      ::LineTo(dc, c.right - 4, c.bottom - 4);
-      ::MoveToEx(dc, c.right - 4, c.top + 4, nullptr);
-      ::LineTo(dc, c.left + 4, c.bottom - 4);
+      const int in = ui::Scaled(4);
+      ::MoveToEx(dc, c.left + in, c.top + in, nullptr);
+      ::LineTo(dc, c.right - in, c.bottom - in);
+      ::MoveToEx(dc, c.right - in, c.top + in, nullptr);
+      ::LineTo(dc, c.left + in, c.bottom - in);
     }
   }
 }

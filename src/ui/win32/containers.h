@@ -107,7 +107,9 @@ class TPageControl : public TControl {
   RECT CloseButtonRect(int index);
   void Changed() { Relayout(); }
 
-  static constexpr int kTabHeight = 24;
+  // The tab strip's height at the display's DPI (kTabHeight96 at 96 DPI).
+  static int TabHeight();
+  static constexpr int kTabHeight96 = 24;
 
  protected:
   RECT ClientArea() const override;
@@ -118,6 +120,7 @@ class TPageControl : public TControl {
   void Insert(TTabSheet* sheet);
   void Move(TTabSheet* sheet, int index);
   void Relayout();
+  int ImageWidth() const;
   void PlaceSheet(TTabSheet* sheet);
   void Paint(HDC dc);
   void MeasureTabs(HDC dc);

@@ -114,6 +114,9 @@ void TControl::SetAlign(TAlign a) {
 void TControl::SetBounds(int left, int top, int width, int height) {
   ::SetWindowPos(Handle(), nullptr, left, top, std::max(0, width), std::max(0, height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  // A new size of an aligned control moves its aligned siblings, or they
+  // would overlap it or leave a gap.
+  if (align_ != TAlign::alNone && parent_ && !parent_->aligning_) parent_->AlignControls();
 }
 
 RECT TControl::BoundsRect() const {
@@ -194,7 +197,12 @@ RECT TControl::ClientArea() const {
 }
 
 void TControl::AlignControls() {
-  if (!HandleAllocated()) return;
+  if (!HandleAllocated() || aligning_) return;
+  struct Aligning {
+    bool& flag;
+    explicit Aligning(bool& f) : flag(f) { flag = true; }
+    ~Aligning() { flag = false; }
+  } aligning(aligning_);
   RECT area = ClientArea();
   const TAlign order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient};
   for (TAlign a : order) {

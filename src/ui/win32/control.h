@@ -82,6 +82,7 @@ class TControl : public Window {
   TControl* parent_ = nullptr;
   std::vector<TControl*> children_;
   TAlign align_ = TAlign::alNone;
+  bool aligning_ = false;  // AlignControls is placing the children
   std::string hint_;
 };
 

@@ -212,6 +212,39 @@ TEST(Layout, HitTestAndCaretRectangleRoundTrip) {
   EXPECT_EQ(f.layout.HitTest(f.doc, 500, 100000), f.doc.EndPosition());
 }
 
+// At 192 DPI the sheet's lengths and the pictures are twice as many
+// pixels; the metrics alone size the text.
+TEST(Layout, LengthsAndPicturesScaleWithTheDpi) {
+  Fixture f(400);
+  TParaInfo indented;
+  indented.LeftIndent = 10;
+  indented.FirstIndent = 5;
+  indented.SpaceBefore = 3;
+  indented.SpaceAfter = 2;
+  indented.Tabs = {{60, TTabAlign::Left, ""}};
+  TRVParagraph& para = AddPara(f.doc, f.Para(indented), {{"a\tb", 0}});
+  para.AddItem(TestPicture(20, 30));
+  TRVParagraph& ruled = AddPara(f.doc, 0, {{"c", 0}});
+  ruled.AddItem(TRVBreakItemInfo{3, TRVBreakStyle::Line, clNone});
+  AddPara(f.doc, 0, {{"d\te", 0}});
+  f.layout.SetDpi(192);
+  f.Format();
+  const TRVParaLayout& a = f.layout.Para(0);
+  EXPECT_EQ(a.Runs[0].X, 2 * 15);               // left plus first indent
+  EXPECT_EQ(a.Runs[2].X, 2 * 60);               // the tab stop, from the paragraph's edge
+  EXPECT_EQ(a.Runs[3].Width, 40);               // the picture
+  EXPECT_EQ(a.Lines[0].Top, 6);
+  EXPECT_EQ(a.Height, 6 + 60 + 4 + 4);          // the picture above the baseline, the text's descent below
+  EXPECT_EQ(f.layout.Para(1).Lines[1].Height, 2 * (2 * TRVLayout::kBreakMargin + 3));
+  EXPECT_EQ(f.layout.Para(2).Runs[2].X, 2 * TRVLayout::kDefaultTabWidth);
+  EXPECT_EQ(f.layout.Para(2).Runs[0].Width, kChar);  // text as the metrics measure it
+  // Rounded as MulDiv rounds, either sign.
+  f.layout.SetDpi(120);
+  EXPECT_EQ(f.layout.Px(5), 6);
+  EXPECT_EQ(f.layout.Px(-5), -6);
+  EXPECT_EQ(f.layout.Px(2), 3);
+}
+
 TEST(Layout, EditingLaysOutOnlyTheParagraphsItChanged) {
   Fixture f;
   for (int p = 0; p < 50; ++p) AddPara(f.doc, p % 2, {{"paragraph " + std::to_string(p), p % 4}});

@@ -14,6 +14,9 @@
 //   --no-window         shows no window at all (waits to be ended)
 //   --class NAME        registers and uses this window class
 //   --child-chain       gives the window a child and that child a child
+//   --edit TEXT         fills the window with a multi-line edit holding TEXT
+//   --shot FILE         on kShotMessage writes its client area, as it paints
+//                       it, to FILE as a 24-bit BMP and answers 1
 //   --keys SPEC         sends keystrokes with SendInput ("ctrl+alt+h") and ends
 //   --delay MS          waits MS milliseconds before sending the keys
 //   --huge-length       claims a title length of about two thousand million
@@ -48,13 +51,18 @@ struct Options {
   std::wstring keys;
   bool clipPut = false;
   std::wstring clipRtf, clipText, clipDump;
+  std::wstring editText, shot;
 } opt;
 
 constexpr UINT_PTR kHangTimer = 1, kExitTimer = 2, kModalTimer = 3;
 constexpr UINT kNotifyParentMessage = WM_APP + 1;
 constexpr UINT kSpawnMessage = WM_APP + 2;
+constexpr UINT kShotMessage = WM_APP + 3;
 HWND g_main = nullptr;
+HWND g_edit = nullptr;
 HINSTANCE g_inst = nullptr;
+
+bool WriteShot();
 
 LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -66,6 +74,11 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       // A polite close ends with 3, so tests can tell it from being ended.
       if (w == g_main) PostQuitMessage(3);
       return 0;
+    case WM_SIZE:
+      if (w == g_main && g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+      return 0;
+    case kShotMessage:
+      return !opt.shot.empty() && WriteShot() ? 1 : 0;
     case WM_GETTEXTLENGTH:
       if (opt.hugeLength) return 0x7FFFFFF0;
       return DefWindowProcW(w, msg, wp, lp);
@@ -204,6 +217,47 @@ int ClipDump() {
   return ok ? 0 : 1;
 }
 
+// The client area of the main window as this process paints it: the
+// background, then the edit control drawn through WM_PRINT.
+bool WriteShot() {
+  RECT rc{};
+  GetClientRect(g_main, &rc);
+  const int w = rc.right, h = rc.bottom;
+  if (w <= 0 || h <= 0) return false;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC mem = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  bool ok = false;
+  if (bmp && mem && bits) {
+    HGDIOBJ old = SelectObject(mem, bmp);
+    FillRect(mem, &rc, GetSysColorBrush(COLOR_WINDOW));
+    if (g_edit) SendMessageW(g_edit, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    SelectObject(mem, old);
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + size;
+    bi.bmiHeader.biSizeImage = size;
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), size);
+    ok = WriteBytes(opt.shot, bytes.data(), bytes.size());
+  }
+  if (mem) DeleteDC(mem);
+  if (bmp) DeleteObject(bmp);
+  return ok;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
@@ -225,6 +279,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     else if (a == L"--no-window") opt.noWindow = true;
     else if (a == L"--class") opt.cls = next();
     else if (a == L"--child-chain") opt.childChain = true;
+    else if (a == L"--edit") opt.editText = next();
+    else if (a == L"--shot") opt.shot = next();
     else if (a == L"--keys") opt.keys = next();
     else if (a == L"--delay") opt.delay = _wtoi(next().c_str());
     else if (a == L"--huge-length") opt.hugeLength = true;
@@ -278,6 +334,23 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
   if (opt.childChain) {
     HWND child = CreateWindowExW(0, L"STATIC", L"child", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, w, nullptr, inst, nullptr);
     CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50, child, nullptr, inst, nullptr);
+  }
+  if (!opt.editText.empty()) {
+    // "\n" in the text stands for a line break.
+    std::wstring text;
+    for (size_t k = 0; k < opt.editText.size(); ++k) {
+      if (opt.editText[k] == L'\\' && k + 1 < opt.editText.size() && opt.editText[k + 1] == L'n') {
+        text += L"\r\n";
+        ++k;
+      } else {
+        text += opt.editText[k];
+      }
+    }
+    RECT rc{};
+    GetClientRect(w, &rc);
+    g_edit = CreateWindowExW(0, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE, 0, 0,
+                             rc.right, rc.bottom, w, nullptr, inst, nullptr);
+    SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   }
   if (!opt.hidden) ShowWindow(w, opt.minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   if (opt.hangAfter >= 0) SetTimer(w, kHangTimer, static_cast<UINT>(opt.hangAfter), nullptr);

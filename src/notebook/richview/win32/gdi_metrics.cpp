@@ -32,8 +32,8 @@ HFONT TGdiFontMetrics::Font(const TFontInfo& f) {
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
   LOGFONTW lf{};
-  // Layout works in pixels at 96 dots per inch.
-  lf.lfHeight = -::MulDiv(std::max(1, f.Size), 96, 72);
+  // Points to pixels of the display the layout is for.
+  lf.lfHeight = -::MulDiv(std::max(1, f.Size), dpi_, 72);
   lf.lfWeight = f.HasStyle(fsBold) ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = f.HasStyle(fsItalic) ? 1 : 0;
   lf.lfUnderline = f.HasStyle(fsUnderline) ? 1 : 0;

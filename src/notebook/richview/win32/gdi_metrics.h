@@ -28,10 +28,18 @@ class TGdiFontMetrics : public IFontMetrics {
   // Text as it is shown: capitals for the all-caps effect.
   static std::wstring ShownText(const TFontInfo& font, std::string_view utf8);
   void Clear() { fonts_.clear(); }
+  // Fonts are made for a display of this many dots per inch (96 at first).
+  void SetDpi(int dpi) {
+    if (dpi > 0 && dpi != dpi_) {
+      dpi_ = dpi;
+      fonts_.clear();
+    }
+  }
 
  private:
   static std::string Key(const TFontInfo& font);
   UniqueHdc dc_;
+  int dpi_ = 96;
   std::map<std::string, UniqueGdiObject> fonts_;
 };
 

@@ -11,13 +11,15 @@
 #include "notebook/richview/clipboard.h"
 #include "notebook/richview/utf8.h"
 #include "ui/text.h"
+#include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
 
 namespace {
 
-constexpr int kLineStep = 16;       // pixels per scroll-bar arrow click
+constexpr int kLineStep96 = 16;     // pixels per scroll-bar arrow click, at 96 DPI
+constexpr int kMargin96 = 5;        // around the text, at 96 DPI
 constexpr int kWheelStep = 48;      // pixels per wheel notch
 constexpr UINT_PTR kDragTimer = 1;  // auto-scroll while dragging outside
 
@@ -122,8 +124,21 @@ void TRichViewEdit::Create(TControl* parent, const std::string& name) {
   c.background = nullptr;
   c.cursor = MAKEINTRESOURCEW(32513);  // IDC_IBEAM
   CreateOwnChild(parent, L"TRichViewEdit", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL, c, WS_EX_CLIENTEDGE);
+  // Text, margins, indents and pictures grow with the display's DPI.
+  const int dpi = ui::DpiFor(Handle());
+  metrics_.SetDpi(dpi);
+  layout_.SetDpi(dpi);
+  const int margin = layout_.Px(kMargin96);
+  layout_.SetMargins(margin, margin, margin, margin);
   layout_.SetWidth(std::max(1, ClientWidth()));
   Format();
+}
+
+int TRichViewEdit::LineStep() const { return layout_.Px(kLineStep96); }
+
+TRVRect TRichViewEdit::EmptyCaretRect() const {
+  const int m = layout_.Px(kMargin96);
+  return TRVRect{m, m, m + 1, m + layout_.Px(16)};
 }
 
 int TRichViewEdit::ClientHeight() const {
@@ -291,14 +306,14 @@ void TRichViewEdit::ScrollToCaret() {
   const TRVRect r = layout_.CaretRect(doc_, core_.Caret());
   const int h = ClientHeight();
   // Near the document's ends the margin comes into view with the caret.
-  const int nearEnd = 2 * kLineStep;
+  const int nearEnd = 2 * LineStep();
   if (r.Top < scrollY_) ScrollTo(r.Top < nearEnd ? 0 : r.Top);
   else if (r.Bottom > scrollY_ + h) ScrollTo(r.Bottom > layout_.DocumentHeight() - nearEnd ? INT_MAX : r.Bottom - h);
 }
 
 void TRichViewEdit::UpdateCaret() {
   if (!HandleAllocated() || ::GetFocus() != Handle()) return;
-  TRVRect r{5, 5, 6, 21};
+  TRVRect r = EmptyCaretRect();
   if (!doc_.IsEmpty()) r = layout_.CaretRect(doc_, core_.Caret());
   const int height = std::max(1, r.Bottom - r.Top);
   // A new caret only when its height changes: making one costs far more
@@ -429,7 +444,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
             const int penStyle = brk->Style == TRVBreakStyle::Dotted ? PS_DOT
                                  : brk->Style == TRVBreakStyle::Dashed ? PS_DASH
                                                                         : PS_SOLID;
-            HPEN pen = ::CreatePen(penStyle, std::max(1, brk->Width), GdiColor(brk->Color, windowText));
+            HPEN pen = ::CreatePen(penStyle, std::max(1, layout_.Px(brk->Width)), GdiColor(brk->Color, windowText));
             HGDIOBJ oldPen = ::SelectObject(dc, pen);
             const int y = lineTop + line.Height / 2;
             ::MoveToEx(dc, run.X, y, nullptr);
@@ -453,7 +468,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
   }
   // A selected paragraph end shows as a small block after the last line.
   if (selB > ParagraphLength(para) && selA <= ParagraphLength(para)) {
-    RECT mark{lineRight, lastLineTop, lineRight + 6, lastLineTop + lastLineHeight};
+    RECT mark{lineRight, lastLineTop, lineRight + layout_.Px(6), lastLineTop + lastLineHeight};
     HBRUSH b = ::CreateSolidBrush(highlight);
     ::FillRect(dc, &mark, b);
     ::DeleteObject(b);
@@ -701,13 +716,13 @@ bool TRichViewEdit::KeyDown(WORD key) {
     case VK_DOWN: return move([&] { MoveVertically(1, shift); });
     case VK_PRIOR:
       return move([&] {
-        const int page = std::max(kLineStep, ClientHeight() - kLineStep);
+        const int page = std::max(LineStep(), ClientHeight() - LineStep());
         ScrollTo(scrollY_ - page);
         MoveVertically(-page, shift);
       });
     case VK_NEXT:
       return move([&] {
-        const int page = std::max(kLineStep, ClientHeight() - kLineStep);
+        const int page = std::max(LineStep(), ClientHeight() - LineStep());
         ScrollTo(scrollY_ + page);
         MoveVertically(page, shift);
       });
@@ -881,7 +896,7 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (!dragging_) {
           ::KillTimer(Handle(), kDragTimer);
         } else {
-          ScrollTo(scrollY_ + (lastMouse_.y < 0 ? -kLineStep : kLineStep));
+          ScrollTo(scrollY_ + (lastMouse_.y < 0 ? -LineStep() : LineStep()));
           MouseTo(lastMouse_.x, lastMouse_.y, true);
         }
         return 0;
@@ -899,7 +914,7 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU: {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (lp == -1) {
-        const TRVRect r = doc_.IsEmpty() ? TRVRect{5, 5, 6, 21} : layout_.CaretRect(doc_, core_.Caret());
+        const TRVRect r = doc_.IsEmpty() ? EmptyCaretRect() : layout_.CaretRect(doc_, core_.Caret());
         pt = {r.Left, r.Bottom - scrollY_};
         ::ClientToScreen(Handle(), &pt);
       }
@@ -921,8 +936,8 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       si.fMask = SIF_TRACKPOS;
       ::GetScrollInfo(Handle(), SB_VERT, &si);
       switch (LOWORD(wp)) {
-        case SB_LINEUP: ScrollTo(scrollY_ - kLineStep); break;
-        case SB_LINEDOWN: ScrollTo(scrollY_ + kLineStep); break;
+        case SB_LINEUP: ScrollTo(scrollY_ - LineStep()); break;
+        case SB_LINEDOWN: ScrollTo(scrollY_ + LineStep()); break;
         case SB_PAGEUP: ScrollTo(scrollY_ - ClientHeight()); break;
         case SB_PAGEDOWN: ScrollTo(scrollY_ + ClientHeight()); break;
         case SB_THUMBTRACK:

@@ -126,6 +126,9 @@ class TRichViewEdit : public TControl {
   void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo);
   void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);
   int ClientHeight() const;
+  // A scroll step, and the caret of an empty document, at the display's DPI.
+  int LineStep() const;
+  TRVRect EmptyCaretRect() const;
   int ClientWidth() const;
   int FirstVisiblePara(int y) const;
   // Keyboard moves.

@@ -21,6 +21,7 @@
 #include "ui/paths.h"
 #include "ui/win32/application.h"
 #include "ui/win32/safe_write.h"
+#include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -318,6 +319,61 @@ TEST_F(NotebookTest, EditsRepaintOnlyTheParagraphTheyChange) {
   const int bottom = Editor().Layout().ParaTop(3) - Editor().ScrollPos();
   EXPECT_GE(r.top, top);
   EXPECT_LE(r.bottom, bottom);
+}
+
+// Inside a paragraph of many lines, a key repaints from the first line it
+// changed on, and what is then on the screen is what a full repaint draws.
+TEST_F(NotebookTest, TypingRepaintsFromTheFirstChangedLine) {
+  std::string words;
+  for (int i = 0; i < 60; ++i) words += "word" + std::to_string(i) + " ";
+  Editor().InsertText(words);
+  Editor().Format();
+  const TRVParaLayout& L = Editor().Layout().Para(0);
+  ASSERT_GE(L.Lines.size(), 3u) << "the paragraph must wrap";
+  ::UpdateWindow(Editor().Handle());
+  RECT r;
+  ASSERT_FALSE(::GetUpdateRect(Editor().Handle(), &r, FALSE));
+  const int paraTop = Editor().Layout().ParaTop(0) - Editor().ScrollPos();
+
+  Editor().Core().SetCaret(Editor().Document().EndPosition());
+  Chars(L"z");  // at the end: only the last line changes
+  ASSERT_TRUE(::GetUpdateRect(Editor().Handle(), &r, FALSE));
+  EXPECT_EQ(r.top, paraTop + Editor().Layout().Para(0).Lines.back().Top);
+  ::UpdateWindow(Editor().Handle());
+
+  Editor().Core().SetCaret(Editor().Document().StartPosition());
+  Chars(L"q");  // at the start: every line moves
+  ASSERT_TRUE(::GetUpdateRect(Editor().Handle(), &r, FALSE));
+  EXPECT_LE(r.top, paraTop);
+  ::UpdateWindow(Editor().Handle());
+
+  // The window's pixels against a fresh full rendering (the caret aside).
+  ::HideCaret(Editor().Handle());
+  RECT client{};
+  ::GetClientRect(Editor().Handle(), &client);
+  const int w = client.right, h = std::min<int>(client.bottom, Editor().Layout().DocumentHeight());
+  ASSERT_GT(w, 0);
+  ASSERT_GT(h, 0);
+  WindowDcScope window(Editor().Handle());
+  void* shownBits = nullptr;
+  void* fullBits = nullptr;
+  UniqueGdiObject shown = TopDownDib32(window.dc(), w, h, &shownBits);
+  UniqueGdiObject full = TopDownDib32(window.dc(), w, h, &fullBits);
+  UniqueHdc mem(::CreateCompatibleDC(window.dc()));
+  {
+    SelectScope s(mem.get(), shown.get());
+    ::BitBlt(mem.get(), 0, 0, w, h, window.dc(), 0, 0, SRCCOPY);
+  }
+  {
+    SelectScope s(mem.get(), full.get());
+    Editor().Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem.get()), PRF_CLIENT);
+  }
+  ::GdiFlush();
+  const auto* a = static_cast<const std::uint32_t*>(shownBits);
+  const auto* b = static_cast<const std::uint32_t*>(fullBits);
+  int differing = 0;
+  for (int i = 0; i < w * h; ++i) differing += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(NotebookTest, PicturesGoToTheDrawerAndFallBackToThePlaceholder) {

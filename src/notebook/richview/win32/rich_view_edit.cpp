@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <cwctype>
+#include <span>
 
 #include "notebook/richview/clipboard.h"
 #include "notebook/richview/utf8.h"
@@ -195,15 +196,32 @@ bool TRichViewEdit::Run(Op op) {
 void TRichViewEdit::PaintBuffered(HDC dc, const RECT& rc) {
   const int w = rc.right - rc.left, h = rc.bottom - rc.top;
   if (w <= 0 || h <= 0) return;
-  UniqueHdc mem(::CreateCompatibleDC(dc));
-  // A DIB section: painting into it stays inside the process.
-  void* bits = nullptr;
-  UniqueGdiObject bmp = TopDownDib32(dc, w, h, &bits);
-  SelectScope selected(mem.get(), bmp.get());
-  ::SetViewportOrgEx(mem.get(), -rc.left, -rc.top, nullptr);
-  Paint(mem.get(), rc);
-  ::SetViewportOrgEx(mem.get(), 0, 0, nullptr);
-  ::BitBlt(dc, rc.left, rc.top, w, h, mem.get(), 0, 0, SRCCOPY);
+  if (!backDc_ || w > backWidth_ || h > backHeight_) {
+    // Room for the whole client area at once, so a resize needs one new
+    // buffer rather than one per size on the way.
+    RECT client{};
+    if (HandleAllocated()) ::GetClientRect(Handle(), &client);
+    const int bw = std::max<int>(w, client.right), bh = std::max<int>(h, client.bottom);
+    backDc_.reset();
+    backBitmap_.reset();
+    backWidth_ = backHeight_ = 0;
+    UniqueHdc mem(::CreateCompatibleDC(dc));
+    // A DIB section: painting into it stays inside the process.
+    void* bits = nullptr;
+    UniqueGdiObject bmp = TopDownDib32(dc, bw, bh, &bits);
+    if (!mem || !bmp) return;
+    ::SelectObject(mem.get(), bmp.get());
+    backBitmap_ = std::move(bmp);
+    backDc_ = std::move(mem);
+    backWidth_ = bw;
+    backHeight_ = bh;
+  }
+  HDC mem = backDc_.get();
+  const int saved = ::SaveDC(mem);
+  ::SetViewportOrgEx(mem, -rc.left, -rc.top, nullptr);
+  Paint(mem, rc);
+  ::RestoreDC(mem, saved);
+  ::BitBlt(dc, rc.left, rc.top, w, h, mem, 0, 0, SRCCOPY);
 }
 
 void TRichViewEdit::EditThroughCore(const std::function<void(TRVEditCore&)>& command) {
@@ -224,17 +242,55 @@ void TRichViewEdit::AfterChange(bool) {
   if (ch.Any()) {
     const int oldHeight = layout_.DocumentHeight();
     const int oldCount = layout_.ParagraphCount();
-    layout_.Update(doc_, ch);
     const int count = doc_.ParagraphCount();
+    // One paragraph changed in place (typing, most often): its old lines are
+    // kept to repaint only those that changed.
+    const int single = count == oldCount && ch.Head + ch.Tail + 1 == count ? ch.Head : -1;
+    TRVParaLayout before;
+    if (single >= 0 && single < oldCount) before = layout_.Para(single);
+    layout_.Update(doc_, ch);
     const int first = std::min(ch.Head, std::max(0, count - 1));
     const int last = std::max(first, count - 1 - std::min(ch.Tail, count));
     if (layout_.DocumentHeight() != oldHeight || count != oldCount) InvalidateParas(first, INT_MAX);
+    else if (single >= 0 && single < count) InvalidateChangedLines(single, before);
     else InvalidateParas(first, last);
     UpdateScrollBar();
     if (OnChange) OnChange();
   }
   ScrollToCaret();
   UpdateCaret();
+}
+
+void TRichViewEdit::InvalidateChangedLines(int p, const TRVParaLayout& before) {
+  const TRVParaLayout& now = layout_.Para(p);
+  if (now.Height != before.Height) return InvalidateParas(p, INT_MAX);
+  // Lines are the same when their places and runs are.
+  auto runs = [](const TRVParaLayout& L, const TRVLayoutLine& line) {
+    return std::span(L.Runs).subspan(static_cast<size_t>(line.FirstRun), static_cast<size_t>(line.RunCount));
+  };
+  size_t same = 0;
+  while (same < now.Lines.size() && same < before.Lines.size()) {
+    const TRVLayoutLine& a = now.Lines[same];
+    const TRVLayoutLine& b = before.Lines[same];
+    if (a.Start != b.Start || a.End != b.End || a.Top != b.Top || a.Height != b.Height ||
+        a.Baseline != b.Baseline || a.RunCount != b.RunCount)
+      break;
+    const auto ra = runs(now, a), rb = runs(before, b);
+    if (!std::equal(ra.begin(), ra.end(), rb.begin(), rb.end())) break;
+    ++same;
+  }
+  if (same == now.Lines.size() && same == before.Lines.size()) {
+    // The same lines: a change of colour or a picture's data, say.
+    return InvalidateParas(p, p);
+  }
+  if (!HandleAllocated()) return;
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  const int top = layout_.ParaTop(p) - scrollY_;
+  if (same < now.Lines.size()) r.top = std::max<LONG>(r.top, top + now.Lines[same].Top);
+  else r.top = std::max<LONG>(r.top, top);
+  r.bottom = std::min<LONG>(r.bottom, top + now.Height);
+  if (r.bottom > r.top) ::InvalidateRect(Handle(), &r, FALSE);
 }
 
 void TRichViewEdit::InvalidateParas(int first, int last) {
@@ -357,11 +413,11 @@ void TRichViewEdit::Paint(HDC dc, const RECT& clip) {
   for (int p = FirstVisiblePara(clip.top + scrollY_); p < doc_.ParagraphCount(); ++p) {
     const int top = layout_.ParaTop(p) - scrollY_;
     if (top >= clip.bottom) break;
-    PaintPara(dc, p, top, selFrom, selTo);
+    PaintPara(dc, p, top, selFrom, selTo, clip);
   }
 }
 
-void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo) {
+void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip) {
   const TRVParagraph& para = doc_.Paragraph(p);
   const TRVParaLayout& pl = layout_.Para(p);
   // The part of this paragraph that is selected, [selA, selB).
@@ -379,6 +435,9 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
     const int baseline = lineTop + line.Baseline;
     lastLineTop = lineTop;
     lastLineHeight = line.Height;
+    // Lines outside the area being painted are left alone: an edit repaints
+    // only the lines it changed.
+    if (lineTop >= clip.bottom || lineTop + line.Height <= clip.top) continue;
     for (int i = line.FirstRun; i < line.FirstRun + line.RunCount; ++i) {
       const TRVLayoutRun& run = pl.Runs[static_cast<size_t>(i)];
       lineRight = run.X + run.Width;

@@ -123,7 +123,9 @@ class TRichViewEdit : public TControl {
   void UpdateCaret();
   void Paint(HDC dc, const RECT& clip);
   void PaintBuffered(HDC dc, const RECT& area);
-  void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo);
+  void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip);
+  // Repaints the lines of paragraph p that differ from its lines `before`.
+  void InvalidateChangedLines(int p, const TRVParaLayout& before);
   void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);
   int ClientHeight() const;
   // A scroll step, and the caret of an empty document, at the display's DPI.
@@ -154,6 +156,12 @@ class TRichViewEdit : public TControl {
   bool dragging_ = false;
   POINT lastMouse_{};
   wchar_t highSurrogate_ = 0;
+  // The back buffer painting draws into, kept between paints (making a
+  // bitmap for every keystroke's repaint costs more than the drawing); the
+  // bitmap stays selected into the DC, which is released first.
+  UniqueGdiObject backBitmap_;
+  UniqueHdc backDc_;
+  int backWidth_ = 0, backHeight_ = 0;
 };
 
 }  // namespace nv

@@ -12,7 +12,6 @@
 
 #include "main_form_fixture.h"
 #include "notebook/richview/win32/gdi_metrics.h"
-#include "rss/win32/embedded_wb.h"
 #include "screenshot.h"
 #include "sysinfo/win32/about.h"
 #include "ui/win32/icons.h"
@@ -166,14 +165,9 @@ TEST_F(DpiTest, NotebookReaderAndAboutFollowTheDpi) {
   }
 
   // The reader's page.
-  const unsigned probe = rss::TEmbeddedWB::ProbeMs();
-  rss::TEmbeddedWB::ProbeMs() = 2000;
-  f.RSSbtn.Click();
-  rss::TfrmReader& r = *f.ReaderTab.Reader();
-  r.txtData.Navigate(L"http://127.0.0.1:1/news");
-  const bool settled = PumpUntil([&] { return r.txtData.CurrentMode() != rss::TEmbeddedWB::Mode::Probing; }, 30000);
-  rss::TEmbeddedWB::ProbeMs() = probe;
-  ASSERT_TRUE(settled);
+  rss::TfrmReader* reader = OpenReaderOnItsPlainView(f);
+  ASSERT_NE(reader, nullptr);
+  rss::TfrmReader& r = *reader;
   Pump(0);
   std::vector<std::string> problems;
   CheckTree(r.Handle(), problems);

@@ -12,7 +12,6 @@
 
 #include "helper_process.h"
 #include "main_form_fixture.h"
-#include "rss/win32/embedded_wb.h"
 #include "screenshot.h"
 #include "support/picture_samples.h"
 #include "ui/paths.h"
@@ -103,14 +102,7 @@ TEST_F(GalleryTest, FileManager) {
 
 TEST_F(GalleryTest, ReaderFallbackView) {
   TfrmMain& f = Start();
-  const unsigned probe = rss::TEmbeddedWB::ProbeMs();
-  rss::TEmbeddedWB::ProbeMs() = 2000;
-  f.RSSbtn.Click();
-  rss::TfrmReader& r = *f.ReaderTab.Reader();
-  r.txtData.Navigate(L"http://127.0.0.1:1/news");
-  const bool settled = PumpUntil([&] { return r.txtData.CurrentMode() != rss::TEmbeddedWB::Mode::Probing; }, 30000);
-  rss::TEmbeddedWB::ProbeMs() = probe;
-  ASSERT_TRUE(settled);
+  ASSERT_NE(OpenReaderOnItsPlainView(f), nullptr);
   Shot(f.Handle(), "reader");
 }
 

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "helper_process.h"
+#include "rss/win32/embedded_wb.h"
 #include "ui/paths.h"
 
 namespace nv {
@@ -52,6 +53,17 @@ void MainFormTest::ChooseApp(TfrmMain& f, const std::string& title) {
   const int i = IndexOfLine(f.Capture.ListBox2, title);
   ASSERT_GE(i, 0) << title << " is not listed";
   f.Capture.ListBox2.SetItemIndex(i);
+}
+
+rss::TfrmReader* MainFormTest::OpenReaderOnItsPlainView(TfrmMain& f) {
+  const unsigned probe = rss::TEmbeddedWB::ProbeMs();
+  rss::TEmbeddedWB::ProbeMs() = 2000;
+  f.RSSbtn.Click();
+  rss::TfrmReader& r = *f.ReaderTab.Reader();
+  r.txtData.Navigate(L"http://127.0.0.1:1/news");
+  const bool settled = PumpUntil([&] { return r.txtData.CurrentMode() != rss::TEmbeddedWB::Mode::Probing; }, 30000);
+  rss::TEmbeddedWB::ProbeMs() = probe;
+  return settled ? &r : nullptr;
 }
 
 }  // namespace nv

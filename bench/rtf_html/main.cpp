@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "generate.h"
+#include "common/generate_rtf.h"
 #include "notebook/richview/document.h"
 #include "notebook/richview/html.h"
 #include "notebook/richview/rtf.h"

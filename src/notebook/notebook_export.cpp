@@ -37,6 +37,16 @@ void ShowText(TRVEditCore& editor, const std::string& bytes, const AnsiCodec& an
   editor.Format();
 }
 
+// One file into another through the Base64 coder; both files are closed
+// when it returns, on every path.
+void Base64FileToFile(const std::string& from, const std::string& to, bool encode) {
+  TclEncoder encoder;
+  TFileStream source(from, TFileMode::fmOpenRead);
+  TFileStream destination(to, TFileMode::fmCreate);
+  if (encode) encoder.Encode(source, destination, encBase64);
+  else encoder.Decode(source, destination, encBase64);
+}
+
 }  // namespace
 
 TExportPlaces ExportPlacesFor(const std::string& exeDir) {
@@ -69,12 +79,7 @@ void EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& 
     TFileStream out(temp.Path(), TFileMode::fmCreate);
     out.WriteBuffer(plain.data(), plain.size());
   }
-  {
-    TclEncoder encoder;
-    TFileStream source(temp.Path(), TFileMode::fmOpenRead);
-    TFileStream destination(chosen->fileName, TFileMode::fmCreate);
-    encoder.Encode(source, destination, encBase64);
-  }
+  Base64FileToFile(temp.Path(), chosen->fileName, true);
   ShowText(editor, ReadWholeFile(chosen->fileName), ansi);
 }
 
@@ -88,12 +93,7 @@ void DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& 
 
   // A file a failed run of an older version left behind goes first.
   TempFile temp(TempBesideExe(places.ExeDir, kImportTempName));
-  {
-    TclEncoder encoder;
-    TFileStream source(chosen->fileName, TFileMode::fmOpenRead);
-    TFileStream destination(temp.Path(), TFileMode::fmCreate);
-    encoder.Decode(source, destination, encBase64);
-  }
+  Base64FileToFile(chosen->fileName, temp.Path(), false);
   ShowText(editor, ReadWholeFile(temp.Path()), ansi);
 }
 

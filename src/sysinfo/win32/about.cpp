@@ -180,17 +180,17 @@ void TAbout::CreateComponents() {
 HBITMAP TAbout::MakePicture() const {
   // The companion site's picture from the resources, on the window's own
   // ground so its transparent edge blends in.
-  const int kSize = ui::Scaled(kPictureSize);
-  UniqueHIcon icon = ui::LoadToolbarIcon(ui::IconId::Image1, kSize, USER_DEFAULT_SCREEN_DPI);
+  const int size = ui::Scaled(kPictureSize);
+  UniqueHIcon icon = ui::LoadToolbarIcon(ui::IconId::Image1, size, USER_DEFAULT_SCREEN_DPI);
   WindowDcScope screen(nullptr);
-  HBITMAP bmp = ::CreateCompatibleBitmap(screen.dc(), kSize, kSize);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen.dc(), size, size);
   if (!bmp) return nullptr;
   UniqueHdc dc(::CreateCompatibleDC(screen.dc()));
   if (!dc) return bmp;
   SelectScope selected(dc.get(), bmp);
-  RECT all{0, 0, kSize, kSize};
+  RECT all{0, 0, size, size};
   ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
-  if (icon) ::DrawIconEx(dc.get(), 0, 0, icon.get(), kSize, kSize, 0, nullptr, DI_NORMAL);
+  if (icon) ::DrawIconEx(dc.get(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
   return bmp;
 }
 

@@ -272,9 +272,7 @@ void TRichViewEdit::InvalidateChangedLines(int p, const TRVParaLayout& before) {
   while (same < now.Lines.size() && same < before.Lines.size()) {
     const TRVLayoutLine& a = now.Lines[same];
     const TRVLayoutLine& b = before.Lines[same];
-    if (a.Start != b.Start || a.End != b.End || a.Top != b.Top || a.Height != b.Height ||
-        a.Baseline != b.Baseline || a.RunCount != b.RunCount)
-      break;
+    if (!(a == b)) break;
     const auto ra = runs(now, a), rb = runs(before, b);
     if (!std::equal(ra.begin(), ra.end(), rb.begin(), rb.end())) break;
     ++same;

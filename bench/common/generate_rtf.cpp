@@ -1,4 +1,4 @@
-#include "generate.h"
+#include "common/generate_rtf.h"
 
 #include <cstdint>
 #include <random>

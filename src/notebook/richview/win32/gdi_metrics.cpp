@@ -28,9 +28,24 @@ std::string TGdiFontMetrics::Key(const TFontInfo& f) {
 }
 
 HFONT TGdiFontMetrics::Font(const TFontInfo& f) {
+  const Cached* c = Find(f);
+  return c ? static_cast<HFONT>(c->font.get()) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HDC TGdiFontMetrics::MeasuringDc(const TFontInfo& f, HGDIOBJ& restore) {
+  const Cached* c = Find(f);
+  if (c && c->dc) {
+    restore = nullptr;
+    return c->dc.get();
+  }
+  restore = ::SelectObject(dc_.get(), Font(f));
+  return dc_.get();
+}
+
+const TGdiFontMetrics::Cached* TGdiFontMetrics::Find(const TFontInfo& f) {
   const std::string key = Key(f);
   auto it = fonts_.find(key);
-  if (it != fonts_.end()) return static_cast<HFONT>(it->second.get());
+  if (it != fonts_.end()) return &it->second;
   LOGFONTW lf{};
   // Points to pixels of the display the layout is for.
   lf.lfHeight = -::MulDiv(std::max(1, f.Size), dpi_, 72);
@@ -53,9 +68,13 @@ HFONT TGdiFontMetrics::Font(const TFontInfo& f) {
     lf.lfWidth = std::max(1L, static_cast<LONG>(tm.tmAveCharWidth) * f.CharScale / 100);
   }
   HFONT font = ::CreateFontIndirectW(&lf);
-  if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-  else fonts_.emplace(key, UniqueGdiObject(font));
-  return font;
+  if (!font) return nullptr;
+  Cached entry{UniqueGdiObject(font), UniqueHdc()};
+  if (fonts_.size() < kMaxFontDcs) {
+    entry.dc.reset(::CreateCompatibleDC(nullptr));
+    if (entry.dc) ::SelectObject(entry.dc.get(), font);
+  }
+  return &fonts_.emplace(key, std::move(entry)).first->second;
 }
 
 std::wstring TGdiFontMetrics::ShownText(const TFontInfo& f, std::string_view utf8) {
@@ -65,10 +84,11 @@ std::wstring TGdiFontMetrics::ShownText(const TFontInfo& f, std::string_view utf
 }
 
 TRVFontExtent TGdiFontMetrics::FontExtent(const TFontInfo& f) {
-  HGDIOBJ old = ::SelectObject(dc_.get(), Font(f));
+  HGDIOBJ restore = nullptr;
+  HDC dc = MeasuringDc(f, restore);
   TEXTMETRICW tm{};
-  ::GetTextMetricsW(dc_.get(), &tm);
-  ::SelectObject(dc_.get(), old);
+  ::GetTextMetricsW(dc, &tm);
+  if (restore) ::SelectObject(dc, restore);
   return {static_cast<int>(tm.tmAscent), static_cast<int>(tm.tmDescent)};
 }
 
@@ -76,11 +96,12 @@ void TGdiFontMetrics::TextExtents(const TFontInfo& f, std::string_view text, std
   const std::wstring w = ShownText(f, text);
   if (w.empty()) return;
   std::vector<INT> partial(w.size());
-  HGDIOBJ old = ::SelectObject(dc_.get(), Font(f));
+  HGDIOBJ restore = nullptr;
+  HDC dc = MeasuringDc(f, restore);
   SIZE size{};
   int fit = 0;
-  ::GetTextExtentExPointW(dc_.get(), w.c_str(), static_cast<int>(w.size()), INT_MAX, &fit, partial.data(), &size);
-  ::SelectObject(dc_.get(), old);
+  ::GetTextExtentExPointW(dc, w.c_str(), static_cast<int>(w.size()), INT_MAX, &fit, partial.data(), &size);
+  if (restore) ::SelectObject(dc, restore);
   // One width per code point: a surrogate pair counts at its second half.
   int points = 0;
   for (size_t i = 0; i < w.size(); ++i) {

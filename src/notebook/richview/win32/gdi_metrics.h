@@ -37,10 +37,23 @@ class TGdiFontMetrics : public IFontMetrics {
   }
 
  private:
+  // Each font is measured in a DC of its own that keeps it selected: the
+  // system then keeps it ready, where switching one DC between many fonts
+  // has it prepare a font again for nearly every measurement. The DC goes
+  // before its font.
+  struct Cached {
+    UniqueGdiObject font;
+    UniqueHdc dc;
+  };
+  static constexpr size_t kMaxFontDcs = 1000;  // beyond this, the shared DC
   static std::string Key(const TFontInfo& font);
+  const Cached* Find(const TFontInfo& font);
+  // A DC with the font selected, and the font to put back after (null when
+  // nothing is to be put back).
+  HDC MeasuringDc(const TFontInfo& font, HGDIOBJ& restore);
   UniqueHdc dc_;
   int dpi_ = 96;
-  std::map<std::string, UniqueGdiObject> fonts_;
+  std::map<std::string, Cached> fonts_;
 };
 
 // A colour of the engine as GDI wants it (system colours resolved);

@@ -28,14 +28,7 @@ class TempFile {
   std::string path_;
 };
 
-// Replaces the document with the text's lines, each a paragraph in style 0.
-// The bytes are in memory before anything is cleared, so a read that fails
-// leaves the document as it was.
-void ShowText(TRVEditCore& editor, const std::string& bytes, const AnsiCodec& ansi) {
-  editor.Clear();
-  LoadText(bytes, editor.Document(), 0, 0, false, TextEncoding::Ansi, ansi);
-  editor.Format();
-}
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // One file into another through the Base64 coder; both files are closed
 // when it returns, on every path.
@@ -48,6 +41,25 @@ void Base64FileToFile(const std::string& from, const std::string& to, bool encod
 }
 
 }  // namespace
+
+std::string ExportedText(const TRVDocument& doc, const AnsiCodec& ansi) {
+  std::string text = SaveText(doc, 80, TextEncoding::Ansi, ansi);
+  const std::string utf8 = SaveText(doc, 80, TextEncoding::Utf8, ansi);
+  if (ansi.ToUtf8(text) == utf8) return text;
+  text.assign(kUtf8Mark);
+  text += utf8;
+  return text;
+}
+
+// Replaces the document with the text's lines, each a paragraph in style 0.
+// The bytes are in memory before anything is cleared, so a read that fails
+// leaves the document as it was.
+void ShowImportedText(TRVEditCore& editor, const std::string& bytes, const AnsiCodec& ansi) {
+  const TextEncoding enc = bytes.starts_with(kUtf8Mark) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+  editor.Clear();
+  LoadText(bytes, editor.Document(), 0, 0, false, enc, ansi);
+  editor.Format();
+}
 
 TExportPlaces ExportPlacesFor(const std::string& exeDir) {
   std::error_code ec;
@@ -63,38 +75,40 @@ std::string TempBesideExe(const std::string& exeDir, const char* name) {
 #endif
 }
 
-void EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+bool EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
                      const TExportPlaces& places, const AnsiCodec& ansi) {
   dialogs.Save.title = kExportTitle;
   dialogs.Save.initialDir = places.CurrentDir;
   dialogs.Save.filter = kEncodedFilter;
   const auto chosen = ShowSaveDialog(prompter, dialogs.Save);
-  if (!chosen) return;
+  if (!chosen) return false;
 
   // Removing a file left by an older run first means a temporary file that
   // cannot be written is an error, never a stale text exported instead.
   TempFile temp(TempBesideExe(places.ExeDir, kExportTempName));
   {
-    const std::string plain = SaveText(editor.Document(), 80, TextEncoding::Ansi, ansi);
+    const std::string plain = ExportedText(editor.Document(), ansi);
     TFileStream out(temp.Path(), TFileMode::fmCreate);
     out.WriteBuffer(plain.data(), plain.size());
   }
   Base64FileToFile(temp.Path(), chosen->fileName, true);
-  ShowText(editor, ReadWholeFile(chosen->fileName), ansi);
+  ShowImportedText(editor, ReadWholeFile(chosen->fileName), ansi);
+  return true;
 }
 
-void DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+bool DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
                      const TExportPlaces& places, const AnsiCodec& ansi) {
   dialogs.Open.title = kImportTitle;
   dialogs.Open.initialDir = places.CurrentDir;
   dialogs.Open.filter = kEncodedFilter;
   const auto chosen = ShowOpenDialog(prompter, dialogs.Open);
-  if (!chosen) return;
+  if (!chosen) return false;
 
   // A file a failed run of an older version left behind goes first.
   TempFile temp(TempBesideExe(places.ExeDir, kImportTempName));
   Base64FileToFile(chosen->fileName, temp.Path(), false);
-  ShowText(editor, ReadWholeFile(temp.Path()), ansi);
+  ShowImportedText(editor, ReadWholeFile(temp.Path()), ansi);
+  return true;
 }
 
 }  // namespace nv

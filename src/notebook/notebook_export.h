@@ -33,18 +33,27 @@ TExportPlaces ExportPlacesFor(const std::string& exeDir);
 // exeDir, the platform's separator (a backslash on Windows), name.
 std::string TempBesideExe(const std::string& exeDir, const char* name);
 
+// The plain text the export encodes: the ANSI text when the code page holds
+// every character of the document, else UTF-8 after its byte-order mark, so
+// that no character is turned into "?".
+std::string ExportedText(const TRVDocument& doc, const AnsiCodec& ansi);
+// Replaces the document with decoded text: UTF-8 when it starts with the
+// byte-order mark the export writes, else ANSI.
+void ShowImportedText(TRVEditCore& editor, const std::string& bytes, const AnsiCodec& ansi);
+
 // Writes the document's plain text (lines of at most 80 characters for
 // rules), Base64-encoded, to a file the user chooses, then shows that text
 // in the editor in text style 0 and paragraph style 0. File and encoder
-// errors are raised to the caller with the document unchanged.
-void EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+// errors are raised to the caller with the document unchanged. Answers
+// whether the document was replaced (false when the dialog was cancelled).
+bool EncryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
                      const TExportPlaces& places, const AnsiCodec& ansi);
 
 // Reads a Base64 file the user chooses and shows its decoded text in the
 // editor, in text style 0 and paragraph style 0. Errors ("Wrong symbols in
 // source stream." for a file that is not Base64) are raised to the caller
-// with the document unchanged.
-void DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
+// with the document unchanged. Answers whether the document was replaced.
+bool DecryptBtnClick(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs,
                      const TExportPlaces& places, const AnsiCodec& ansi);
 
 }  // namespace nv

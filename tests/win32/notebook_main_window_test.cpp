@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "support/picture_samples.h"
 #include "ui/paths.h"
 #include "ui/win32/win_text.h"
@@ -27,19 +28,6 @@ bool Shows(const std::vector<std::uint32_t>& pixels, Rgba c, int tol = 40) {
     if (std::abs(r - c.r) <= tol && std::abs(g - c.g) <= tol && std::abs(b - c.b) <= tol) return true;
   }
   return false;
-}
-
-std::vector<std::uint32_t> Render(HWND w) {
-  RECT rc{};
-  ::GetClientRect(w, &rc);
-  void* bits = nullptr;
-  UniqueHdc dc(::CreateCompatibleDC(nullptr));
-  UniqueGdiObject bmp = TopDownDib32(dc.get(), rc.right, rc.bottom, &bits);
-  SelectScope selected(dc.get(), bmp.get());
-  ::SendMessageW(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
-  ::GdiFlush();
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  return std::vector<std::uint32_t>(p, p + static_cast<size_t>(rc.right) * static_cast<size_t>(rc.bottom));
 }
 
 class NotebookPixelsTest : public MainFormTest {};
@@ -75,7 +63,7 @@ TEST_F(NotebookPixelsTest, InsertedPicturesAreDrawnWithTheirOwnPixels) {
     prompter.AnswerFile(path);
     f.Notebook.InsertImage1Click();
     EXPECT_TRUE(prompter.Messages().empty()) << name;
-    const std::vector<std::uint32_t> pixels = Render(ed.Handle());
+    const std::vector<std::uint32_t> pixels = RenderClient(ed.Handle());
     for (Rgba c : palette) EXPECT_TRUE(Shows(pixels, c)) << name << " shows " << int(c.r) << "," << int(c.g) << "," << int(c.b);
   }
 }
@@ -88,7 +76,8 @@ TEST_F(NotebookPixelsTest, ExportAndImportThroughTheToolbarLeaveNoPlainTextBehin
   ed.Format();
   ed.InsertText("first line\r\nsecond line");
   const std::string exported = dir.File("note.txt");
-  prompter.AnswerFile(exported);
+  // The typed text is unsaved: given up when asked.
+  prompter.AnswerBox(IDNO).AnswerFile(exported);
   f.Notebook.EncryptBtn.Click();
   ASSERT_TRUE(FileExists(exported));
   EXPECT_EQ(ReadWholeFile(exported).find("first"), std::string::npos) << "the file holds Base64, not the text";
@@ -97,7 +86,7 @@ TEST_F(NotebookPixelsTest, ExportAndImportThroughTheToolbarLeaveNoPlainTextBehin
 
   ed.Clear();
   ed.Format();
-  prompter.AnswerFile(exported);
+  prompter.AnswerBox(IDNO).AnswerFile(exported);
   f.Notebook.DecryptBtn.Click();
   EXPECT_NE(TextOf(ed.Handle()).find("second line"), std::string::npos) << TextOf(ed.Handle());
   EXPECT_FALSE(FileExists(dir.File("EncryptedFile.txt")));

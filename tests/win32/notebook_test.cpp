@@ -11,6 +11,7 @@
 
 #include "frame_test_host.h"
 #include "helper_process.h"
+#include "screenshot.h"
 #include "notebook/richview/rtf.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
@@ -108,6 +109,21 @@ class NotebookTest : public ::testing::Test {
       return none;
     }
     return prompter.Calls()[i];
+  }
+  void OpenFile(const std::string& path, int filterIndex) {
+    prompter.AnswerFile(path, filterIndex);
+    Notebook().Open1Click();
+  }
+  // The plain text of a RichView Format file's paragraphs.
+  static std::string RvfText(const std::string& rvf) {
+    TRVDocument doc;
+    unsigned warnings = 0;
+    if (!LoadRVF(rvf, doc, warnings)) return "<not RichView Format>";
+    std::string text;
+    for (const TRVParagraph& p : doc.Paragraphs)
+      for (const TRVItem& item : p.Items())
+        if (const TRVTextItemInfo* t = item.AsText()) text += t->Text;
+    return text;
   }
   bool FormattedEditor() {
     return Editor().Layout().ParagraphCount() == Editor().Document().ParagraphCount();
@@ -689,6 +705,91 @@ TEST_F(NotebookTest, NewAnsweredYesSavesAndNoLeavesTheDateLine) {
   }();
   EXPECT_EQ(text.substr(0, dateOnly.size() + 1), dateOnly + " ");
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+// ------------------------------------------- the quick save name, Base64
+
+TEST_F(NotebookTest, TheQuickSaveNameFollowsTheDocument) {
+  TRVDocument doc;
+  doc.AddParagraph(0).AddItem(TRVItem::MakeText("stored", 0));
+  ASSERT_TRUE(WriteFileSafely(dir.File("a.rvf"), SaveRVF(doc)));
+  ASSERT_TRUE(WriteFileSafely(dir.File("a.rtf"), "{\\rtf1 rich}"));
+
+  // Opened from RichView Format: the quick save may go back there.
+  OpenFile(dir.File("a.rvf"), 5);
+  EXPECT_EQ(Notebook().DocumentFileName, dir.File("a.rvf"));
+  // Opened from RTF: a quick save must not write RichView Format into the
+  // RTF file, nor into the RVF file of the document before.
+  OpenFile(dir.File("a.rtf"), 1);
+  EXPECT_EQ(Notebook().DocumentFileName, "");
+
+  OpenFile(dir.File("a.rvf"), 5);
+  prompter.AnswerBox(IDNO);
+  Notebook().New1Click();
+  EXPECT_EQ(Notebook().DocumentFileName, "");
+
+  // The Base64 export replaces the document too.
+  OpenFile(dir.File("a.rvf"), 5);
+  prompter.AnswerFile(dir.File("b64.txt"));
+  Notebook().EncryptBtnClick();
+  EXPECT_EQ(Notebook().DocumentFileName, "");
+  OpenFile(dir.File("a.rvf"), 5);
+  prompter.AnswerFile(dir.File("b64.txt"));
+  Notebook().DecryptBtnClick();
+  EXPECT_EQ(Notebook().DocumentFileName, "");
+  EXPECT_EQ(ReadWholeFile(dir.File("a.rvf")), SaveRVF(doc)) << "no quick save wrote over it";
+}
+
+TEST_F(NotebookTest, AQuickSaveWithoutANameAsksWithTheSaveDialogsOwnSettings) {
+  ASSERT_TRUE(Notebook().RichViewEdit1.InsertText("draft"));
+  // As the Base64 export leaves the shared dialog.
+  Notebook().SaveDialog.title = "SAVE YOUR ENCRYPTED FILE";
+  Notebook().SaveDialog.filter = "Text file|*.txt";
+  Notebook().SaveDialog.defaultExt = "eml";
+  prompter.AnswerBox(IDYES).AnswerFile(dir.File("d.rvf"), 3).AnswerFile(std::nullopt);
+  Notebook().Open1Click();
+  ASSERT_EQ(prompter.Calls().size(), 3u);
+  const PromptCall& save = prompter.Calls()[1];
+  ASSERT_EQ(save.kind, PromptCall::Save);
+  EXPECT_EQ(save.file.title, "Save & Export");
+  EXPECT_EQ(save.file.filter.rfind("RichView Format files(*.rvf)|*.rvf|", 0), 0u) << save.file.filter;
+  EXPECT_EQ(save.file.defaultExt, "rvf");
+  EXPECT_EQ(RvfText(ReadWholeFile(dir.File("d.rvf"))), "draft");
+}
+
+TEST_F(NotebookTest, ExportAndImportAskFirstWhenModifiedAndShowTheNewTextAtOnce) {
+  TRichViewEdit& ed = Editor();
+  ASSERT_TRUE(ed.InsertText("plain words"));
+  // Modified: the New command's question first; Yes saves and stops there.
+  prompter.AnswerBox(IDYES).AnswerFile(std::nullopt);
+  Notebook().EncryptBtnClick();
+  ASSERT_EQ(prompter.Calls().size(), 2u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Save changes made?");
+  EXPECT_EQ(prompter.Calls()[0].caption, "Confirm");
+  EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(prompter.Calls()[1].file.title, "Save & Export");
+  EXPECT_EQ(ed.PlainText(), "plain words");
+
+  // No goes on with the export, and what the editor shows is the Base64
+  // text laid out anew, not the old lines.
+  prompter.ClearCalls();
+  prompter.AnswerBox(IDNO).AnswerFile(dir.File("e.txt"));
+  Notebook().EncryptBtnClick();
+  EXPECT_EQ(ed.PlainText(), "cGxhaW4gd29yZHM=");
+  auto render = [&] { return RenderClient(ed.Handle()); };
+  const std::vector<std::uint32_t> shown = render();
+  ed.Format();
+  EXPECT_TRUE(shown == render()) << "the view showed a layout of the old document";
+  EXPECT_EQ(ed.Layout().ParagraphCount(), ed.Document().ParagraphCount());
+
+  // Import: asked again (still modified), then the decoded text is shown.
+  prompter.ClearCalls();
+  prompter.AnswerBox(IDNO).AnswerFile(dir.File("e.txt"));
+  Notebook().DecryptBtnClick();
+  EXPECT_EQ(ed.PlainText(), "plain words");
+  const std::vector<std::uint32_t> imported = render();
+  ed.Format();
+  EXPECT_TRUE(imported == render());
 }
 
 // ------------------------------------------------------------ hyperlinks

@@ -69,4 +69,18 @@ std::string EnvValue(const char* name) {
   return Narrow(w);
 }
 
+std::vector<std::uint32_t> RenderClient(HWND window) {
+  RECT rc{};
+  ::GetClientRect(window, &rc);
+  void* bits = nullptr;
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  UniqueGdiObject bmp = TopDownDib32(dc.get(), rc.right, rc.bottom, &bits);
+  if (!bits) return {};
+  SelectScope selected(dc.get(), bmp.get());
+  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+  ::GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  return std::vector<std::uint32_t>(p, p + static_cast<size_t>(rc.right) * static_cast<size_t>(rc.bottom));
+}
+
 }  // namespace nv

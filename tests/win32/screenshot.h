@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct ShotOverlay {
   std::string bmp;
 };
 bool SaveWindowShot(HWND window, const std::string& path, const std::vector<ShotOverlay>& overlays);
+
+// The window's client area as it paints itself through WM_PRINTCLIENT:
+// 32-bit pixels (0x00RRGGBB), top row first.
+std::vector<std::uint32_t> RenderClient(HWND window);
 
 // The value of an environment variable, empty when it is not set.
 std::string EnvValue(const char* name);

@@ -73,6 +73,8 @@ void TfrmMain::Create() {
     // Hotkeys that could not be registered at start are reported now that
     // the window is there to report them.
     Privacy.WindowShown();
+    // What an earlier run could not save is offered back over the window.
+    Notebook.OfferRecovery();
   }
 }
 
@@ -250,6 +252,13 @@ LONG TfrmMain::SetScreenResolution(int width, int height) {
 
 void TfrmMain::FormCloseQuery(bool& canClose) {
   if (!canClose) return;
+  // Unsaved notes are offered for saving instead of the plain question: the
+  // answer to that is the user's confirmation, and one question is enough.
+  if (Notebook.RichViewEdit1.Modified()) {
+    canClose = Notebook.CanClose();
+    if (canClose) SwitchDisplayBack();
+    return;
+  }
   const int answer =
       Application().prompter().ShowBox(BoxOwner::Application, "Are you sure to Exit?", "Yes or No?", mb::kYesNoCancel);
   if (answer == mb::kIdCancel || answer == mb::kIdNo) {
@@ -321,6 +330,8 @@ void TfrmMain::Close() {
   if (!canClose) return;
   // Captured programs go back to the desktop before anything closes.
   Capture.Captures().ReleaseAll();
+  // The notebook was saved or knowingly given up: nothing to recover.
+  Notebook.DiscardRecovery();
   FormClose();
   closed_ = true;
   ::ShowWindow(Handle(), SW_HIDE);
@@ -375,8 +386,16 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HOTKEY:
       Privacy.FormHotKey(wp);
       return 0;
+    case WM_QUERYENDSESSION:
+      // Windows may end the session without asking again: unsaved notes go
+      // to the recovery file now, and the session is never held up.
+      Notebook.WriteRecoveryNow();
+      return TRUE;
     case WM_ENDSESSION:
-      if (wp) EndSession();
+      if (wp) {
+        Notebook.WriteRecoveryNow();
+        EndSession();
+      }
       break;
     case WM_DISPLAYCHANGE:
       FitToWorkArea();

@@ -56,7 +56,12 @@ bool LoadText(std::string_view bytes, TRVDocument& doc, int styleNo, int paraNo,
               bool asSingleParagraph, TextEncoding enc, const AnsiCodec& ansi) {
   if (!doc.Style.HasTextStyle(styleNo) || !doc.Style.HasParaStyle(paraNo)) return false;
   if (bytes.empty()) return true;
-  const std::string text = enc == TextEncoding::Utf16 ? DecodeUtf16(bytes) : ansi.ToUtf8(bytes);
+  std::string text;
+  switch (enc) {
+    case TextEncoding::Utf16: text = DecodeUtf16(bytes); break;
+    case TextEncoding::Utf8: text = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes; break;
+    case TextEncoding::Ansi: text = ansi.ToUtf8(bytes); break;
+  }
 
   TRVParagraph* single = nullptr;
   std::size_t start = 0;
@@ -114,7 +119,12 @@ std::string SaveText(const TRVDocument& doc, int lineWidth, TextEncoding enc, co
     if (i > 0) text += "\r\n";
     AppendParagraphText(text, doc.Paragraphs[i], rule);
   }
-  return enc == TextEncoding::Utf16 ? EncodeUtf16(text) : ansi.FromUtf8(text);
+  switch (enc) {
+    case TextEncoding::Utf16: return EncodeUtf16(text);
+    case TextEncoding::Utf8: return text;
+    case TextEncoding::Ansi: break;
+  }
+  return ansi.FromUtf8(text);
 }
 
 bool IsUnicodeTextFile(const std::string& path) {

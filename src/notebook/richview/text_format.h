@@ -25,7 +25,9 @@ class AnsiCodec {
   virtual std::string FromUtf8(std::string_view utf8) const;
 };
 
-enum class TextEncoding { Ansi, Utf16 };
+// Utf8 text is read with or without its byte-order mark and written
+// without one.
+enum class TextEncoding { Ansi, Utf16, Utf8 };
 
 // The Unicode test: yes when the size is even and not 0 and either the first
 // two bytes are a byte-order mark (FF FE or FE FF) or a zero byte occurs

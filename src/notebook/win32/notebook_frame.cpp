@@ -30,6 +30,10 @@ constexpr const char* kOpenFilter =
 constexpr const char* kSaveFilter =
     "RichView Format files(*.rvf)|*.rvf|RTF Files (*.rtf)|*.rtf|Text (*.txt)|*.txt|Unicode Text (*.txt)|*.txt|"
     "HTML - with CSS (*.htm;*.html)|*.htm;*.html|HTML - Simplified (*.htm;*.html)|*.htm;*.html";
+constexpr const char* kExitSaveQuestion = "The notebook has unsaved changes. Save them before exiting?";
+constexpr const char* kRestoreQuestion = "Nookvale ended without saving the notebook. Restore the unsaved notes?";
+// How often the autosave looks at its schedule while changes wait.
+constexpr unsigned kAutosaveCheckMs = 500;
 constexpr const char* kUnicodeWarning =
     "Loading/Inserting Unicode data using non-Unicode text style.\r"
     "Text will be converted.\r"
@@ -122,6 +126,10 @@ void TNotebookFrame::CreateComponents() {
   };
   RichViewEdit1.OnCurTextStyleChanged = [this] { RichViewEdit1CurTextStyleChanged(); };
   RichViewEdit1.OnContextPopup = [this](POINT pt) { ShowPopup(pt); };
+  RichViewEdit1.OnChange = [this] { DocumentChanged(); };
+  recovery_ = std::make_unique<TNotebookRecovery>(Host().SettingsFolder() + kRecoveryFileName);
+  AutosaveTimer.Create(kAutosaveCheckMs);
+  AutosaveTimer.OnTimer = [this] { AutosaveTick(); };
   CreatePopupMenu();
   CreateToolbarItems();
   AlignControls();
@@ -284,6 +292,13 @@ void TNotebookFrame::Open1Click() {
     RichViewEdit1.SetCurParaStyleNo(p);
     ok = ReadFile(chosen->fileName, chosen->filterIndex, t, p);
   }
+  // The unsaved text was saved or knowingly given up in the question above.
+  DiscardRecovery();
+  // The quick save writes RichView Format: it may go back to the opened
+  // file only when that is what the file holds; anything else would be
+  // overwritten in a format the user did not choose.
+  if (ok && chosen->filterIndex == 5) DocumentFileName = chosen->fileName;
+  else DocumentFileName.clear();
   if (!ok) {
     std::string text = "Error during loading";
     if (chosen->filterIndex == 1) text += WarningText(RichViewEdit1.RVFWarnings);
@@ -327,6 +342,7 @@ void TNotebookFrame::Save1Click() {
     ok = WriteFile(chosen->fileName, chosen->filterIndex);
   }
   if (!ok) Box(BoxOwner::Application, "Error during saving", "Error", mb::kOk);
+  else Saved();
 }
 
 bool TNotebookFrame::SaveBeforeOpen() {
@@ -352,10 +368,18 @@ bool TNotebookFrame::QuickSave() {
     return false;
   }
   RichViewEdit1.SetModified(false);
+  Saved();
   return true;
 }
 
 bool TNotebookFrame::QuickSaveAs() {
+  // Whatever an earlier command (a picture, the Base64 export) left in the
+  // shared dialog would offer a filter and extension of another kind of
+  // file; this save writes RichView Format.
+  SaveDialog.title = "Save & Export";
+  SaveDialog.filter = kSaveFilter;
+  SaveDialog.defaultExt = "rvf";
+  SaveDialog.filterIndex = 1;
   const std::optional<FileDialogResult> chosen = Host().FramePrompter().SaveDialog(SaveDialog);
   if (!chosen) return false;
   SaveDialog.fileName = chosen->fileName;
@@ -387,7 +411,12 @@ void TNotebookFrame::InsertDateLine() {
   RichViewEdit1.InsertText("\r\n");
 }
 
-void TNotebookFrame::FormShow() { InsertDateLine(); }
+void TNotebookFrame::FormShow() {
+  InsertDateLine();
+  // The date line is the program's, not the user's: nothing to save yet.
+  RichViewEdit1.SetModified(false);
+  DiscardPendingAutosave();
+}
 
 void TNotebookFrame::New1Click() {
   if (Box(BoxOwner::MainWindow, "Save changes made?", "Confirm", mb::kYesNo | mb::kIconQuestion) != mb::kIdNo) {
@@ -400,6 +429,11 @@ void TNotebookFrame::New1Click() {
   RichViewEdit1.Format();
   InsertDateLine();
   RichViewEdit1.SetFocus();
+  // The old document was given up, and the new one holds only the
+  // program's date line.
+  DocumentFileName.clear();
+  RichViewEdit1.SetModified(false);
+  DiscardRecovery();
 }
 
 // -------------------------------------------------------- edit commands
@@ -436,16 +470,125 @@ TExportPlaces TNotebookFrame::ExportPlaces() const {
   return ExportPlacesFor(dir);
 }
 
-void TNotebookFrame::EncryptBtnClick() {
-  RichViewEdit1.EditThroughCore([this](TRVEditCore& core) {
-    nv::EncryptBtnClick(core, Host().FramePrompter(), Dialogs, ExportPlaces(), SystemAnsiCodec{});
-  });
+void TNotebookFrame::EncryptBtnClick() { ReplaceThroughExport(nv::EncryptBtnClick); }
+
+void TNotebookFrame::DecryptBtnClick() { ReplaceThroughExport(nv::DecryptBtnClick); }
+
+void TNotebookFrame::ReplaceThroughExport(ExportCommand command) {
+  // Both replace the document: a modified one is offered for saving first.
+  if (!SaveChangesFirst()) return;
+  bool replaced = false;
+  try {
+    RichViewEdit1.EditThroughCore([&](TRVEditCore& core) {
+      replaced = command(core, Host().FramePrompter(), Dialogs, ExportPlaces(), SystemAnsiCodec{});
+    });
+  } catch (...) {
+    // The document is unchanged; the error goes to the standard error box.
+    RichViewEdit1.Format();
+    throw;
+  }
+  if (!replaced) return;
+  // The whole document was replaced: lay it out anew so the view shows it.
+  RichViewEdit1.Format();
+  // The file the quick save knew belongs to the old document.
+  DocumentFileName.clear();
+  DiscardRecovery();
 }
 
-void TNotebookFrame::DecryptBtnClick() {
-  RichViewEdit1.EditThroughCore([this](TRVEditCore& core) {
-    nv::DecryptBtnClick(core, Host().FramePrompter(), Dialogs, ExportPlaces(), SystemAnsiCodec{});
-  });
+bool TNotebookFrame::SaveChangesFirst() {
+  if (!RichViewEdit1.Modified()) return true;
+  if (Box(BoxOwner::MainWindow, "Save changes made?", "Confirm", mb::kYesNo | mb::kIconQuestion) == mb::kIdNo)
+    return true;
+  Save1Click();
+  return false;
+}
+
+// ------------------------------------------------- nothing is ever lost
+
+bool TNotebookFrame::CanClose() {
+  if (!RichViewEdit1.Modified()) return true;
+  switch (Box(BoxOwner::Application, kExitSaveQuestion, "Yes or No?", mb::kYesNoCancel | mb::kIconQuestion)) {
+    case mb::kIdNo: return true;
+    case mb::kIdYes: return QuickSave();
+    default: return false;
+  }
+}
+
+void TNotebookFrame::Saved() { DiscardRecovery(); }
+
+void TNotebookFrame::DiscardPendingAutosave() {
+  autosave_.Done();
+  AutosaveTimer.SetEnabled(false);
+}
+
+void TNotebookFrame::DiscardRecovery() {
+  DiscardPendingAutosave();
+  // A file that could not be read is the user's until they deal with it.
+  if (!recoveryBlocked_) recovery_->Delete();
+}
+
+void TNotebookFrame::DocumentChanged() {
+  autosave_.Changed(::GetTickCount64());
+  AutosaveTimer.SetEnabled(true);
+}
+
+void TNotebookFrame::AutosaveTick() {
+  if (!autosave_.Pending() || !RichViewEdit1.Modified() || recoveryBlocked_) return DiscardPendingAutosave();
+  // A write still under way keeps the changes pending for the next tick.
+  if (!autosave_.Due(::GetTickCount64()) || recovery_->Busy()) return;
+  try {
+    // The document is put into its file form here, where it cannot change
+    // meanwhile; sealing and writing go on beside typing.
+    if (recovery_->WriteInBackground(SaveRVF(RichViewEdit1.Document()))) DiscardPendingAutosave();
+  } catch (const std::exception&) {
+    // Out of memory for the copy: the next tick tries again.
+  }
+}
+
+void TNotebookFrame::WriteRecoveryNow() {
+  if (!RichViewEdit1.Modified() || recoveryBlocked_) return;
+  try {
+    if (recovery_->WriteNow(SaveRVF(RichViewEdit1.Document()))) DiscardPendingAutosave();
+  } catch (const std::exception&) {
+    // The session ends all the same; the last autosave stays.
+  }
+}
+
+void TNotebookFrame::OfferRecovery() {
+  std::string rvf;
+  const TNotebookRecovery::ReadResult read = recovery_->Read(rvf);
+  if (read == TNotebookRecovery::ReadResult::Missing) return;
+  bool readable = read == TNotebookRecovery::ReadResult::Ok;
+  if (readable) {
+    TRVDocument probe;
+    unsigned warnings = 0;
+    readable = LoadRVF(rvf, probe, warnings);
+  }
+  if (!readable) {
+    // Never deleted unasked: moved aside, so the autosave can go on.
+    const std::string aside = recovery_->KeepAside();
+    if (aside.empty()) {
+      recoveryBlocked_ = true;
+      Host().FramePrompter().ShowMessage("The unsaved notes of an earlier run could not be read. They stay in " +
+                                         recovery_->Path() + ", and the notebook is not saved for recovery until that file is moved.");
+    } else {
+      Host().FramePrompter().ShowMessage("The unsaved notes of an earlier run could not be read. They were kept in " +
+                                         aside + ".");
+    }
+    return;
+  }
+  if (Box(BoxOwner::MainWindow, kRestoreQuestion, "Nookvale", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) {
+    recovery_->Delete();
+    return;
+  }
+  unsigned warnings = 0;
+  RichViewEdit1.Clear();
+  LoadRVF(rvf, RichViewEdit1.Document(), warnings);
+  RichViewEdit1.RVFWarnings = warnings;
+  RichViewEdit1.Format();
+  // Restored, not saved: the user still decides where it goes.
+  RichViewEdit1.SetModified(true);
+  DocumentFileName.clear();
 }
 
 void TNotebookFrame::LineBtnClick() {

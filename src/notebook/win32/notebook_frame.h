@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@
 #include "ui/win32/frame.h"
 #include "ui/win32/std_controls.h"
 #include "ui/win32/unique_handle.h"
+#include "notebook/autosave.h"
 #include "notebook/notebook_dialogs.h"
 #include "notebook/notebook_export.h"
+#include "notebook/win32/notebook_recovery.h"
 
 namespace nv {
 
@@ -114,6 +117,23 @@ class TNotebookFrame : public TFrame {
   std::string FontNameRequest;
   int FontSizeRequest = 0;
 
+  // --- the user's text is never lost --------------------------------------
+  // Asked when the program is about to exit: a modified notebook is offered
+  // for saving first. Answers whether the exit may go on.
+  bool CanClose();
+  // The notebook was saved, or its changes knowingly discarded, or the
+  // program exits cleanly: the recovery file is no longer wanted.
+  void DiscardRecovery();
+  // Writes the recovery file at once (the Windows session is ending).
+  void WriteRecoveryNow();
+  // At start: offers what an earlier run left unsaved.
+  void OfferRecovery();
+  static constexpr const char* kRecoveryFileName = "Notebook.recovery";
+  TNotebookRecovery& Recovery() { return *recovery_; }
+  AutosaveSchedule& Autosave() { return autosave_; }
+  // Checks the schedule while changes wait to be written.
+  TTimer AutosaveTimer;
+
  protected:
   void CreateComponents() override;
   void LayoutComponents() override;
@@ -129,6 +149,22 @@ class TNotebookFrame : public TFrame {
   bool WriteFile(const std::string& path, int filterIndex);
   void RememberSize(int size);
 
+  void DocumentChanged();
+  void AutosaveTick();
+  void DiscardPendingAutosave();
+  using ExportCommand = bool (*)(TRVEditCore&, Prompter&, TNotebookDialogs&, const TExportPlaces&, const AnsiCodec&);
+  void ReplaceThroughExport(ExportCommand command);
+  // Asks "Save changes made?" before a command replaces a modified
+  // document; answers whether the command may go on.
+  bool SaveChangesFirst();
+  // A save put the document on disk under its name.
+  void Saved();
+
+  std::unique_ptr<TNotebookRecovery> recovery_;
+  AutosaveSchedule autosave_;
+  // An unreadable recovery file could not be moved aside: it is not
+  // overwritten.
+  bool recoveryBlocked_ = false;
   UniqueHMenu popup_;
   bool updatingSelectors_ = false;
   ChosenFont chosenFont_;

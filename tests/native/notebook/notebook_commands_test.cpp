@@ -61,6 +61,17 @@ class NotebookCommands : public ::testing::Test {
     return path;
   }
   std::string Write(const std::string& name, const std::string& text) { return Write(name, Bytes(text.begin(), text.end())); }
+  // The bytes a Base64 file holds.
+  std::string Decoded(const std::string& file) {
+    const std::string out = dir.File("decoded.bin");
+    {
+      TclEncoder decoder;
+      TFileStream source(file, TFileMode::fmOpenRead);
+      TFileStream destination(out, TFileMode::fmCreate);
+      decoder.Decode(source, destination, encBase64);
+    }
+    return ReadWholeFile(out);
+  }
   bool LeftBesideExe() const { return !fs::is_empty(PathFromUtf8(exeDir)); }
 
   TempDir dir;
@@ -235,6 +246,24 @@ TEST_F(NotebookCommands, ImportOfAnExportGivesTheTextBackWithoutPicturesOrStyles
   EXPECT_FALSE(LeftBesideExe());
 }
 
+TEST_F(NotebookCommands, TextOutsideTheCodePageGoesThroughAsUtf8AndComesBackWhole) {
+  // Cyrillic and a CJK character are not in the ANSI code page: turned into
+  // "?" they would be lost for good.
+  SetText({"Привет, мир", "漢字 and €"}, 1);
+  const std::string file = dir.File("u.txt");
+  prompter.AnswerFile(file).AnswerFile(file);
+  EXPECT_TRUE(EncryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_EQ(Decoded(file), "\xEF\xBB\xBF" "Привет, мир\r\n漢字 and €");
+  EXPECT_TRUE(DecryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_EQ(Dump(doc), "0: \"Привет, мир\"/0 | 0: \"漢字 and €\"/0");
+
+  // Text the code page holds is written as ANSI, byte for byte as before.
+  SetText({"Grüße €"}, 1);
+  prompter.AnswerFile(file);
+  EXPECT_TRUE(EncryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_EQ(Decoded(file), "Gr\xFC\xDF" "e \x80");
+}
+
 TEST_F(NotebookCommands, ImportOfBadBase64KeepsTheDocumentAndLeavesNothing) {
   SetText({"keep"});
   prompter.AnswerFile(Write("bad.txt", std::string("SGVs bG8=")));
@@ -287,10 +316,10 @@ TEST_F(NotebookCommands, FailedExportsKeepTheDocumentAndLeaveNoPlainText) {
 TEST_F(NotebookCommands, CancelOrAnEmptyNameDoesNothing) {
   SetText({"keep"});
   prompter.AnswerFile(std::nullopt).AnswerFile("").AnswerFile(std::nullopt).AnswerFile("");
-  EncryptBtnClick(editor, prompter, dialogs, places, ansi);
-  EncryptBtnClick(editor, prompter, dialogs, places, ansi);
-  DecryptBtnClick(editor, prompter, dialogs, places, ansi);
-  DecryptBtnClick(editor, prompter, dialogs, places, ansi);
+  EXPECT_FALSE(EncryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_FALSE(EncryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_FALSE(DecryptBtnClick(editor, prompter, dialogs, places, ansi));
+  EXPECT_FALSE(DecryptBtnClick(editor, prompter, dialogs, places, ansi));
   EXPECT_EQ(Dump(doc), "0: \"keep\"/0");
   EXPECT_EQ(prompter.Calls().size(), 4u);
   EXPECT_FALSE(LeftBesideExe());

@@ -1,0 +1,65 @@
+// The notebook's recovery file: the unsaved document as RichView Format,
+// sealed for the current Windows user with the system's data protection, so
+// the private text is never readable on disk by anyone else (nor by another
+// machine's copy of the file).
+//
+// Writes go through a temporary file that then replaces the old one, so a
+// crash during a write leaves the previous recovery file intact. The sealing
+// and the disk work can run on a worker thread of their own, so that typing
+// never waits for the disk; one write at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace nv {
+
+// The current user's seal (CryptProtectData, user scope, no prompt) and its
+// opening; nothing when the system refuses (another user's file, damage).
+std::optional<std::string> SealForUser(const std::string& plain);
+std::optional<std::string> UnsealForUser(const std::string& sealed);
+
+class TNotebookRecovery {
+ public:
+  explicit TNotebookRecovery(std::string path) : path_(std::move(path)) {}
+  ~TNotebookRecovery() { Wait(); }
+  TNotebookRecovery(const TNotebookRecovery&) = delete;
+  TNotebookRecovery& operator=(const TNotebookRecovery&) = delete;
+
+  const std::string& Path() const { return path_; }
+  bool Exists() const;
+
+  // Seals and writes the document on a worker thread. False, and nothing
+  // started, while an earlier write is still under way.
+  bool WriteInBackground(std::string rvf);
+  // Seals and writes now, after any write under way; answers whether the
+  // file was written.
+  bool WriteNow(const std::string& rvf);
+  bool Busy() const { return busy_.load(); }
+  // Waits for a write under way.
+  void Wait();
+  // Whether the last finished write succeeded.
+  bool LastWriteOk() const { return lastOk_.load(); }
+
+  enum class ReadResult { Ok, Missing, Unreadable };
+  // The unsealed RichView Format bytes.
+  ReadResult Read(std::string& rvf);
+  // Removes the file (after any write under way).
+  void Delete();
+  // Moves an unreadable file out of the way under a time-stamped name;
+  // answers that name, or empty when it could not be moved.
+  std::string KeepAside();
+
+ private:
+  bool SealAndWrite(const std::string& rvf);
+  std::string path_;
+  std::thread worker_;
+  std::atomic<bool> busy_{false};
+  std::atomic<bool> lastOk_{true};
+};
+
+}  // namespace nv

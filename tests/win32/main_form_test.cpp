@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "helper_process.h"
 #include "main_form_fixture.h"
 #include "ui/paths.h"
 #include "ui/win32/unique_handle.h"
@@ -420,18 +421,35 @@ namespace nv {
 namespace {
 
 // The reader in the real main window: RSSbtn opens its tab and waits, the
-// capture scan leaves the tab alone, closing it gives the button back.
+// capture scan frees the tab of a program that has gone and leaves the
+// reader's alone, closing it gives the button back.
 TEST_F(MainFormTest, ReaderTabOpensFromTheToolbarAndSurvivesTheCaptureScan) {
   TfrmMain& f = Start();
   f.Capture.Timer1.SetEnabled(false);
   f.RSSbtn.Click();
   ASSERT_EQ(f.PageControl.PageCount(), 2);
-  ASSERT_NE(f.ReaderTab.Sheet(), nullptr);
-  EXPECT_EQ(f.PageControl.ActivePage(), f.ReaderTab.Sheet());
+  TTabSheet* reader = f.ReaderTab.Sheet();
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(f.PageControl.ActivePage(), reader);
   EXPECT_FALSE(f.RSSbtn.Enabled()) << "one reader at a time";
-  f.PageControl.SetActivePage(&f.MainPage);
+  // A captured program that exits gives the scan a host tab to free.
+  const std::string title = UniqueTitle("exits beside the reader");
+  HelperProcess h("--title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  ASSERT_TRUE(w);
+  CaptureApp(f, title);
+  ASSERT_EQ(f.PageControl.PageCount(), 3);
+  TTabSheet* host = f.PageControl.ActivePage();
+  ASSERT_NE(host, reader);
+  h.Kill();
+  ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(w); }));
+  f.PageControl.SetActivePage(reader);
   f.Capture.Timer1Timer();
-  EXPECT_EQ(f.PageControl.PageCount(), 2) << "the scan frees host tabs only";
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0) << "the scan drops the capture";
+  ASSERT_EQ(f.PageControl.PageCount(), 2) << "and frees its tab";
+  EXPECT_EQ(f.PageControl.Pages(1), reader) << "the scan frees host tabs only";
+  EXPECT_EQ(f.PageControl.ActivePage(), reader) << "and the reader stays on screen";
+  EXPECT_TRUE(::IsWindowVisible(reader->Handle()));
   f.PageControl.OnCloseSheet(*f.ReaderTab.Sheet());
   EXPECT_TRUE(PumpUntil([&] { return f.PageControl.PageCount() == 1; }));
   EXPECT_TRUE(f.RSSbtn.Enabled());

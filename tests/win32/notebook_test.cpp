@@ -125,8 +125,15 @@ class NotebookTest : public ::testing::Test {
         if (const TRVTextItemInfo* t = item.AsText()) text += t->Text;
     return text;
   }
+  // Laid out for what the document holds now: one layout per paragraph,
+  // each made from the paragraph's present state (its revision stamp).
   bool FormattedEditor() {
-    return Editor().Layout().ParagraphCount() == Editor().Document().ParagraphCount();
+    const TRVLayout& layout = Editor().Layout();
+    const TRVDocument& doc = Editor().Document();
+    if (layout.ParagraphCount() != doc.ParagraphCount()) return false;
+    for (int p = 0; p < doc.ParagraphCount(); ++p)
+      if (layout.Para(p).Revision != doc.Paragraph(p).Revision()) return false;
+    return true;
   }
 };
 
@@ -526,21 +533,39 @@ TEST_F(NotebookTest, OpenAsksFirstOnlyWhenModifiedAndUsesItsFilterTable) {
 }
 
 TEST_F(NotebookTest, BrokenRtfReportsTheWarningFlagsAndLeavesAFormattedEditor) {
-  Write("bad.rtf", "this is not rtf at all");
+  // The editor holds other paragraphs first, laid out, so a layout left
+  // over from them cannot pass for one of what the read leaves.
+  Chars(L"three");
+  Key(VK_RETURN);
+  Chars(L"earlier");
+  Key(VK_RETURN);
+  Chars(L"lines");
+  Editor().SetModified(false);
+  ASSERT_TRUE(FormattedEditor());
+  // The reader keeps what comes before a \bin that runs past the end of the
+  // file, and then fails.
+  Write("bad.rtf", "{\\rtf1 Kept before the break\\par {\\b bold} and plain{\\pict\\pngblip\\bin99 xyz}}");
   Editor().RVFWarnings = rvfwUnknownPicFmt | rvfwInvalidImageIndex;
   prompter.AnswerFile(dir.File("bad.rtf"), 1);
   Notebook().Open1Click();
   ASSERT_EQ(prompter.Calls().size(), 2u);
+  EXPECT_EQ(Call(1).kind, PromptCall::Box);
   EXPECT_EQ(Call(1).text, "Error during loading\r(unknown picture format;invalid image-list index;)");
   EXPECT_EQ(Call(1).caption, "Error");
   EXPECT_EQ(Call(1).flags, static_cast<unsigned>(MB_OK));
+  EXPECT_EQ(Text(), "Kept before the break\r\nbold and plain");
   EXPECT_TRUE(FormattedEditor());
 
-  // Other filters report the error alone; an unknown index is a failure.
+  // Other filters report the error alone; an unknown index is a failure
+  // that leaves an empty document, laid out as such.
   prompter.ClearCalls();
   prompter.AnswerFile(dir.File("bad.rtf"), 7);
   Notebook().Open1Click();
+  ASSERT_EQ(prompter.Calls().size(), 2u);
   EXPECT_EQ(Call(1).text, "Error during loading");
+  EXPECT_EQ(Call(1).caption, "Error");
+  EXPECT_EQ(Call(1).flags, static_cast<unsigned>(MB_OK));
+  EXPECT_EQ(Text(), "");
   EXPECT_TRUE(FormattedEditor());
 }
 
@@ -780,7 +805,7 @@ TEST_F(NotebookTest, ExportAndImportAskFirstWhenModifiedAndShowTheNewTextAtOnce)
   const std::vector<std::uint32_t> shown = render();
   ed.Format();
   EXPECT_TRUE(shown == render()) << "the view showed a layout of the old document";
-  EXPECT_EQ(ed.Layout().ParagraphCount(), ed.Document().ParagraphCount());
+  EXPECT_TRUE(FormattedEditor());
 
   // Import: asked again (still modified), then the decoded text is shown.
   prompter.ClearCalls();
@@ -824,18 +849,34 @@ TEST_F(NotebookTest, SpaceAtTheEndOfAHyperlinkLeavesItAndInsideKeepsIt) {
 // ----------------------------------------------------------------- styles
 
 TEST_F(NotebookTest, CaretMovesUpdateButtonsAndSelectorsWithoutAddingStyles) {
-  Styled({{"Head", 1}, {"Key", 3}});
+  // Bold and italic text in two faces the font list offers, then text in a
+  // face this machine lacks (as a document from elsewhere may bring).
+  TComboBox& faces = Notebook().FontList;
+  ASSERT_GE(faces.Count(), 2);
+  const std::string first = faces.Item(0), last = faces.Item(faces.Count() - 1);
+  ASSERT_FALSE(SameFontName(first, last));
+  auto inFace = [&](int base, const std::string& face) {
+    TFontInfo f = Notebook().rvs().TextStyle(base);
+    f.FontName = face;
+    return Notebook().rvs().FindOrAddTextStyle(f, base);
+  };
+  Styled({{"Head", inFace(1, first)}, {"Key", inFace(3, last)}, {"Far", inFace(0, "Face Not Installed Here")}});
+  auto shownFace = [&] { return faces.ItemIndex() == -1 ? std::string("<none>") : faces.Item(faces.ItemIndex()); };
   const int count = Notebook().rvs().TextStyleCount();
   TRVEditCore& core = Editor().Core();
   core.SetCaret({0, 0, 2});
   EXPECT_TRUE(Notebook().BoldBtn.Down());
   EXPECT_FALSE(Notebook().ItalicBtn.Down());
   EXPECT_EQ(Notebook().SizeList.Text(), "10");
-  EXPECT_EQ(Notebook().FontList.ItemIndex() == -1 ? "" : Notebook().FontList.Item(Notebook().FontList.ItemIndex()),
-            Notebook().FontList.ItemIndex() == -1 ? "" : "Arial");
+  EXPECT_EQ(shownFace(), first);
   core.SetCaret({0, 1, 2});
   EXPECT_FALSE(Notebook().BoldBtn.Down());
   EXPECT_TRUE(Notebook().ItalicBtn.Down());
+  EXPECT_EQ(shownFace(), last);
+  core.SetCaret({0, 2, 2});
+  EXPECT_EQ(shownFace(), "<none>") << "no face is shown rather than the last one";
+  core.SetCaret({0, 0, 1});
+  EXPECT_EQ(shownFace(), first);
   EXPECT_FALSE(Notebook().StyleSelectorUpdating());
   EXPECT_EQ(Notebook().rvs().TextStyleCount(), count);
 }

@@ -194,13 +194,29 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   EXPECT_FALSE(::IsWindowVisible(w));
 }
 
-TEST_F(PrivacyTest, HotkeyTwoOnlyClearsTheMuteBoxWhenShown) {
+// Each hotkey's own action: 2 shows the window and unticks the mute box,
+// 1 (the screen saver) leaves window and box as they are.
+TEST_F(PrivacyTest, HotkeyTwoShowsAndClearsTheMuteBoxAndHotkeyOneChangesNeither) {
   TfrmMain& f = Start();
+  f.Privacy.CheckBox1.Perform(BM_CLICK);  // ticked: mutes, or reports that it cannot
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(1), 0);
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(f.Privacy.CheckBox1.Checked());
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
+  ASSERT_FALSE(::IsWindowVisible(f.Handle()));
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(1), 0);
+  EXPECT_FALSE(::IsWindowVisible(f.Handle())) << "the screen saver hotkey brings nothing back";
+  EXPECT_TRUE(f.Privacy.CheckBox1.Checked());
+
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
-  EXPECT_TRUE(prompter.Calls().empty()) << "an unticked box stays unticked and nothing is muted";
-  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(1), 0);  // the screen saver: the window stays as it is
+  EXPECT_FALSE(f.Privacy.CheckBox1.Checked());
+  // Again, now shown with the box unticked: nothing is left to do.
+  prompter.ClearCalls();
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
   EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_FALSE(f.Privacy.CheckBox1.Checked());
+  EXPECT_TRUE(prompter.Calls().empty()) << "an unticked box stays unticked and nothing is muted";
 }
 
 TEST_F(PrivacyTest, MuteWithoutASoundDeviceReportsAndKeepsTheTick) {

@@ -136,9 +136,12 @@ TEST(OSInfoEdition, WithoutExtendedRecordFromRegistry) {
   EXPECT_EQ(Edition(OldNT(3, 51, true, "ServerNT")), "Advanced Server 3.51");
   EXPECT_EQ(Edition(OldNT(4, 0, true, "OTHER")), "");
   EXPECT_EQ(Edition(OldNT(4, 0, false, "")), "");
-  const OSValues old = OldNT(4, 0, true, "WINNT");
-  EXPECT_EQ(old.ServicePackMajor, 0u);
-  EXPECT_EQ(old.ServicePackMinor, 0u);
+  // The service pack text comes from the basic record, which such a
+  // system has, 6a included.
+  OSValues old = OldNT(4, 0, true, "WINNT");
+  old.CSDVersion = "Service Pack 6";
+  old.HotfixQ246009 = true;
+  EXPECT_EQ(ServicePack(old), "Service Pack 6a");
 }
 
 TEST(OSInfoServicePack, Windows9xReleaseLetters) {
@@ -193,6 +196,13 @@ TEST(OSInfoCurrent, OffWindowsEverythingIsAbsent) {
   EXPECT_EQ(TOSInfo::ProductType(), ptNA);
   EXPECT_EQ(TOSInfo::Edition(), "");
   EXPECT_EQ(TOSInfo::ServicePack(), "");
+  // With no extended version record the service pack numbers are 0.
+  EXPECT_EQ(TOSInfo::ServicePackMajor(), 0u);
+  EXPECT_EQ(TOSInfo::ServicePackMinor(), 0u);
+  EXPECT_EQ(TOSInfo::BuildNumber(), 0u);
+  EXPECT_FALSE(TOSInfo::IsWinNT());
+  EXPECT_FALSE(TOSInfo::IsWin9x());
+  EXPECT_FALSE(TOSInfo::IsServer());
   EXPECT_FALSE(TOSInfo::IsWOW64());
   EXPECT_EQ(&CurrentOSValues(), &CurrentOSValues()) << "read once";
 }

@@ -537,9 +537,9 @@ void TNotebookFrame::AutosaveTick() {
   // A write still under way keeps the changes pending for the next tick.
   if (!autosave_.Due(::GetTickCount64()) || recovery_->Busy()) return;
   try {
-    // The document is put into its file form here, where it cannot change
-    // meanwhile; sealing and writing go on beside typing.
-    if (recovery_->WriteInBackground(SaveRVF(RichViewEdit1.Document()))) DiscardPendingAutosave();
+    // A copy taken here, where the document cannot change meanwhile; its
+    // file form, the sealing and the writing go on beside typing.
+    if (recovery_->WriteInBackground(RichViewEdit1.Document())) DiscardPendingAutosave();
   } catch (const std::exception&) {
     // Out of memory for the copy: the next tick tries again.
   }
@@ -548,7 +548,7 @@ void TNotebookFrame::AutosaveTick() {
 void TNotebookFrame::WriteRecoveryNow() {
   if (!RichViewEdit1.Modified() || recoveryBlocked_) return;
   try {
-    if (recovery_->WriteNow(SaveRVF(RichViewEdit1.Document()))) DiscardPendingAutosave();
+    if (recovery_->WriteNow(RichViewEdit1.Document())) DiscardPendingAutosave();
   } catch (const std::exception&) {
     // The session ends all the same; the last autosave stays.
   }

@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include "notebook/autosave.h"
+#include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
 #include "ui/paths.h"
 #include "ui/win32/safe_write.h"
@@ -54,9 +55,9 @@ bool TNotebookRecovery::Exists() const {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TNotebookRecovery::SealAndWrite(const std::string& rvf) {
+bool TNotebookRecovery::SealAndWrite(const TRVDocument& doc) {
   try {
-    const std::optional<std::string> sealed = SealForUser(rvf);
+    const std::optional<std::string> sealed = SealForUser(SaveRVF(doc));
     return sealed && WriteFileSafely(path_, *sealed);
   } catch (...) {
     // Out of memory while sealing a large document: the previous recovery
@@ -65,25 +66,28 @@ bool TNotebookRecovery::SealAndWrite(const std::string& rvf) {
   }
 }
 
-bool TNotebookRecovery::WriteInBackground(std::string rvf) {
+bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot) {
   if (busy_.load()) return false;
   Wait();  // joins the finished worker
   busy_ = true;
   try {
-    worker_ = std::thread([this, doc = std::move(rvf)] {
+    // Pictures are shared, never changed in place, so the copy may be read
+    // there while the editor goes on here.
+    worker_ = std::thread([this, doc = std::move(snapshot)] {
       lastOk_ = SealAndWrite(doc);
       busy_ = false;
     });
   } catch (...) {
+    // No thread to be had: the next pause tries again.
     busy_ = false;
-    lastOk_ = SealAndWrite(rvf);
+    return false;
   }
   return true;
 }
 
-bool TNotebookRecovery::WriteNow(const std::string& rvf) {
+bool TNotebookRecovery::WriteNow(const TRVDocument& doc) {
   Wait();
-  lastOk_ = SealAndWrite(rvf);
+  lastOk_ = SealAndWrite(doc);
   return lastOk_;
 }
 

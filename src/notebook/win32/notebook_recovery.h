@@ -4,9 +4,10 @@
 // machine's copy of the file).
 //
 // Writes go through a temporary file that then replaces the old one, so a
-// crash during a write leaves the previous recovery file intact. The sealing
-// and the disk work can run on a worker thread of their own, so that typing
-// never waits for the disk; one write at a time.
+// crash during a write leaves the previous recovery file intact. Putting the
+// document into its file form, the sealing and the disk work can run on a
+// worker thread of their own, given a copy of the document, so that typing
+// never waits for them; one write at a time.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+
+#include "notebook/richview/document.h"
 
 namespace nv {
 
@@ -33,12 +36,12 @@ class TNotebookRecovery {
   const std::string& Path() const { return path_; }
   bool Exists() const;
 
-  // Seals and writes the document on a worker thread. False, and nothing
-  // started, while an earlier write is still under way.
-  bool WriteInBackground(std::string rvf);
-  // Seals and writes now, after any write under way; answers whether the
-  // file was written.
-  bool WriteNow(const std::string& rvf);
+  // Writes the document (a copy the worker owns) on a worker thread. False,
+  // and nothing started, while an earlier write is still under way.
+  bool WriteInBackground(TRVDocument snapshot);
+  // Writes now, after any write under way; answers whether the file was
+  // written.
+  bool WriteNow(const TRVDocument& doc);
   bool Busy() const { return busy_.load(); }
   // Waits for a write under way.
   void Wait();
@@ -55,7 +58,7 @@ class TNotebookRecovery {
   std::string KeepAside();
 
  private:
-  bool SealAndWrite(const std::string& rvf);
+  bool SealAndWrite(const TRVDocument& doc);
   std::string path_;
   std::thread worker_;
   std::atomic<bool> busy_{false};

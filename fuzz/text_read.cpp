@@ -1,4 +1,4 @@
-// Text reading in both encodings, as lines and as one paragraph: the
+// Text reading in each encoding, as lines and as one paragraph: the
 // document is valid, the Unicode test agrees with itself on the file's head,
 // and the text written from what was read reads back to the same text.
 #include <cstddef>
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (nv::IsUnicodeText(bytes) != nv::IsUnicodeText(bytes.substr(0, nv::kUnicodeTestBytes), size)) std::abort();
 
   const nv::AnsiCodec ansi;
-  for (nv::TextEncoding enc : {nv::TextEncoding::Ansi, nv::TextEncoding::Utf16}) {
+  for (nv::TextEncoding enc : {nv::TextEncoding::Ansi, nv::TextEncoding::Utf16, nv::TextEncoding::Utf8}) {
     for (bool single : {false, true}) {
       nv::TRVDocument doc;
       if (!nv::LoadText(bytes, doc, 3, 1, single, enc, ansi)) std::abort();

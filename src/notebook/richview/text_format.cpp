@@ -121,7 +121,9 @@ std::string SaveText(const TRVDocument& doc, int lineWidth, TextEncoding enc, co
   }
   switch (enc) {
     case TextEncoding::Utf16: return EncodeUtf16(text);
-    case TextEncoding::Utf8: return text;
+    // Text that itself begins with U+FEFF gets a mark before it, so that
+    // reading strips the mark and keeps the character.
+    case TextEncoding::Utf8: return text.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + text : text;
     case TextEncoding::Ansi: break;
   }
   return ansi.FromUtf8(text);

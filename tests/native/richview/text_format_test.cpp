@@ -149,6 +149,19 @@ TEST(TextRead, Utf16InEitherByteOrder) {
   EXPECT_EQ(Read("\xFF\xFE", TextEncoding::Utf16), V{""});
 }
 
+TEST(TextRead, Utf8WithOrWithoutItsMarkAndIllFormedBytesReplaced) {
+  EXPECT_EQ(Read("\xEF\xBB\xBF\xD0\x96\r\nx", TextEncoding::Utf8), (V{"\xD0\x96", "x"}));
+  EXPECT_EQ(Read("\xD0\x96", TextEncoding::Utf8), V{"\xD0\x96"});
+  EXPECT_EQ(Read("a\xFF" "b\xD0", TextEncoding::Utf8), V{"a\xEF\xBF\xBD" "b\xEF\xBF\xBD"});
+  // A text whose first character is U+FEFF keeps it through writing and
+  // reading: the writer puts a mark before it.
+  TRVDocument d;
+  d.AddParagraph(0).AddItem(TRVItem::MakeText("\xEF\xBB\xBFz", 0));
+  const std::string written = SaveText(d, 80, TextEncoding::Utf8, kCp1252);
+  EXPECT_EQ(written, "\xEF\xBB\xBF\xEF\xBB\xBFz");
+  EXPECT_EQ(Read(written, TextEncoding::Utf8), V{"\xEF\xBB\xBFz"});
+}
+
 TEST(TextRead, TheCodecGivenIsUsed) {
   struct Upper : AnsiCodec {
     std::string ToUtf8(std::string_view s) const override { return AsciiUpper(s); }

@@ -15,6 +15,35 @@ constexpr std::uint32_t kSuitePersonal = 0x0200;
 constexpr std::uint32_t kSuiteBlade = 0x0400;
 
 bool Suite(const OSValues& v, std::uint32_t bit) { return (v.SuiteMask & bit) != 0; }
+
+// Vista and later are told apart from their servers by the product type; a
+// system without the extended record counts as a server when its registry
+// says it is one.
+bool ServerSystem(const OSValues& v) {
+  return v.ExtendedInfo ? v.RawProductType != 1 : RegistryProductType(v) != ptNTWorkstation &&
+                                                      RegistryProductType(v) != ptUnknown;
+}
+
+// Windows 6.x: Vista, 7, 8 and 8.1 and their servers.
+TOSProduct Product6(std::uint32_t minor, bool server) {
+  switch (minor) {
+    case 0: return server ? osWinServer2008 : osWinVista;
+    case 1: return server ? osWinServer2008R2 : osWin7;
+    case 2: return server ? osWinServer2012 : osWin8;
+    case 3: return server ? osWinServer2012R2 : osWin81;
+    default: return osUnknown;
+  }
+}
+
+// Windows 10.0: the build tells Windows 11 from 10 (22000 is the first
+// build of 11) and the servers from each other.
+TOSProduct Product10(std::uint32_t build, bool server) {
+  if (!server) return build >= 22000 ? osWin11 : osWin10;
+  if (build >= 26100) return osWinServer2025;
+  if (build >= 20348) return osWinServer2022;
+  if (build >= 17763) return osWinServer2019;
+  return osWinServer2016;
+}
 }  // namespace
 
 bool IsWin9x(const OSValues& v) { return v.Platform == kPlatform9x; }
@@ -40,6 +69,8 @@ TOSProduct Product(const OSValues& v) {
         default: return osUnknown;
       }
     }
+    if (v.MajorVersion == 6) return Product6(v.MinorVersion, ServerSystem(v));
+    if (v.MajorVersion == 10 && v.MinorVersion == 0) return Product10(v.BuildNumber, ServerSystem(v));
   }
   return osUnknown;
 }
@@ -71,6 +102,8 @@ bool IsServer(const OSValues& v) {
 std::string Edition(const OSValues& v) {
   if (v.Platform != kPlatformNT) return "";
   const TOSProduct product = Product(v);
+  // From Vista on the system names its edition itself.
+  if (product >= osWinVista) return ProductInfoEdition(v.ProductInfo);
   if (!v.ExtendedInfo) {
     std::string e;
     switch (RegistryProductType(v)) {
@@ -128,6 +161,45 @@ std::string ServicePack(const OSValues& v) {
   return "";
 }
 
+std::string ProductInfoEdition(std::uint32_t productInfo) {
+  struct Name {
+    std::uint32_t value;
+    const char* name;
+  };
+  static constexpr Name names[] = {
+      {0x01, "Ultimate"},           {0x02, "Home Basic"},
+      {0x03, "Home Premium"},       {0x04, "Enterprise"},
+      {0x05, "Home Basic N"},       {0x06, "Business"},
+      {0x07, "Standard"},           {0x08, "Datacenter"},
+      {0x09, "Small Business Server"}, {0x0A, "Enterprise"},
+      {0x0B, "Starter"},            {0x0C, "Datacenter (core installation)"},
+      {0x0D, "Standard (core installation)"}, {0x0E, "Enterprise (core installation)"},
+      {0x10, "Business N"},         {0x11, "Web Server"},
+      {0x12, "HPC Edition"},        {0x13, "Home Server"},
+      {0x1A, "Home Premium N"},     {0x1B, "Enterprise N"},
+      {0x1C, "Ultimate N"},         {0x1D, "Web Server (core installation)"},
+      {0x30, "Pro"},                {0x31, "Pro N"},
+      {0x48, "Enterprise Evaluation"}, {0x4F, "Standard Evaluation"},
+      {0x50, "Datacenter Evaluation"}, {0x54, "Enterprise N Evaluation"},
+      {0x62, "Home N"},             {0x63, "Home China"},
+      {0x64, "Home Single Language"}, {0x65, "Home"},
+      {0x79, "Education"},          {0x7A, "Education N"},
+      {0x7D, "Enterprise LTSC"},    {0x7E, "Enterprise LTSC N"},
+      {0xA1, "Pro for Workstations"}, {0xA2, "Pro N for Workstations"},
+      {0xA4, "Pro Education"},      {0xA5, "Pro Education N"},
+      {0xAF, "Enterprise multi-session"},
+  };
+  for (const Name& n : names)
+    if (n.value == productInfo) return n.name;
+  return "";
+}
+
+std::string WindowsUpdateTarget(const OSValues& v, const std::string& webPage) {
+  // The web page only ever served old systems; Windows 10 and later update
+  // through their settings.
+  return v.Platform == kPlatformNT && v.MajorVersion >= 10 ? "ms-settings:windowsupdate" : webPage;
+}
+
 bool IsWOW64(const OSValues& v) {
   switch (v.Wow64) {
     case Wow64Query::Failed: throw Exception("Bad process handle");
@@ -137,6 +209,19 @@ bool IsWOW64(const OSValues& v) {
 }
 
 }  // namespace osinfo
+
+void ApplyTrueVersion(OSValues& v, const TrueVersion& t) {
+  if (v.Platform != 2 || t.MajorVersion == 0) return;
+  v.MajorVersion = t.MajorVersion;
+  v.MinorVersion = t.MinorVersion;
+  v.BuildNumber = t.BuildNumber;
+  v.CSDVersion = t.CSDVersion;
+  v.ExtendedInfo = true;
+  v.ServicePackMajor = t.ServicePackMajor;
+  v.ServicePackMinor = t.ServicePackMinor;
+  v.SuiteMask = t.SuiteMask;
+  v.RawProductType = t.RawProductType;
+}
 
 const OSValues& CurrentOSValues() {
   static const OSValues values = ReadOSValues();

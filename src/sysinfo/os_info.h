@@ -38,7 +38,23 @@ struct OSValues {
   // GetSystemMetrics(SM_TABLETPC) and (SM_MEDIACENTER) non-zero.
   bool TabletMetric = false, MediaCenterMetric = false;
   Wow64Query Wow64 = Wow64Query::Missing;
+  // GetProductInfo's product (PRODUCT_* value; 0 before Windows Vista).
+  std::uint32_t ProductInfo = 0;
+  // HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion "DisplayVersion"
+  // (or, before it existed, "ReleaseId") on Windows 10 and 11: "23H2".
+  std::string DisplayVersion;
 };
+
+// The system's own idea of its version (RtlGetVersion): unlike the version
+// records, never the older version a program's manifest makes it claim.
+struct TrueVersion {
+  std::uint32_t MajorVersion = 0, MinorVersion = 0, BuildNumber = 0;
+  std::string CSDVersion;
+  std::uint32_t ServicePackMajor = 0, ServicePackMinor = 0;
+  std::uint32_t SuiteMask = 0, RawProductType = 0;
+};
+// Puts the true version in place of what the version records said (NT only).
+void ApplyTrueVersion(OSValues& v, const TrueVersion& t);
 
 // Product, 0..7.
 enum TOSProduct : int {
@@ -50,7 +66,22 @@ enum TOSProduct : int {
   osWin2000 = 5,
   osWinXP = 6,
   osWinServer2003 = 7,
+  osWinVista = 8,
+  osWinServer2008 = 9,
+  osWin7 = 10,
+  osWinServer2008R2 = 11,
+  osWin8 = 12,
+  osWinServer2012 = 13,
+  osWin81 = 14,
+  osWinServer2012R2 = 15,
+  osWin10 = 16,
+  osWin11 = 17,
+  osWinServer2016 = 18,
+  osWinServer2019 = 19,
+  osWinServer2022 = 20,
+  osWinServer2025 = 21,
 };
+inline constexpr int kOSProductCount = 22;
 
 // Product type, 0..5.
 enum TOSProductType : int {
@@ -75,6 +106,12 @@ std::string Edition(const OSValues& v);
 std::string ServicePack(const OSValues& v);
 // Throws Exception("Bad process handle") when the query failed.
 bool IsWOW64(const OSValues& v);
+// The edition GetProductInfo's product names ("Pro", "Home", "Datacenter");
+// empty for a value not known here.
+std::string ProductInfoEdition(std::uint32_t productInfo);
+// What the "Windows Update" entry opens: the system's own settings page from
+// Windows 10 on, before it the maker's web page.
+std::string WindowsUpdateTarget(const OSValues& v, const std::string& webPage);
 }  // namespace osinfo
 
 // The values of the running system: read once, at first use (the About

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "ui/errors.h"
 #include "ui/text.h"
@@ -27,10 +28,15 @@ std::string RegistryValueText(const RegistryValue& v) {
 }
 
 std::string ProductName(TOSProduct p) {
-  static const char* const names[] = {"Unknown", "Win95",  "Win98", "WinMe",
-                                      "WinNT4",  "Win2000", "WinXP", "WinServer 2003"};
+  static const char* const names[] = {
+      "Unknown",        "Win95",          "Win98",          "WinMe",          "WinNT4",
+      "Win2000",        "WinXP",          "WinServer 2003", "WinVista",       "WinServer 2008",
+      "Win7",           "WinServer 2008 R2", "Win8",        "WinServer 2012", "Win8.1",
+      "WinServer 2012 R2", "Win10",       "Win11",          "WinServer 2016", "WinServer 2019",
+      "WinServer 2022", "WinServer 2025"};
+  static_assert(std::size(names) == kOSProductCount, "a name for every product");
   const int i = static_cast<int>(p);
-  return i >= 0 && i < 8 ? names[i] : names[0];
+  return i >= 0 && i < kOSProductCount ? names[i] : names[0];
 }
 
 std::string ProductTypeName(TOSProductType t) {
@@ -77,6 +83,9 @@ SystemReport FormatReport(const ReportFacts& f) {
     add("Product:   " + ProductName(osinfo::Product(os)));
     add("Edition:   " + osinfo::Edition(os));
     add("Build Number:   " + UnsignedText(os.BuildNumber));
+    // Windows 10 and 11 name their feature updates; older systems keep the
+    // report as it always was.
+    if (!os.DisplayVersion.empty()) add("Version:   " + os.DisplayVersion);
     add("Service Pack:   " + osinfo::ServicePack(os));
     add("Service Pack Major:   " + UnsignedText(os.ServicePackMajor));
     add("Service Pack Minor:   " + UnsignedText(os.ServicePackMinor));

@@ -2,15 +2,61 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 
 #include "sysinfo/os_info.h"
 #include "sysinfo/win32/registry.h"
+#include "ui/win32/win_text.h"
 
 namespace nv {
 
 // The two version records the system is asked with.
 static_assert(sizeof(OSVERSIONINFOA) == 148);
 static_assert(sizeof(OSVERSIONINFOEXA) == 156);
+
+namespace {
+
+// A function of a system DLL that older systems lack, looked up by name.
+template <class Fn>
+Fn SystemFunction(const char* module, const char* name) {
+  HMODULE m = ::GetModuleHandleA(module);
+  FARPROC proc = m ? ::GetProcAddress(m, name) : nullptr;
+  Fn fn = nullptr;
+  static_assert(sizeof fn == sizeof proc);
+  if (proc) std::memcpy(&fn, &proc, sizeof proc);
+  return fn;
+}
+
+// The version as the kernel knows it. The version records give a program
+// without a manifest for the newest systems the version of Windows 8
+// (6.2 build 9200) on every later one.
+std::optional<TrueVersion> ReadTrueVersion() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  const auto rtlGetVersion = SystemFunction<RtlGetVersionFn>("ntdll", "RtlGetVersion");
+  if (!rtlGetVersion) return std::nullopt;
+  OSVERSIONINFOEXW w;
+  ::ZeroMemory(&w, sizeof w);
+  w.dwOSVersionInfoSize = sizeof w;
+  if (rtlGetVersion(&w) != 0) return std::nullopt;
+  TrueVersion t;
+  t.MajorVersion = w.dwMajorVersion;
+  t.MinorVersion = w.dwMinorVersion;
+  t.BuildNumber = w.dwBuildNumber;
+  t.CSDVersion = Narrow(w.szCSDVersion);
+  t.ServicePackMajor = w.wServicePackMajor;
+  t.ServicePackMinor = w.wServicePackMinor;
+  t.SuiteMask = w.wSuiteMask;
+  t.RawProductType = w.wProductType;
+  return t;
+}
+
+std::string RegistryText(HKEY key, const char* name) {
+  const RegistryValue value = ReadValue(key, name);
+  if (!value.present || (value.type != REG_SZ && value.type != REG_EXPAND_SZ)) return {};
+  return value.data.substr(0, value.data.find('\0'));
+}
+
+}  // namespace
 
 OSValues ReadOSValues() {
   OSValues v;
@@ -44,18 +90,28 @@ OSValues ReadOSValues() {
         v.RegistryProductType = type.data.substr(0, type.data.find('\0'));
     }
   }
+  if (const std::optional<TrueVersion> t = ReadTrueVersion()) ApplyTrueVersion(v, *t);
+  if (v.Platform == VER_PLATFORM_WIN32_NT && v.MajorVersion >= 6) {
+    using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
+    DWORD product = 0;
+    if (const auto getProductInfo = SystemFunction<GetProductInfoFn>("kernel32", "GetProductInfo"))
+      if (getProductInfo(v.MajorVersion, v.MinorVersion, v.ServicePackMajor, v.ServicePackMinor, &product))
+        v.ProductInfo = product;
+  }
+  if (v.Platform == VER_PLATFORM_WIN32_NT && v.MajorVersion >= 10) {
+    UniqueHKey key = OpenKeyRead(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+    if (key) {
+      v.DisplayVersion = RegistryText(key.get(), "DisplayVersion");
+      if (v.DisplayVersion.empty()) v.DisplayVersion = RegistryText(key.get(), "ReleaseId");
+    }
+  }
   v.HotfixQ246009 =
       static_cast<bool>(OpenKeyRead(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009"));
   v.TabletMetric = ::GetSystemMetrics(SM_TABLETPC) != 0;
   v.MediaCenterMetric = ::GetSystemMetrics(SM_MEDIACENTER) != 0;
 
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = ::GetModuleHandleA("kernel32");
-  FARPROC proc = kernel ? ::GetProcAddress(kernel, "IsWow64Process") : nullptr;
-  if (proc) {
-    IsWow64ProcessFn isWow64 = nullptr;
-    static_assert(sizeof isWow64 == sizeof proc);
-    std::memcpy(&isWow64, &proc, sizeof proc);
+  if (const auto isWow64 = SystemFunction<IsWow64ProcessFn>("kernel32", "IsWow64Process")) {
     BOOL flag = FALSE;
     if (!isWow64(::GetCurrentProcess(), &flag))
       v.Wow64 = Wow64Query::Failed;

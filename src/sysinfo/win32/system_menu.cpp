@@ -1,6 +1,7 @@
 #include "sysinfo/win32/system_menu.h"
 
 #include "sysinfo/addresses.h"
+#include "sysinfo/os_info.h"
 #include "sysinfo/uptime.h"
 #include "ui/win32/application.h"
 
@@ -89,7 +90,8 @@ bool TSystemMenuCommands::Handle(WPARAM id) {
       Application().prompter().ShowMessage(UptimeText(TickCount()));
       return true;
     case kWindowsUpdate:
-      r.file = std::string("https://") + addresses::kWindowsUpdateHost + addresses::kWindowsUpdatePath;
+      r.file = osinfo::WindowsUpdateTarget(
+          CurrentOSValues(), std::string("https://") + addresses::kWindowsUpdateHost + addresses::kWindowsUpdatePath);
       r.show = SW_SHOW;
       launcher_(r);
       return true;

@@ -59,15 +59,92 @@ TEST(OSInfoProduct, EveryVersionOfBothPlatforms) {
   EXPECT_EQ(Product(OSValues{}), osUnknown) << "no platform at all";
 }
 
-TEST(OSInfoProduct, LaterWindowsIsUnknownWithoutEdition) {
-  // Windows 7 as Wine reports it: major version 6, a workstation.
-  OSValues seven = NT(6, 1, 1);
+// A later system as its kernel reports it: version, build, product type
+// (1 a workstation, 3 a server) and GetProductInfo's product.
+OSValues Later(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint32_t rawType,
+               std::uint32_t productInfo = 0) {
+  OSValues v = NT(major, minor, rawType);
+  v.BuildNumber = build;
+  v.ProductInfo = productInfo;
+  return v;
+}
+
+TEST(OSInfoProduct, EveryLaterWindowsAndServerHasItsName) {
+  EXPECT_EQ(Product(Later(6, 0, 6002, 1)), osWinVista);
+  EXPECT_EQ(Product(Later(6, 0, 6003, 3)), osWinServer2008);
+  EXPECT_EQ(Product(Later(6, 1, 7601, 1)), osWin7);
+  EXPECT_EQ(Product(Later(6, 1, 7601, 2)), osWinServer2008R2) << "a domain controller is a server";
+  EXPECT_EQ(Product(Later(6, 2, 9200, 1)), osWin8);
+  EXPECT_EQ(Product(Later(6, 2, 9200, 3)), osWinServer2012);
+  EXPECT_EQ(Product(Later(6, 3, 9600, 1)), osWin81);
+  EXPECT_EQ(Product(Later(6, 3, 9600, 3)), osWinServer2012R2);
+  EXPECT_EQ(Product(Later(6, 4, 9841, 1)), osUnknown);
+  // Windows 11 is build 22000 or later; 10 keeps its major version.
+  EXPECT_EQ(Product(Later(10, 0, 19045, 1)), osWin10);
+  EXPECT_EQ(Product(Later(10, 0, 21999, 1)), osWin10);
+  EXPECT_EQ(Product(Later(10, 0, 22000, 1)), osWin11);
+  EXPECT_EQ(Product(Later(10, 0, 22631, 1)), osWin11);
+  EXPECT_EQ(Product(Later(10, 0, 14393, 3)), osWinServer2016);
+  EXPECT_EQ(Product(Later(10, 0, 17763, 3)), osWinServer2019);
+  EXPECT_EQ(Product(Later(10, 0, 20348, 3)), osWinServer2022);
+  EXPECT_EQ(Product(Later(10, 0, 26100, 3)), osWinServer2025);
+  EXPECT_EQ(Product(Later(10, 1, 30000, 1)), osUnknown);
+  EXPECT_EQ(Product(Later(11, 0, 30000, 1)), osUnknown);
+  // Without the extended record the registry tells a server.
+  OSValues old = OldNT(6, 1, true, "ServerNT");
+  EXPECT_EQ(Product(old), osWinServer2008R2);
+  old.RegistryProductType = "WinNT";
+  EXPECT_EQ(Product(old), osWin7);
+}
+
+TEST(OSInfoEdition, LaterSystemsNameTheirOwnEdition) {
+  EXPECT_EQ(Edition(Later(10, 0, 22631, 1, 0x30)), "Pro");
+  EXPECT_EQ(Edition(Later(10, 0, 19045, 1, 0x65)), "Home");
+  EXPECT_EQ(Edition(Later(10, 0, 19045, 1, 0x04)), "Enterprise");
+  EXPECT_EQ(Edition(Later(10, 0, 19045, 1, 0x79)), "Education");
+  EXPECT_EQ(Edition(Later(6, 1, 7601, 1, 0x01)), "Ultimate");
+  EXPECT_EQ(Edition(Later(6, 0, 6002, 1, 0x03)), "Home Premium");
+  EXPECT_EQ(Edition(Later(10, 0, 20348, 3, 0x08)), "Datacenter");
+  EXPECT_EQ(Edition(Later(10, 0, 17763, 3, 0x07)), "Standard");
+  EXPECT_EQ(Edition(Later(10, 0, 19045, 1, 0xFFFF)), "") << "a product not known here";
+  // The suite bits no longer decide: a Windows 7 server with the
+  // enterprise bit is named by its product.
+  EXPECT_EQ(Edition(Later(6, 1, 7601, 3, 0x0A)), "Enterprise");
+  EXPECT_EQ(ProductType(Later(6, 1, 7601, 1)), ptNTWorkstation);
+  OSValues seven = Later(6, 1, 7601, 1);
   seven.CSDVersion = "Service Pack 1";
-  EXPECT_EQ(Product(seven), osUnknown);
-  EXPECT_EQ(Edition(seven), "");
-  EXPECT_EQ(ProductType(seven), ptNTWorkstation);
   EXPECT_EQ(ServicePack(seven), "Service Pack 1");
-  EXPECT_EQ(Edition(NT(6, 0, 3)), "") << "a later server has no edition either";
+}
+
+TEST(OSInfoTrueVersion, TheKernelsVersionReplacesTheManifestsView) {
+  // Without a manifest for Windows 10, the version records of Windows 11
+  // say 6.2 build 9200.
+  OSValues v = Later(6, 2, 9200, 1);
+  TrueVersion t;
+  t.MajorVersion = 10;
+  t.BuildNumber = 22631;
+  t.RawProductType = 1;
+  t.SuiteMask = 0x100;
+  ApplyTrueVersion(v, t);
+  EXPECT_EQ(Product(v), osWin11);
+  EXPECT_EQ(v.BuildNumber, 22631u);
+  EXPECT_EQ(v.SuiteMask, 0x100u);
+  // Nothing to apply, or not an NT system: the records stay.
+  OSValues none = Later(6, 1, 7601, 1);
+  ApplyTrueVersion(none, TrueVersion{});
+  EXPECT_EQ(Product(none), osWin7);
+  OSValues nine = Win9x(10, "A");
+  ApplyTrueVersion(nine, t);
+  EXPECT_EQ(Product(nine), osWin98);
+}
+
+TEST(OSInfoWindowsUpdate, SettingsFromWindows10OnTheWebPageBefore) {
+  const std::string page = "https://windowsupdate.microsoft.com/windowsupdate/v6/default.aspx?ln=en-us";
+  EXPECT_EQ(WindowsUpdateTarget(Later(10, 0, 19045, 1), page), "ms-settings:windowsupdate");
+  EXPECT_EQ(WindowsUpdateTarget(Later(10, 0, 22631, 1), page), "ms-settings:windowsupdate");
+  EXPECT_EQ(WindowsUpdateTarget(Later(6, 3, 9600, 1), page), page);
+  EXPECT_EQ(WindowsUpdateTarget(NT(5, 1, 1), page), page);
+  EXPECT_EQ(WindowsUpdateTarget(OSValues{}, page), page);
 }
 
 TEST(OSInfoProductType, ExtendedRecordAndRegistry) {

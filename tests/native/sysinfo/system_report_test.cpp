@@ -166,8 +166,23 @@ TEST(SystemReport, ServerNamesAndLaterWindows) {
   EXPECT_EQ(FormatReport(f).Lines[10], "Product Type:   NT Advanced Server");
   f.OS.RegistryProductType = "?";
   EXPECT_EQ(FormatReport(f).Lines[10], "Product Type:   Unknown");
-  f.OS.MajorVersion = 6;
+  f.OS.MajorVersion = 7;
   EXPECT_EQ(FormatReport(f).Lines[4], "Product:   Unknown");
+  // Windows 11 with its edition and feature update: one row more, after the
+  // build number; the rows after it keep their order.
+  f.OS.MajorVersion = 10;
+  f.OS.MinorVersion = 0;
+  f.OS.BuildNumber = 22631;
+  f.OS.ExtendedInfo = true;
+  f.OS.RawProductType = 1;
+  f.OS.ProductInfo = 0x30;
+  f.OS.DisplayVersion = "23H2";
+  const SystemReport eleven = FormatReport(f);
+  EXPECT_EQ(eleven.Lines[4], "Product:   Win11");
+  EXPECT_EQ(eleven.Lines[5], "Edition:   Pro");
+  EXPECT_EQ(eleven.Lines[6], "Build Number:   22631");
+  EXPECT_EQ(eleven.Lines[7], "Version:   23H2");
+  EXPECT_EQ(eleven.Lines[8].rfind("Service Pack:", 0), 0u);
 }
 
 TEST(RegistryValueText, TypesAndMalformedData) {

@@ -99,6 +99,14 @@ void TRVEditCore::SetLayout(TRVLayout* layout) {
 void TRVEditCore::Format() {
   caret_ = ClampPosition(caret_);
   anchor_ = ClampPosition(anchor_);
+  // A file read in may have brought a smaller sheet than the one the
+  // current styles were taken from: text typed next must use a style the
+  // sheet has.
+  if (!doc_.Style.HasParaStyle(curParaStyle_)) curParaStyle_ = 0;
+  if (!doc_.Style.HasTextStyle(curTextStyle_)) {
+    curTextStyle_ = 0;
+    if (OnCurTextStyleChanged) OnCurTextStyleChanged();
+  }
   change_ = {};
   tail_ = {INT_MAX, 0, 0};
   if (layout_) layout_->Format(doc_);
@@ -471,7 +479,7 @@ bool TRVEditCore::InsertText(std::string_view text) {
 }
 
 bool TRVEditCore::TypeText(std::string_view text) {
-  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines = SplitLines(WithoutControlCharacters(text));
   if (lines.size() == 1 && lines[0].empty()) return false;
   const bool endsWord = lines.size() > 1 || EndsWord(LastCodePoint(lines.back()));
   return Edit(TRVUndoGroup::Typing, [&](bool&) {
@@ -517,6 +525,18 @@ bool TRVEditCore::DeleteAround(bool forward) {
 }
 
 bool TRVEditCore::Backspace() { return DeleteAround(false); }
+
+bool TRVEditCore::DeleteWord(bool forward) {
+  if (!readOnly_ && SelectionExists()) return DeleteSelection();
+  return Edit(TRVUndoGroup::None, [&](bool&) {
+    if (doc_.IsEmpty()) return;
+    const TRVParaOffset at = Place(caret_);
+    const TRVParaOffset to = WordBoundary(doc_, at, forward);
+    if (to == at) return;
+    const TRVParaOffset from = std::min(at, to), end = std::max(at, to);
+    Splice(from, end, {}, StyleAt(from, end));
+  });
+}
 
 bool TRVEditCore::DeleteChar() { return DeleteAround(true); }
 

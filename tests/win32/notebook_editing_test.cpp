@@ -140,6 +140,7 @@ TEST_F(NotebookEditingTest, FontFacesCompareWithoutCaseInTheUsersLocale) {
   EXPECT_FALSE(LocaleSameFontName("Arial", "Arial "));
   // The editor puts the locale's rule behind the sheet's lookup.
   EXPECT_TRUE(SameFontName("\xC3\xA9tude", "\xC3\x89TUDE"));
+  EXPECT_TRUE(SameFontName("\xD4\xB1", "\xD5\xA1")) << "Armenian, beyond the portable rule";
   TFontInfo shouted = Notebook().rvs().TextStyle(0);
   shouted.FontName = "ARIAL";
   EXPECT_EQ(Notebook().rvs().FindOrAddTextStyle(shouted, -1), 0);

@@ -9,43 +9,26 @@
 #include <functional>
 #include <memory>
 
-#include "frame_test_host.h"
 #include "notebook/pictures/decode.h"
 #include "notebook/richview/rtf.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
 #include "notebook/richview/win32/locale_font_names.h"
-#include "notebook/win32/notebook_frame.h"
+#include "notebook_frame_fixture.h"
+#include "support/document_items.h"
 #include "support/picture_samples.h"
-#include "support/scripted_prompter.h"
-#include "support/temp_dir.h"
-#include "ui/win32/application.h"
 #include "ui/win32/safe_write.h"
 
 namespace nv {
 namespace {
 
-class NotebookEditingTest : public ::testing::Test {
+class NotebookEditingTest : public NotebookFrameFixture {
  protected:
-  TempDir dir;
-  ScriptedPrompter prompter;
-  std::unique_ptr<TestFrameHost> host;
-  TNotebookFrame* frame = nullptr;
-
   void SetUp() override {
-    Application().SetPrompter(&prompter);
-    host = std::make_unique<TestFrameHost>(dir.Path());
-    frame = &host->Make<TNotebookFrame>("NotebookFrame");
+    NotebookFrameFixture::SetUp();
     frame->InnerPageChanged(true);
   }
-  void TearDown() override {
-    host.reset();
-    Application().SetPrompter(nullptr);
-    EXPECT_EQ(prompter.PendingAnswers(), 0u) << "a scripted answer was never asked for";
-  }
 
-  TNotebookFrame& Notebook() { return *frame; }
-  TRichViewEdit& Editor() { return frame->RichViewEdit1; }
   const TRVDocument& Doc() { return Editor().Document(); }
   const TFontInfo& CurrentStyle() { return Notebook().rvs().TextStyle(Editor().CurTextStyleNo()); }
 
@@ -96,13 +79,6 @@ class NotebookEditingTest : public ::testing::Test {
     for (const TRVItem& item : Doc().Paragraph(0).Items())
       if (const TRVTextItemInfo* t = item.AsText()) s += t->Text;
     return s;
-  }
-  static std::vector<const TRVPictureItemInfo*> Pictures(const TRVDocument& doc) {
-    std::vector<const TRVPictureItemInfo*> out;
-    for (const TRVParagraph& para : doc.Paragraphs)
-      for (const TRVItem& item : para.Items())
-        if (const TRVPictureItemInfo* p = item.AsPicture()) out.push_back(p);
-    return out;
   }
 };
 
@@ -169,7 +145,7 @@ TEST_F(NotebookEditingTest, GifAndIcoPicturesReachRtfFilesAndTheClipboardAsPng) 
   auto check = [&](const std::string& rtf, const char* where) {
     TRVDocument back;
     ASSERT_TRUE(LoadRTF(rtf, back)) << where;
-    const auto pics = Pictures(back);
+    const auto pics = testing::PictureItems(back);
     ASSERT_EQ(pics.size(), 2u) << where;
     const TBgraImage g = DecodePng(pics[0]->Data.span());
     EXPECT_EQ(g.Width, 4) << where;

@@ -174,7 +174,10 @@ void TNotebookFrame::CreateToolbarItems() {
   // goes back to the text after a choice or Enter, never while typing, and
   // stays where the user moved it when the box loses it.
   SizeList.OnCommit = [this](TComboBox::TCommit how) {
-    if (how == TComboBox::TCommit::Chosen) return SizeListChange();
+    if (how == TComboBox::TCommit::Chosen) {
+      SizeListChange();
+      return;
+    }
     // Enter and the focus leaving take what was typed into the edit.
     ApplySizeText(SizeList.Text());
     if (how == TComboBox::TCommit::Enter) FocusEditorIfShown();

@@ -265,6 +265,11 @@ void TComboBox::Create(TControl* parent, const std::string& name, bool editable)
   }
 }
 
+TComboBox::~TComboBox() {
+  // The edit goes with the box's window, which may outlive this object.
+  if (edit_) ::RemoveWindowSubclass(edit_, EditProc, 0);
+}
+
 LRESULT CALLBACK TComboBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
   auto* self = reinterpret_cast<TComboBox*>(ref);
   if (msg == WM_NCDESTROY) {

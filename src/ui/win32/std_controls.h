@@ -103,6 +103,7 @@ class TListBox : public TControl {
 
 class TComboBox : public TControl {
  public:
+  ~TComboBox() override;
   // editable: a drop-down with an edit (font size), else a drop-down list.
   void Create(TControl* parent, const std::string& name, bool editable);
   // Every step of the user's changes: each keystroke typed into the edit,

@@ -9,6 +9,7 @@
 #include "notebook/pictures/encode_png.h"
 #include "notebook/richview/clipboard.h"
 #include "notebook/richview/rtf.h"
+#include "support/document_items.h"
 #include "support/picture_samples.h"
 
 namespace nv {
@@ -24,14 +25,6 @@ TRVPictureItemInfo Picture(TRVPictureKind kind, const Bytes& bytes, int w, int h
   p.Width = w;
   p.Height = h;
   return p;
-}
-
-std::vector<const TRVPictureItemInfo*> Pictures(const TRVDocument& doc) {
-  std::vector<const TRVPictureItemInfo*> out;
-  for (const TRVParagraph& para : doc.Paragraphs)
-    for (const TRVItem& item : para.Items())
-      if (const TRVPictureItemInfo* p = item.AsPicture()) out.push_back(p);
-  return out;
 }
 
 TEST(RtfPictures, GifAndIcoTravelAsPngThroughFileAndClipboardForms) {
@@ -64,7 +57,7 @@ TEST(RtfPictures, GifAndIcoTravelAsPngThroughFileAndClipboardForms) {
   for (const std::string& rtf : {SaveRTF(doc, toPng), MakeClipboardData(doc, toPng).rtf}) {
     TRVDocument back;
     ASSERT_TRUE(LoadRTF(rtf, back));
-    const auto pics = Pictures(back);
+    const auto pics = testing::PictureItems(back);
     ASSERT_EQ(pics.size(), 2u);
     for (const TRVPictureItemInfo* p : pics) EXPECT_EQ(p->Kind, TRVPictureKind::Png);
     EXPECT_EQ(pics[0]->Width, 12);  // the shown size is kept
@@ -83,7 +76,7 @@ TEST(RtfPictures, GifAndIcoTravelAsPngThroughFileAndClipboardForms) {
   const TRVPictureToPng none = [](const TRVPictureItemInfo&) { return std::optional<std::string>(); };
   TRVDocument back;
   ASSERT_TRUE(LoadRTF(SaveRTF(doc, none), back));
-  EXPECT_TRUE(Pictures(back).empty());
+  EXPECT_TRUE(testing::PictureItems(back).empty());
   EXPECT_EQ(back.Paragraph(0).Item(0).AsText()->Text, "a");
 }
 

@@ -31,7 +31,6 @@ std::string Utf8Slice(std::string_view s, int from, int to) {
   return std::string(s.substr(a, b > a ? b - a : 0));
 }
 
-
 // The clipboard is shared with every other program: another may hold it
 // open for a moment, so a few attempts are made before giving up.
 bool OpenClipboardFor(HWND hwnd) {

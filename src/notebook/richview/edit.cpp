@@ -575,11 +575,26 @@ bool TRVEditCore::Paste(const TRVDocument& fragment) {
     if (m < 0) m = doc_.Style.FindOrAddParaStyle(fragment.Style.ParaStyle(no), -1);
     return m;
   };
+  const int oldTextCount = doc_.Style.TextStyleCount();
   std::vector<TRVFragmentLine> lines;
   for (const TRVParagraph& p : fragment.Paragraphs) {
     TRVFragmentLine& line = lines.emplace_back(TRVFragmentLine{para(p.ParaNo()), p.Items()});
     for (TRVItem& item : line.Items)
       if (TRVTextItemInfo* t = item.AsText()) t->StyleNo = text(t->StyleNo);
+  }
+  // Styles taken over name other styles by the fragment's numbers: they
+  // get this sheet's numbers for them, or none when those styles did not
+  // come along, so the sheet never points outside itself.
+  auto translated = [&](int no) {
+    return no >= 0 && no < static_cast<int>(textMap.size()) && textMap[static_cast<size_t>(no)] >= 0
+               ? textMap[static_cast<size_t>(no)]
+               : -1;
+  };
+  for (size_t no = 0; no < textMap.size(); ++no) {
+    if (textMap[no] < oldTextCount) continue;
+    TFontInfo& added = doc_.Style.TextStyles[static_cast<size_t>(textMap[no])];
+    added.BaseStyleNo = translated(fragment.Style.TextStyles[no].BaseStyleNo);
+    added.NextStyleNo = translated(fragment.Style.TextStyles[no].NextStyleNo);
   }
   return Edit(TRVUndoGroup::None, [&](bool&) {
     EnsureLine();

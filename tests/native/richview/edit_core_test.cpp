@@ -176,6 +176,31 @@ TEST(EditClipboard, CopyRangeIsSelfContainedAndCutAtItsEnds) {
   EXPECT_EQ(Dump(CopyRange(doc, {0, 1, 2}, {9, 9, 99})), R"(1: "g"/1 | 0: "world"/3)");
 }
 
+TEST(EditClipboard, PastedStylesNameOnlyStylesOfTheirNewSheet) {
+  // Another document's styles point at each other by its own numbers.
+  TRVDocument source;
+  TFontInfo red, blue;
+  red.Color = clRed;
+  blue.Color = clBlue;
+  const int blueNo = source.Style.FindOrAddTextStyle(blue, -1);  // 6, never pasted
+  red.NextStyleNo = blueNo;
+  red.BaseStyleNo = kKeywords;
+  const int redNo = source.Style.FindOrAddTextStyle(red, -1);  // 7
+  AddPara(source, 0, {{"key", kKeywords}, {"red", redNo}});
+
+  TRVDocument doc;
+  AddPara(doc, 0, {{"", kNormal}});
+  TRVEditCore ed(doc);
+  ASSERT_TRUE(ed.Paste(source));
+  ASSERT_EQ(doc.Style.TextStyleCount(), 7);  // only red comes along
+  const TFontInfo& pasted = doc.Style.TextStyle(6);
+  EXPECT_EQ(pasted.Color, clRed);
+  EXPECT_EQ(pasted.BaseStyleNo, kKeywords);  // found here under the same number
+  EXPECT_EQ(pasted.NextStyleNo, -1);         // blue did not come along
+  EXPECT_EQ(ValidateStyleSheet(doc.Style), "");
+  EXPECT_EQ(ValidateDocument(doc), "");
+}
+
 TEST(EditClipboard, PasteMapsStylesAndKeepsTheParagraphAfterIt) {
   TRVDocument source;
   TFontInfo red;

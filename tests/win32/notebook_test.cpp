@@ -11,6 +11,7 @@
 
 #include "frame_test_host.h"
 #include "helper_process.h"
+#include "notebook_frame_fixture.h"
 #include "screenshot.h"
 #include "notebook/richview/rtf.h"
 #include "notebook/richview/rvf.h"
@@ -30,29 +31,8 @@ namespace {
 
 constexpr unsigned kQuestion35 = MB_YESNOCANCEL | MB_ICONQUESTION;
 
-class NotebookTest : public ::testing::Test {
+class NotebookTest : public NotebookFrameFixture {
  protected:
-  TempDir dir;
-  ScriptedPrompter prompter;
-  std::unique_ptr<TestFrameHost> host;
-  TNotebookFrame* frame = nullptr;
-
-  void SetUp() override {
-    Application().SetPrompter(&prompter);
-    host = std::make_unique<TestFrameHost>(dir.Path());
-    frame = &host->Make<TNotebookFrame>("NotebookFrame");
-  }
-  void TearDown() override {
-    host.reset();
-    Application().SetPrompter(nullptr);
-    EXPECT_EQ(prompter.PendingAnswers(), 0u) << "a scripted answer was never asked for";
-  }
-
-  // The one way tests reach the frame (the main window's fixture can stand
-  // in for the test host here).
-  TNotebookFrame& Notebook() { return *frame; }
-  TRichViewEdit& Editor() { return Notebook().RichViewEdit1; }
-
   // The text as automation tools read it.
   std::string Text() {
     HWND h = Editor().Handle();

@@ -20,7 +20,7 @@ struct Source {
 int ReadBytes(GifFileType* gif, GifByteType* out, int count) {
   auto* src = static_cast<Source*>(gif->UserData);
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), src->bytes.size() - src->offset);
-  std::memcpy(out, src->bytes.data() + src->offset, n);
+  if (n > 0) std::memcpy(out, src->bytes.data() + src->offset, n);  // empty input has no data pointer
   src->offset += n;
   return static_cast<int>(n);
 }

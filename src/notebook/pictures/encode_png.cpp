@@ -60,4 +60,12 @@ std::string EncodePng(const TBgraImage& image) {
   return std::move(run.out);
 }
 
+std::optional<std::string> GifToPng(std::span<const std::uint8_t> gif) {
+  try {
+    return EncodePng(DecodeGif(gif));
+  } catch (const EPictureError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace nv

@@ -34,10 +34,10 @@ std::string ToUtf16Bytes(const std::u16string& s) {
 
 }  // namespace
 
-TRVClipboardData MakeClipboardData(const TRVDocument& fragment) {
+TRVClipboardData MakeClipboardData(const TRVDocument& fragment, const TRVPictureToPng& gifIcoToPng) {
   TRVClipboardData d;
   d.rvf = SaveRVF(fragment);
-  d.rtf = SaveRTF(fragment);
+  d.rtf = SaveRTF(fragment, gifIcoToPng);
   // Line width only shapes horizontal lines; text is never wrapped.
   d.unicodeText = FromUtf16Bytes(SaveText(fragment, 80, TextEncoding::Utf16, AnsiCodec()));
   return d;

@@ -20,8 +20,9 @@ struct TRVClipboardData {
   std::u16string unicodeText; // without byte-order mark, CRLF line ends
 };
 
-// All three forms of a fragment (a document made of the selection).
-TRVClipboardData MakeClipboardData(const TRVDocument& fragment);
+// All three forms of a fragment (a document made of the selection); the
+// RTF form carries GIF and ICO pictures as PNG made by gifIcoToPng.
+TRVClipboardData MakeClipboardData(const TRVDocument& fragment, const TRVPictureToPng& gifIcoToPng = {});
 
 // Builds the fragment to paste from what the clipboard holds: RichView
 // Format first, then RTF, then text (in the fragment's text style 0 and

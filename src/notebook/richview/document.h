@@ -37,6 +37,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,12 @@ struct TRVPictureItemInfo {
   TRVVAlign VAlign = TRVVAlign::Baseline;
   friend bool operator==(const TRVPictureItemInfo&, const TRVPictureItemInfo&) = default;
 };
+
+// A picture as PNG bytes; nothing when it cannot be rendered. Writers of
+// formats that have no form for some kinds (HTML pages for metafiles, RTF
+// for GIF and ICO) take one from the program, which owns the decoders and
+// the drawing, so the writers themselves stay free of both.
+using TRVPictureToPng = std::function<std::optional<std::string>(const TRVPictureItemInfo&)>;
 
 enum class TRVBreakStyle : std::uint8_t { Line = 0, Dotted = 1, Dashed = 2 };
 

@@ -99,6 +99,14 @@ void TRVEditCore::SetLayout(TRVLayout* layout) {
 void TRVEditCore::Format() {
   caret_ = ClampPosition(caret_);
   anchor_ = ClampPosition(anchor_);
+  // A file read in may have brought a smaller sheet than the one the
+  // current styles were taken from: text typed next must use a style the
+  // sheet has.
+  if (!doc_.Style.HasParaStyle(curParaStyle_)) curParaStyle_ = 0;
+  if (!doc_.Style.HasTextStyle(curTextStyle_)) {
+    curTextStyle_ = 0;
+    if (OnCurTextStyleChanged) OnCurTextStyleChanged();
+  }
   change_ = {};
   tail_ = {INT_MAX, 0, 0};
   if (layout_) layout_->Format(doc_);
@@ -471,7 +479,7 @@ bool TRVEditCore::InsertText(std::string_view text) {
 }
 
 bool TRVEditCore::TypeText(std::string_view text) {
-  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string> lines = SplitLines(WithoutControlCharacters(text));
   if (lines.size() == 1 && lines[0].empty()) return false;
   const bool endsWord = lines.size() > 1 || EndsWord(LastCodePoint(lines.back()));
   return Edit(TRVUndoGroup::Typing, [&](bool&) {
@@ -518,6 +526,18 @@ bool TRVEditCore::DeleteAround(bool forward) {
 
 bool TRVEditCore::Backspace() { return DeleteAround(false); }
 
+bool TRVEditCore::DeleteWord(bool forward) {
+  if (!readOnly_ && SelectionExists()) return DeleteSelection();
+  return Edit(TRVUndoGroup::None, [&](bool&) {
+    if (doc_.IsEmpty()) return;
+    const TRVParaOffset at = Place(caret_);
+    const TRVParaOffset to = WordBoundary(doc_, at, forward);
+    if (to == at) return;
+    const TRVParaOffset from = std::min(at, to), end = std::max(at, to);
+    Splice(from, end, {}, StyleAt(from, end));
+  });
+}
+
 bool TRVEditCore::DeleteChar() { return DeleteAround(true); }
 
 bool TRVEditCore::InsertPicture(TRVPictureItemInfo picture) {
@@ -555,11 +575,26 @@ bool TRVEditCore::Paste(const TRVDocument& fragment) {
     if (m < 0) m = doc_.Style.FindOrAddParaStyle(fragment.Style.ParaStyle(no), -1);
     return m;
   };
+  const int oldTextCount = doc_.Style.TextStyleCount();
   std::vector<TRVFragmentLine> lines;
   for (const TRVParagraph& p : fragment.Paragraphs) {
     TRVFragmentLine& line = lines.emplace_back(TRVFragmentLine{para(p.ParaNo()), p.Items()});
     for (TRVItem& item : line.Items)
       if (TRVTextItemInfo* t = item.AsText()) t->StyleNo = text(t->StyleNo);
+  }
+  // Styles taken over name other styles by the fragment's numbers: they
+  // get this sheet's numbers for them, or none when those styles did not
+  // come along, so the sheet never points outside itself.
+  auto translated = [&](int no) {
+    return no >= 0 && no < static_cast<int>(textMap.size()) && textMap[static_cast<size_t>(no)] >= 0
+               ? textMap[static_cast<size_t>(no)]
+               : -1;
+  };
+  for (size_t no = 0; no < textMap.size(); ++no) {
+    if (textMap[no] < oldTextCount) continue;
+    TFontInfo& added = doc_.Style.TextStyles[static_cast<size_t>(textMap[no])];
+    added.BaseStyleNo = translated(fragment.Style.TextStyles[no].BaseStyleNo);
+    added.NextStyleNo = translated(fragment.Style.TextStyles[no].NextStyleNo);
   }
   return Edit(TRVUndoGroup::None, [&](bool&) {
     EnsureLine();

@@ -49,7 +49,8 @@ class TRVEditCore {
   void SetLayout(TRVLayout* layout);
   TRVLayout* Layout() const { return layout_; }
   // Lays out the whole document anew (after it was read or changed from
-  // outside) and brings the caret back inside it.
+  // outside) and brings the caret back inside it, and the current text and
+  // paragraph style numbers back inside the sheet (style 0 when outside).
   void Format();
   // Lays out only what AppendPicture added since the last formatting.
   void FormatTail();
@@ -103,13 +104,18 @@ class TRVEditCore {
   // "\r\n", "\n" and "\r" end paragraphs; new paragraphs take the current
   // paragraph style. Text that is not UTF-8 is repaired, NUL dropped.
   bool InsertText(std::string_view text);
-  // The same for typed text, grouped into words for undo.
+  // The same for typed text, grouped into words for undo. Control
+  // characters other than Tab and the line ends are not typed.
   bool TypeText(std::string_view text);
   bool DeleteSelection();
   // Deletes the selection, else the character before / after the caret
   // (at a paragraph's edge: joins it with its neighbour).
   bool Backspace();
   bool DeleteChar();
+  // Deletes the selection, else from the caret to the word boundary before
+  // / after it (WordBoundary: where Ctrl+Left / Ctrl+Right go), as one undo
+  // step of its own.
+  bool DeleteWord(bool forward);
   // Pictures need bytes and a size of 1..kMaxPictureSize each way.
   bool InsertPicture(TRVPictureItemInfo picture);
   bool InsertBreak(int width, TRVBreakStyle style, TColor color);

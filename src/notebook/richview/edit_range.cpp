@@ -1,6 +1,7 @@
 #include "notebook/richview/edit_range.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "notebook/richview/utf8.h"
@@ -14,6 +15,60 @@ int ItemsLength(const std::vector<TRVItem>& items) {
 }
 
 int ParagraphLength(const TRVParagraph& para) { return ItemsLength(para.Items()); }
+
+std::u32string ParaChars(const TRVParagraph& para) {
+  std::u32string out;
+  for (const TRVItem& item : para.Items()) {
+    const TRVTextItemInfo* t = item.AsText();
+    if (!t) {
+      out.push_back(U'\xFFFC');
+      continue;
+    }
+    // Item text is valid UTF-8: one lead byte and its continuation bytes.
+    const std::string& s = t->Text;
+    for (size_t i = 0; i < s.size();) {
+      const auto b0 = static_cast<unsigned char>(s[i]);
+      const size_t len = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+      char32_t c = len == 1 ? b0 : b0 & (0x7F >> len);
+      for (size_t k = 1; k < len && i + k < s.size(); ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+      out.push_back(c);
+      i += len;
+    }
+  }
+  return out;
+}
+
+int WordCharClass(char32_t c) {
+  if (c == U' ' || c == U'\t' || c == U'\n' || c == 0xA0) return 0;
+  if (c == 0xFFFC) return 2;
+  if (c == U'_' || c > 0x7F || std::isalnum(static_cast<int>(c)) != 0) return 1;
+  return 2;
+}
+
+TRVParaOffset WordBoundary(const TRVDocument& doc, TRVParaOffset at, bool forward) {
+  const std::u32string chars = ParaChars(doc.Paragraph(at.Para));
+  const int n = static_cast<int>(chars.size());
+  int o = std::clamp(at.Offset, 0, n);
+  auto cls = [&](int i) { return WordCharClass(chars[static_cast<size_t>(i)]); };
+  if (forward) {
+    if (o >= n) return at.Para + 1 < doc.ParagraphCount() ? TRVParaOffset{at.Para + 1, 0} : at;
+    const int c = cls(o);
+    if (c != 0)
+      while (o < n && cls(o) == c) ++o;
+    while (o < n && cls(o) == 0) ++o;
+  } else {
+    if (o <= 0) {
+      if (at.Para == 0) return at;
+      return {at.Para - 1, ParagraphLength(doc.Paragraph(at.Para - 1))};
+    }
+    while (o > 0 && cls(o - 1) == 0) --o;
+    if (o > 0) {
+      const int c = cls(o - 1);
+      while (o > 0 && cls(o - 1) == c) --o;
+    }
+  }
+  return {at.Para, o};
+}
 
 TRVParaOffset ToParaOffset(const TRVDocument& doc, const TRVPosition& pos) {
   const std::vector<TRVItem>& items = doc.Paragraph(pos.Para).Items();

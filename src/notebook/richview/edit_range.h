@@ -12,6 +12,7 @@
 
 #include <climits>
 #include <compare>
+#include <string>
 #include <vector>
 
 #include "notebook/richview/document.h"
@@ -36,6 +37,24 @@ struct TRVDocChange {
 // Characters in a paragraph (EndOffset of every item added up).
 int ParagraphLength(const TRVParagraph& para);
 int ItemsLength(const std::vector<TRVItem>& items);
+
+// The characters of a paragraph, one per offset: pictures and lines as the
+// object replacement character U+FFFC.
+std::u32string ParaChars(const TRVParagraph& para);
+
+// The class of a character for moving and deleting by words: 0 a blank,
+// 1 a word character (letters and digits of any script, '_'), 2 anything
+// else (punctuation, pictures, lines).
+int WordCharClass(char32_t c);
+
+// Where moving (Ctrl+Left / Ctrl+Right) or deleting (Ctrl+Backspace /
+// Ctrl+Delete) by a word goes from a place. Forward: over the word or the
+// run of punctuation at the place, then over the blanks after it.
+// Backward: over the blanks before the place, then over the word or run of
+// punctuation before them. At a paragraph's edge: across the paragraph
+// break, to the end of the previous or the start of the next paragraph.
+// The place itself when there is nowhere to go.
+TRVParaOffset WordBoundary(const TRVDocument& doc, TRVParaOffset at, bool forward);
 
 // Both positions must be valid in the document.
 TRVParaOffset ToParaOffset(const TRVDocument& doc, const TRVPosition& pos);

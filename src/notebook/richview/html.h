@@ -32,7 +32,7 @@ struct HtmlExportOptions {
   std::string cpPrefix;             // put before every checkpoint anchor name
   unsigned options = 0;
   // Renders a WMF/EMF picture as PNG bytes; nothing when it cannot.
-  std::function<std::optional<std::string>(const TRVPictureItemInfo&)> metafileToPng;
+  TRVPictureToPng metafileToPng;
 };
 
 // True when the page and every picture file were written.

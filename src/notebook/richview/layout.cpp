@@ -117,13 +117,15 @@ void TRVLayout::Invalidate() {
 
 const TRVFontExtent& TRVLayout::Extent(const TRVDocument& doc, int styleNo) {
   const size_t n = static_cast<size_t>(doc.Style.TextStyleCount());
-  if (extents_.size() != n) {
-    extents_.assign(n, {});
-    haveExtent_.assign(n, false);
+  if (extents_.size() != n + 1) {
+    extents_.assign(n + 1, {});
+    haveExtent_.assign(n + 1, false);
   }
-  const size_t i = static_cast<size_t>(styleNo);
+  // Numbers outside the sheet share the last slot: they all stand for the
+  // same fallback style.
+  const size_t i = doc.Style.HasTextStyle(styleNo) ? static_cast<size_t>(styleNo) : n;
   if (!haveExtent_[i]) {
-    extents_[i] = metrics_.FontExtent(doc.Style.TextStyles[i]);
+    extents_[i] = metrics_.FontExtent(doc.Style.TextStyleOrDefault(styleNo));
     haveExtent_[i] = true;
   }
   return extents_[i];
@@ -175,8 +177,8 @@ TRVLayout::Builder::Builder(TRVLayout& layout, const TRVDocument& doc, const TRV
       doc_(doc),
       para_(para),
       items_(para.Items()),
-      scaledStyle_(layout.dpi_ == 96 ? TParaInfo{} : layout.Scaled(doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())])),
-      style_(layout.dpi_ == 96 ? doc.Style.ParaStyles[static_cast<size_t>(para.ParaNo())] : scaledStyle_) {
+      scaledStyle_(layout.dpi_ == 96 ? TParaInfo{} : layout.Scaled(doc.Style.ParaStyleOrDefault(para.ParaNo()))),
+      style_(layout.dpi_ == 96 ? doc.Style.ParaStyleOrDefault(para.ParaNo()) : scaledStyle_) {
   const TParaBorder& border = style_.Border;
   const int left = BorderInset(border, kBorderLeft), right = BorderInset(border, kBorderRight);
   contentLeft_ = layout.marginLeft_ + style_.LeftIndent + left;
@@ -231,7 +233,7 @@ void TRVLayout::Builder::AddCells(int firstItem) {
 }
 
 void TRVLayout::Builder::AddTextCells(int item, const TRVTextItemInfo& t) {
-  const TFontInfo& font = doc_.Style.TextStyles[static_cast<size_t>(t.StyleNo)];
+  const TFontInfo& font = doc_.Style.TextStyleOrDefault(t.StyleNo);
   const std::string_view text = t.Text;
   // Text between tabs and line breaks is measured in one go.
   auto segment = [&](size_t from, size_t to) {
@@ -417,7 +419,7 @@ void TRVLayout::Builder::SetHeights(TRVLayoutLine& line) {
     const TRVItem& item = items_[static_cast<size_t>(run.Item)];
     if (const TRVTextItemInfo* t = item.AsText()) {
       const TRVFontExtent fe = layout_.Extent(doc_, t->StyleNo);
-      const int vshift = doc_.Style.TextStyles[static_cast<size_t>(t->StyleNo)].VShift;
+      const int vshift = doc_.Style.TextStyleOrDefault(t->StyleNo).VShift;
       run.Shift = Sat(std::int64_t{vshift} * fe.Height() / 100);
       run.Ascent = fe.Ascent + run.Shift;
       run.Descent = fe.Descent - run.Shift;
@@ -583,7 +585,7 @@ std::vector<int> TRVLayout::RunBoundaries(const TRVDocument& doc, int para, cons
   const size_t to = Utf8ByteOffset(t.Text, run.End - run.ItemStart);
   const std::string_view text = std::string_view(t.Text).substr(from, to - from);
   std::vector<int> ext;
-  metrics_.TextExtents(doc.Style.TextStyles[static_cast<size_t>(t.StyleNo)], text, ext);
+  metrics_.TextExtents(doc.Style.TextStyleOrDefault(t.StyleNo), text, ext);
   std::vector<int> xs{run.X};
   std::int64_t extra = 0;
   int blank = run.FirstBlank;

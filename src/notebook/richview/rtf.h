@@ -12,7 +12,8 @@
 // SaveRTF writes a whole document: font and colour tables built from the
 // styles it uses, each text style as run formatting, each paragraph style
 // as paragraph formatting, pictures as \pict (GIF and ICO pictures, which
-// RTF has no form for, are left out), horizontal lines as empty paragraphs
+// RTF has no form for, as PNG made by gifIcoToPng; only those it cannot
+// render are left out), horizontal lines as empty paragraphs
 // with a bottom border, hyperlinks as HYPERLINK fields, checkpoints as
 // bookmarks, and the background colour. Reading what it writes gives the
 // same document back for everything both sides support.
@@ -29,6 +30,6 @@ namespace nv {
 inline constexpr int kMaxRtfDepth = 1000;
 
 bool LoadRTF(std::string_view bytes, TRVDocument& doc);
-std::string SaveRTF(const TRVDocument& doc);
+std::string SaveRTF(const TRVDocument& doc, const TRVPictureToPng& gifIcoToPng = {});
 
 }  // namespace nv

@@ -37,7 +37,7 @@ bool IsAutoTextColor(TColor c) { return c == clWindowText || c == clNone; }
 
 class RtfWriter {
  public:
-  explicit RtfWriter(const TRVDocument& doc) : doc_(doc) {}
+  RtfWriter(const TRVDocument& doc, const TRVPictureToPng& toPng) : doc_(doc), toPng_(toPng) {}
   std::string Write();
 
  private:
@@ -88,6 +88,7 @@ class RtfWriter {
   void Hex(std::span<const std::uint8_t> bytes);
 
   const TRVDocument& doc_;
+  const TRVPictureToPng& toPng_;
   std::string out_;
   bool delimit_ = false;
   std::vector<std::pair<std::string, int>> fonts_;  // face and character set
@@ -325,6 +326,8 @@ void RtfWriter::Hex(std::span<const std::uint8_t> bytes) {
 
 void RtfWriter::Picture(const TRVPictureItemInfo& pic) {
   std::span<const std::uint8_t> data = pic.Data.span();
+  TRVPictureKind kind = pic.Kind;
+  std::string converted;  // the PNG a GIF or ICO became
   std::string_view type;
   bool metafile = false;
   switch (pic.Kind) {
@@ -344,15 +347,28 @@ void RtfWriter::Picture(const TRVPictureItemInfo& pic) {
         type = "dibitmap0";
       }
       break;
+    case TRVPictureKind::Gif:
+    case TRVPictureKind::Ico:
+      // RTF has no form for these: they travel as PNG, which every reader
+      // of pictures in RTF knows.
+      if (toPng_) {
+        if (std::optional<std::string> png = toPng_(pic)) {
+          converted = std::move(*png);
+          data = std::span(reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size());
+          type = "pngblip";
+          kind = TRVPictureKind::Png;
+        }
+      }
+      break;
     default:
-      break;  // GIF and ICO have no RTF form
+      break;
   }
   if (type.empty() || data.empty()) return;
   std::int64_t w = pic.Width, h = pic.Height;
   if (metafile) {  // hundredths of a millimetre
     w = w * 2540 / 96;
     h = h * 2540 / 96;
-  } else if (auto size = PictureHeaderSize(pic.Kind, pic.Data.span())) {
+  } else if (auto size = PictureHeaderSize(kind, data)) {
     w = size->first;
     h = size->second;
   }
@@ -423,6 +439,8 @@ std::string RtfWriter::Write() {
 
 }  // namespace
 
-std::string SaveRTF(const TRVDocument& doc) { return RtfWriter(doc).Write(); }
+std::string SaveRTF(const TRVDocument& doc, const TRVPictureToPng& gifIcoToPng) {
+  return RtfWriter(doc, gifIcoToPng).Write();
+}
 
 }  // namespace nv

@@ -6,12 +6,65 @@
 
 namespace nv {
 
-bool SameFontName(std::string_view a, std::string_view b) { return AsciiEqualNoCase(a, b); }
+namespace {
+
+FontNameComparer fontNameComparer = nullptr;
+
+// The small letter of a capital of the Latin, Greek and Cyrillic alphabets;
+// every other code point as it is.
+char32_t SmallLetter(char32_t c) {
+  if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  // Latin Extended-A pairs capital and small letters as even and odd,
+  // except between U+0139 and U+0148 and from U+0179 on, where the
+  // capital is the odd one; U+0130 and U+0131 (dotted and dotless i)
+  // belong to Turkish rules that only the locale knows.
+  if (c == 0x178) return 0xFF;  // Y with diaeresis, whose small letter is in Latin-1
+  if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+    const bool oddCapital = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+    return (c % 2 == 1) == oddCapital ? c + 1 : c;
+  }
+  if ((c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) return c + 0x20;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  return c;
+}
+
+bool PortableSameFontName(std::string_view a, std::string_view b) {
+  if (!IsValidUtf8(a) || !IsValidUtf8(b)) return a == b;
+  return FoldedFontName(a) == FoldedFontName(b);
+}
+
+}  // namespace
+
+std::u32string FoldedFontName(std::string_view face) {
+  std::u32string out;
+  if (!IsValidUtf8(face)) {
+    for (char c : face) out.push_back(static_cast<unsigned char>(c));
+    return out;
+  }
+  const std::u16string w = Utf8ToUtf16(face);
+  for (size_t i = 0; i < w.size(); ++i) {
+    char32_t c = w[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.size()) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(w[i + 1]) - 0xDC00);
+      ++i;
+    }
+    out.push_back(SmallLetter(c));
+  }
+  return out;
+}
+
+void SetFontNameComparer(FontNameComparer compare) { fontNameComparer = compare; }
+
+bool SameFontName(std::string_view a, std::string_view b) {
+  return fontNameComparer ? fontNameComparer(a, b) : PortableSameFontName(a, b);
+}
 
 bool SameTextFormat(const TFontInfo& a, const TFontInfo& b) {
-  if (!(a.Size == b.Size && a.Charset == b.Charset && a.Style == b.Style &&
-        a.Effects == b.Effects && a.VShift == b.VShift && a.Color == b.Color &&
-        a.BackColor == b.BackColor && a.Jump == b.Jump))
+  if (!(a.Size == b.Size && a.Charset == b.Charset && a.Style == b.Style && a.Effects == b.Effects &&
+        a.VShift == b.VShift && a.Color == b.Color && a.BackColor == b.BackColor && a.Jump == b.Jump &&
+        a.Protection == b.Protection && a.Options == b.Options && a.CharScale == b.CharScale &&
+        a.CharSpacing == b.CharSpacing && a.BiDiMode == b.BiDiMode && a.BaseStyleNo == b.BaseStyleNo &&
+        a.Unicode == b.Unicode && a.NextStyleNo == b.NextStyleNo))
     return false;
   // Hover colours and the cursor show only on hyperlinks; on plain text they
   // are leftovers and must not keep two otherwise equal styles apart.
@@ -60,6 +113,18 @@ const TFontInfo& TRVStyle::TextStyle(int no) const {
 const TParaInfo& TRVStyle::ParaStyle(int no) const {
   if (!HasParaStyle(no)) ThrowListIndexError(no);
   return ParaStyles[static_cast<size_t>(no)];
+}
+
+const TFontInfo& TRVStyle::TextStyleOrDefault(int no) const {
+  static const TFontInfo kNew;
+  if (HasTextStyle(no)) return TextStyles[static_cast<size_t>(no)];
+  return TextStyles.empty() ? kNew : TextStyles.front();
+}
+
+const TParaInfo& TRVStyle::ParaStyleOrDefault(int no) const {
+  static const TParaInfo kNew;
+  if (HasParaStyle(no)) return ParaStyles[static_cast<size_t>(no)];
+  return ParaStyles.empty() ? kNew : ParaStyles.front();
 }
 
 namespace {

@@ -97,15 +97,31 @@ struct TFontInfo {
 };
 
 // The equality of the style lookup. Two text styles look the same when they
-// agree in face (letter case ignored), Size, Charset, Style, Effects, VShift,
-// Color, BackColor and Jump, and, when they are hyperlinks, also in
-// HoverColor, HoverBackColor and JumpCursor. The display name, Standard,
-// Protection, Options, CharScale, CharSpacing, BiDiMode, BaseStyleNo,
-// Unicode and NextStyleNo take no part.
+// agree in every property but the display name and Standard: the face
+// (letter case ignored, SameFontName), Size, Charset, Style, Effects,
+// VShift, Color, BackColor, Jump, Protection, Options, CharScale,
+// CharSpacing, BiDiMode, BaseStyleNo, Unicode and NextStyleNo, and, when
+// they are hyperlinks, also HoverColor, HoverBackColor and JumpCursor.
+// (The engine keeps no style templates, so no bookkeeping of them takes
+// part.) A looser rule would silently merge text the user formatted apart
+// into one style and lose the difference.
 bool SameTextFormat(const TFontInfo& a, const TFontInfo& b);
 
-// Font faces are compared without regard to letter case (ASCII letters).
+// Font faces are compared without regard to letter case. The rule can be
+// replaced (SetFontNameComparer): the Windows program compares in the user's
+// locale. Until then, and in the portable core, letters of the Latin,
+// Greek and Cyrillic alphabets match their other case (FoldedFontName).
 bool SameFontName(std::string_view a, std::string_view b);
+
+// A rule answering whether two UTF-8 faces name the same font; nullptr puts
+// the portable rule back.
+using FontNameComparer = bool (*)(std::string_view a, std::string_view b);
+void SetFontNameComparer(FontNameComparer compare);
+
+// The face in the portable rule's single case: every code point of the
+// alphabets above in its small form, anything else as it is. Text that
+// is not UTF-8 is compared byte for byte.
+std::u32string FoldedFontName(std::string_view face);
 
 // ----------------------------------------------------------- paragraph styles
 
@@ -191,6 +207,12 @@ class TRVStyle {
   // "List index out of bounds (n)".
   const TFontInfo& TextStyle(int no) const;
   const TParaInfo& ParaStyle(int no) const;
+  // Unchecked access for measuring and drawing: a number outside the sheet
+  // (left over from before the sheet was replaced by a file's) stands for
+  // style 0, and a sheet without styles gives a new style, so layout never
+  // reads outside the sheet.
+  const TFontInfo& TextStyleOrDefault(int no) const;
+  const TParaInfo& ParaStyleOrDefault(int no) const;
 
   // The style lookup for a candidate derived from style `base`:
   //  1. if the candidate looks the same as style `base`, answer `base`;

@@ -72,4 +72,23 @@ std::string CleanItemText(std::string_view s) {
   return text;
 }
 
+bool IsControlCharacter(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+std::string WithoutControlCharacters(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) {
+      if (!IsControlCharacter(b) || b == '\t' || b == '\r' || b == '\n') out += s[i];
+    } else if (b == 0xC2 && i + 1 < s.size() && IsContinuation(s[i + 1]) &&
+               static_cast<unsigned char>(s[i + 1]) <= 0x9F) {
+      ++i;  // U+0080..U+009F are C2 80..C2 9F
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace nv

@@ -28,4 +28,13 @@ std::size_t Utf8ByteOffset(std::string_view s, int charIndex);
 // does not end the paragraph) stay.
 std::string CleanItemText(std::string_view s);
 
+// The control characters U+0000..U+001F, U+007F and U+0080..U+009F. Keys
+// give them (Ctrl+Backspace gives U+007F, Ctrl+letter U+0001..U+001A), but
+// they are not text: typing never puts them into a document.
+bool IsControlCharacter(char32_t c);
+
+// Valid UTF-8 text without its control characters, except Tab and the line
+// ends ('\r', '\n'), which typing turns into tabs and paragraph breaks.
+std::string WithoutControlCharacters(std::string_view s);
+
 }  // namespace nv

@@ -10,8 +10,10 @@
 
 namespace nv {
 
-std::optional<std::string> MetafileToPng(const TRVPictureItemInfo& picture) {
-  if (picture.Kind != TRVPictureKind::Wmf && picture.Kind != TRVPictureKind::Emf) return std::nullopt;
+namespace {
+
+// What GDI draws of the picture at its shown size over white.
+std::optional<std::string> DrawnToPng(const TRVPictureItemInfo& picture) {
   if (picture.Width <= 0 || picture.Height <= 0 ||
       static_cast<std::uint64_t>(picture.Width) * static_cast<std::uint64_t>(picture.Height) > kMaxDecodedPixels)
     return std::nullopt;
@@ -42,6 +44,19 @@ std::optional<std::string> MetafileToPng(const TRVPictureItemInfo& picture) {
   } catch (...) {
     return std::nullopt;
   }
+}
+
+}  // namespace
+
+std::optional<std::string> MetafileToPng(const TRVPictureItemInfo& picture) {
+  if (picture.Kind != TRVPictureKind::Wmf && picture.Kind != TRVPictureKind::Emf) return std::nullopt;
+  return DrawnToPng(picture);
+}
+
+std::optional<std::string> GifIcoToPng(const TRVPictureItemInfo& picture) {
+  if (picture.Kind == TRVPictureKind::Gif) return GifToPng(picture.Data.span());
+  if (picture.Kind == TRVPictureKind::Ico) return DrawnToPng(picture);
+  return std::nullopt;
 }
 
 }  // namespace nv

@@ -119,6 +119,7 @@ void TNotebookFrame::CreateComponents() {
 
   RichViewEdit1.Create(this, "RichViewEdit1");
   RichViewEdit1.PictureDrawer = DrawPicture;
+  RichViewEdit1.GifIcoToPng = GifIcoToPng;
   RichViewEdit1.SetAlign(TAlign::alClient);
   RichViewEdit1.OnKeyDown = [this](WORD& key, unsigned shift) { RichViewEdit1KeyDown(key, shift); };
   RichViewEdit1.OnStyleConversion = [this](int styleNo, int code) {
@@ -175,8 +176,24 @@ void TNotebookFrame::CreateToolbarItems() {
   FillFontNames(FontList);
   bar.AddItem(SizeList, ui::Scaled(50));
   bar.AddItem(FontList, ui::Scaled(150));
-  SizeList.OnChange = [this] { SizeListChange(); };
-  FontList.OnChange = [this] { FontListChange(); };
+  // The selectors apply what the user settled on, not every step on the
+  // way: a size is typed digit by digit, and each font browsed with the
+  // arrow keys would otherwise be applied (and undone) in turn. The focus
+  // goes back to the text after a choice or Enter, never while typing, and
+  // stays where the user moved it when the box loses it.
+  SizeList.OnCommit = [this](TComboBox::TCommit how) {
+    if (how == TComboBox::TCommit::Chosen) {
+      SizeListChange();
+      return;
+    }
+    // Enter and the focus leaving take what was typed into the edit.
+    ApplySizeText(SizeList.Text());
+    if (how == TComboBox::TCommit::Enter) FocusEditorIfShown();
+  };
+  FontList.OnCommit = [this](TComboBox::TCommit how) {
+    if (how == TComboBox::TCommit::FocusLost) ApplyFontList();
+    else FontListChange();
+  };
 
   struct Item {
     TGlowButton* button;
@@ -319,7 +336,7 @@ bool TNotebookFrame::WriteFile(const std::string& path, int filterIndex) {
   html.metafileToPng = MetafileToPng;  // metafiles go into pages as PNG files
   switch (filterIndex) {
     case 1: return WriteFileSafely(path, SaveRVF(doc));
-    case 2: return WriteFileSafely(path, SaveRTF(doc));
+    case 2: return WriteFileSafely(path, SaveRTF(doc, GifIcoToPng));
     case 3: return WriteFileSafely(path, SaveText(doc, 80, TextEncoding::Ansi, ansi));
     case 4: return WriteFileSafely(path, SaveText(doc, 80, TextEncoding::Utf16, ansi));
     case 5: return ReplaceFileWith(path, [&](const std::string& temp) { return SaveHTMLEx(doc, temp, html); });
@@ -597,7 +614,16 @@ void TNotebookFrame::LineBtnClick() {
 
 // ------------------------------------------------------------ key rule
 
-void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned) {
+void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned shift) {
+  // Ctrl+B, Ctrl+I and Ctrl+U are the three style buttons.
+  if ((shift & (TRichViewEdit::kShift | TRichViewEdit::kCtrl | TRichViewEdit::kAlt)) == TRichViewEdit::kCtrl) {
+    TGlowButton* button = key == 'B' ? &BoldBtn : key == 'I' ? &ItalicBtn : key == 'U' ? &UnderlineBtn : nullptr;
+    if (button) {
+      button->Click();
+      key = 0;
+      return;
+    }
+  }
   if ((key != VK_RETURN && key != VK_SPACE) || RichViewEdit1.ReadOnly()) return;
   TRVEditCore& core = RichViewEdit1.Core();
   const int cur = core.CurTextStyleNo();
@@ -640,12 +666,16 @@ void TNotebookFrame::FocusEditorIfShown() {
   if (::IsWindowVisible(Host().HostHandle())) RichViewEdit1.SetFocus();
 }
 
-void TNotebookFrame::FontListChange() {
+void TNotebookFrame::ApplyFontList() {
   const int index = FontList.ItemIndex();
   if (index != -1 && !updatingSelectors_) {
     FontNameRequest = FontList.Item(index);
     RichViewEdit1.ApplyStyleConversion(kConvertFontName);
   }
+}
+
+void TNotebookFrame::FontListChange() {
+  ApplyFontList();
   FocusEditorIfShown();
 }
 
@@ -669,7 +699,12 @@ void TNotebookFrame::SizeListChange() {
   if (updatingSelectors_) return;
   // A choice from the list is not in the edit yet when the list reports it.
   const int index = SizeList.ItemIndex();
-  const std::string text = index >= 0 ? SizeList.Item(index) : SizeList.Text();
+  ApplySizeText(index >= 0 ? SizeList.Item(index) : SizeList.Text());
+  FocusEditorIfShown();
+}
+
+void TNotebookFrame::ApplySizeText(const std::string& text) {
+  if (updatingSelectors_) return;
   if (!text.empty()) {
     int size = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), size);
@@ -684,7 +719,6 @@ void TNotebookFrame::SizeListChange() {
       RememberSize(size);
     }
   }
-  FocusEditorIfShown();
 }
 
 void TNotebookFrame::FontbtnClick() {

@@ -85,6 +85,8 @@ class TNotebookFrame : public TFrame {
   void BoldBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertBold); }
   void ItalicBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertItalic); }
   void UnderlineBtnClick() { RichViewEdit1.ApplyStyleConversion(kConvertUnderline); }
+  // The selectors' choices: apply the selected face / the size text, then
+  // give the editor the focus.
   void FontListChange();
   void SizeListChange();
   void FontbtnClick();
@@ -94,7 +96,8 @@ class TNotebookFrame : public TFrame {
   bool QuickSave();
   bool QuickSaveAs();
 
-  // Editor events.
+  // Editor events. The key handler also turns Ctrl+B, Ctrl+I and Ctrl+U
+  // into clicks of BoldBtn, ItalicBtn and UnderlineBtn.
   void RichViewEdit1KeyDown(WORD& key, unsigned shift);
   int RichViewEdit1StyleConversion(int styleNo, int code);
   void RichViewEdit1CurTextStyleChanged();
@@ -148,6 +151,9 @@ class TNotebookFrame : public TFrame {
   bool ReadFile(const std::string& path, int filterIndex, int textStyle, int paraStyle);
   bool WriteFile(const std::string& path, int filterIndex);
   void RememberSize(int size);
+  // What the two change handlers apply, without moving the focus.
+  void ApplyFontList();
+  void ApplySizeText(const std::string& text);
 
   void DocumentChanged();
   void AutosaveTick();

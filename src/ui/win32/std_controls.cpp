@@ -1,6 +1,7 @@
 #include "ui/win32/std_controls.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -254,6 +255,57 @@ void TComboBox::Create(TControl* parent, const std::string& name, bool editable)
   CreateChildControl(parent, L"COMBOBOX", "",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
                          (editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST));
+  if (editable) {
+    // Keys typed into the box go to its edit: Enter is seen there.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetComboBoxInfo(Handle(), &info) && info.hwndItem &&
+        ::SetWindowSubclass(info.hwndItem, EditProc, 0, reinterpret_cast<DWORD_PTR>(this)))
+      edit_ = info.hwndItem;
+  }
+}
+
+TComboBox::~TComboBox() {
+  // The edit goes with the box's window, which may outlive this object.
+  if (edit_) ::RemoveWindowSubclass(edit_, EditProc, 0);
+}
+
+LRESULT CALLBACK TComboBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<TComboBox*>(ref);
+  if (msg == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(hwnd, EditProc, 0);
+    if (self && self->edit_ == hwnd) self->edit_ = nullptr;
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  try {
+    if (self && self->EnterKey(msg, wp)) return 0;
+  } catch (...) {
+    ReportException(std::current_exception());
+    return 0;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+bool TComboBox::EnterKey(UINT msg, WPARAM wp) {
+  if (msg == WM_KEYDOWN) closedUp_ = false;
+  // With the list open, Enter closes it and the close reports the choice.
+  // Boxes nobody asked to report commits keep the system's handling.
+  if (wp != VK_RETURN || !OnCommit || DroppedDown()) return false;
+  if (msg == WM_KEYDOWN) {
+    Commit(TCommit::Enter);
+    return true;
+  }
+  return msg == WM_CHAR;  // no beep for the Enter already handled
+}
+
+void TComboBox::Commit(TCommit how) {
+  pending_ = closedUp_ = false;
+  if (OnCommit) OnCommit(how);
+}
+
+LRESULT TComboBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if ((msg == WM_KEYDOWN || msg == WM_CHAR) && EnterKey(msg, wp)) return 0;
+  return TControl::HandleMessage(msg, wp, lp);
 }
 
 int TComboBox::Count() const { return static_cast<int>(Perform(CB_GETCOUNT)); }
@@ -272,17 +324,58 @@ void TComboBox::Add(const std::string& s) {
   Perform(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
-void TComboBox::Clear() { Perform(CB_RESETCONTENT); }
+void TComboBox::Clear() {
+  Perform(CB_RESETCONTENT);
+  pending_ = false;
+}
 int TComboBox::ItemIndex() const { return static_cast<int>(Perform(CB_GETCURSEL)); }
-void TComboBox::SetItemIndex(int index) { Perform(CB_SETCURSEL, static_cast<WPARAM>(index)); }
-void TComboBox::SetText(const std::string& t) { ::SetWindowTextW(Handle(), Widen(t).c_str()); }
+void TComboBox::SetItemIndex(int index) {
+  Perform(CB_SETCURSEL, static_cast<WPARAM>(index));
+  pending_ = false;
+}
+void TComboBox::SetText(const std::string& t) {
+  ::SetWindowTextW(Handle(), Widen(t).c_str());
+  pending_ = false;
+}
+bool TComboBox::DroppedDown() const { return Perform(CB_GETDROPPEDSTATE) != 0; }
 
 std::optional<LRESULT> TComboBox::Reflected(UINT msg, WPARAM wp, LPARAM) {
-  if (msg == WM_COMMAND && (HIWORD(wp) == CBN_SELCHANGE || HIWORD(wp) == CBN_EDITCHANGE) && OnChange) {
-    OnChange();
-    return 0;
+  if (msg != WM_COMMAND) return std::nullopt;
+  switch (HIWORD(wp)) {
+    case CBN_EDITCHANGE:
+      pending_ = true;
+      closedUp_ = false;
+      if (OnChange) OnChange();
+      return 0;
+    case CBN_SELCHANGE:
+      if (OnChange) OnChange();
+      // The order of this and the list's closing differs between systems:
+      // after the close, the selection is the choice made in the list.
+      if (!DroppedDown() && closedUp_) Commit(TCommit::Chosen);
+      else pending_ = true;
+      return 0;
+    case CBN_DROPDOWN:
+      closedUp_ = cancelled_ = false;
+      return 0;
+    case CBN_SELENDCANCEL:
+      cancelled_ = true;
+      return 0;
+    case CBN_CLOSEUP:
+      if (std::exchange(cancelled_, false)) {
+        pending_ = closedUp_ = false;
+      } else if (pending_) {
+        Commit(TCommit::Chosen);
+      } else {
+        closedUp_ = true;
+      }
+      return 0;
+    case CBN_KILLFOCUS:
+      closedUp_ = false;
+      if (pending_) Commit(TCommit::FocusLost);
+      return 0;
+    default:
+      return std::nullopt;
   }
-  return std::nullopt;
 }
 
 // --- THotKey -------------------------------------------------------------------

@@ -103,9 +103,20 @@ class TListBox : public TControl {
 
 class TComboBox : public TControl {
  public:
+  ~TComboBox() override;
   // editable: a drop-down with an edit (font size), else a drop-down list.
   void Create(TControl* parent, const std::string& name, bool editable);
+  // Every step of the user's changes: each keystroke typed into the edit,
+  // each entry the arrow keys or the mouse select.
   std::function<void()> OnChange;
+  // The user settled on a value: an entry chosen from the dropped-down list
+  // (reported when the list closes), Enter (also without a change, as the
+  // way back to the work), or the focus leaving after the user changed the
+  // value (typed, or browsed the closed list with the arrow keys). A list
+  // closed by Escape commits nothing; values set from code are not the
+  // user's and are never committed.
+  enum class TCommit { Chosen, Enter, FocusLost };
+  std::function<void(TCommit)> OnCommit;
   int Count() const;
   std::string Item(int index) const;
   void Add(const std::string& s);
@@ -114,9 +125,25 @@ class TComboBox : public TControl {
   void SetItemIndex(int index);
   std::string Text() const { return Caption(); }
   void SetText(const std::string& t);
+  bool DroppedDown() const;
+  // The edit of an editable box (null for a drop-down list).
+  HWND EditHandle() const { return edit_; }
 
  protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  // Enter and its character, in the box itself or in its edit; true when
+  // handled.
+  bool EnterKey(UINT msg, WPARAM wp);
+  void Commit(TCommit how);
+
+  HWND edit_ = nullptr;
+  bool pending_ = false;    // the user changed the value since the last commit
+  bool closedUp_ = false;   // the list just closed without a change: a selection reported now is its choice
+  bool cancelled_ = false;  // the list is closing by Escape
 };
 
 // The Win32 hotkey control. Value() is its 16-bit value: virtual key in the

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
+#include "notebook/richview/layout.h"
+#include "notebook/richview/utf8.h"
 
 namespace nv {
 namespace {
@@ -174,6 +176,31 @@ TEST(EditClipboard, CopyRangeIsSelfContainedAndCutAtItsEnds) {
   EXPECT_EQ(Dump(CopyRange(doc, {0, 1, 2}, {9, 9, 99})), R"(1: "g"/1 | 0: "world"/3)");
 }
 
+TEST(EditClipboard, PastedStylesNameOnlyStylesOfTheirNewSheet) {
+  // Another document's styles point at each other by its own numbers.
+  TRVDocument source;
+  TFontInfo red, blue;
+  red.Color = clRed;
+  blue.Color = clBlue;
+  const int blueNo = source.Style.FindOrAddTextStyle(blue, -1);  // 6, never pasted
+  red.NextStyleNo = blueNo;
+  red.BaseStyleNo = kKeywords;
+  const int redNo = source.Style.FindOrAddTextStyle(red, -1);  // 7
+  AddPara(source, 0, {{"key", kKeywords}, {"red", redNo}});
+
+  TRVDocument doc;
+  AddPara(doc, 0, {{"", kNormal}});
+  TRVEditCore ed(doc);
+  ASSERT_TRUE(ed.Paste(source));
+  ASSERT_EQ(doc.Style.TextStyleCount(), 7);  // only red comes along
+  const TFontInfo& pasted = doc.Style.TextStyle(6);
+  EXPECT_EQ(pasted.Color, clRed);
+  EXPECT_EQ(pasted.BaseStyleNo, kKeywords);  // found here under the same number
+  EXPECT_EQ(pasted.NextStyleNo, -1);         // blue did not come along
+  EXPECT_EQ(ValidateStyleSheet(doc.Style), "");
+  EXPECT_EQ(ValidateDocument(doc), "");
+}
+
 TEST(EditClipboard, PasteMapsStylesAndKeepsTheParagraphAfterIt) {
   TRVDocument source;
   TFontInfo red;
@@ -281,6 +308,116 @@ TEST(EditFlags, ReadOnlyRefusesEveryEdit) {
   EXPECT_TRUE(ed.ApplyStyleConversion(bold));
   EXPECT_EQ(ed.CurTextStyleNo(), 6);
   EXPECT_EQ(doc.Paragraphs, before.Paragraphs);
+}
+
+// What Open does: a session that appended styles reads a file carrying a
+// smaller sheet of its own, then the user types on.
+TEST(EditStyles, ASmallerSheetReadInBringsTheCurrentStylesBackInside) {
+  TRVDocument doc;
+  TMonoFontMetrics metrics;
+  TRVLayout layout(metrics);
+  TRVEditCore ed(doc);
+  ed.SetLayout(&layout);
+  TFontInfo bold = doc.Style.TextStyle(kNormal);
+  bold.SetStyle(fsBold, true);
+  TParaInfo right;
+  right.Alignment = TParaAlignment::Right;
+  ed.SetCurTextStyleNo(doc.Style.FindOrAddTextStyle(bold, kNormal));
+  ed.SetCurParaStyleNo(doc.Style.FindOrAddParaStyle(right, 0));
+  ASSERT_EQ(ed.CurTextStyleNo(), 6);
+  ASSERT_EQ(ed.CurParaStyleNo(), 2);
+  int changes = 0;
+  ed.OnCurTextStyleChanged = [&] { ++changes; };
+
+  ed.Clear();
+  TRVDocument file;
+  AddPara(file, 1, {{"read", kKeywords}});
+  doc = file;  // six text styles, two paragraph styles
+  ed.Format();
+  EXPECT_EQ(ed.CurTextStyleNo(), kNormal);
+  EXPECT_EQ(ed.CurParaStyleNo(), 0);
+  EXPECT_EQ(changes, 1);  // the toolbar is told
+
+  ed.SetCaret(doc.EndPosition());
+  ed.SetCurTextStyleNo(kHeading);
+  ed.InsertText("\r\n");
+  ed.TypeText("typed");
+  EXPECT_EQ(Dump(doc), R"(1: "read"/3 | 1: "typed"/1)");
+  EXPECT_EQ(ValidateDocument(doc), "");
+
+  // Numbers inside the sheet are kept.
+  const int before = changes;
+  ed.Format();
+  EXPECT_EQ(ed.CurTextStyleNo(), kHeading);
+  EXPECT_EQ(changes, before);
+}
+
+TEST(EditWords, CtrlBackspaceAndCtrlDeleteRemoveAWordAsOneStep) {
+  TRVDocument doc;
+  AddPara(doc, 0, {{"one two, ", kNormal}, {"three", kKeywords}});
+  AddPara(doc, 0, {{"four", kNormal}});
+  TRVEditCore ed(doc);
+  ed.SetCaret({0, 1, 5});  // after "three"
+  EXPECT_TRUE(ed.DeleteWord(false));
+  EXPECT_EQ(Dump(doc), R"(0: "one two, "/0 | 0: "four"/0)");
+  EXPECT_TRUE(ed.DeleteWord(false));  // the blank and the comma: punctuation is a word of its own
+  EXPECT_EQ(Dump(doc), R"(0: "one two"/0 | 0: "four"/0)");
+  EXPECT_TRUE(ed.DeleteWord(false));
+  EXPECT_EQ(Dump(doc), R"(0: "one "/0 | 0: "four"/0)");
+  EXPECT_TRUE(ed.Undo());  // one step each
+  EXPECT_EQ(Dump(doc), R"(0: "one two"/0 | 0: "four"/0)");
+  EXPECT_EQ(ed.Caret(), (TRVPosition{0, 0, 7}));
+  EXPECT_FALSE(ed.SelectionExists());
+
+  ed.SetCaret({0, 0, 0});
+  EXPECT_TRUE(ed.DeleteWord(true));  // the word and the blanks after it
+  EXPECT_EQ(Dump(doc), R"(0: "two"/0 | 0: "four"/0)");
+  ed.SetCaret({0, 0, 3});
+  EXPECT_TRUE(ed.DeleteWord(true));  // at the end: joins the next paragraph
+  EXPECT_EQ(Dump(doc), R"(0: "twofour"/0)");
+  ed.SetCaret({0, 0, 0});
+  EXPECT_FALSE(ed.DeleteWord(false));  // nothing before the start
+
+  ed.SetSelection({0, 0, 1}, {0, 0, 2});
+  EXPECT_TRUE(ed.DeleteWord(true));  // a selection goes first, alone
+  EXPECT_EQ(Dump(doc), R"(0: "tofour"/0)");
+  ed.SetReadOnly(true);
+  EXPECT_FALSE(ed.DeleteWord(false));
+}
+
+TEST(EditWords, WordBoundariesCrossScriptsPicturesAndParagraphs) {
+  TRVDocument doc;
+  AddPara(doc, 0, {{"a\xC3\xA9" "b_1  \xD0\xB6\xD0\xB8!? x", kNormal}});
+  doc.Paragraphs[0].AddItem(TRVItem(TestPicture()));
+  AddPara(doc, 0, {{"", kNormal}});
+  auto at = [&](int offset, bool forward) { return WordBoundary(doc, {0, offset}, forward).Offset; };
+  EXPECT_EQ(at(0, true), 7);     // "a\u00e9b_1" and two blanks
+  EXPECT_EQ(at(7, true), 9);     // the Cyrillic word
+  EXPECT_EQ(at(9, true), 12);    // "!?" and a blank
+  EXPECT_EQ(at(12, true), 13);   // "x"
+  EXPECT_EQ(at(13, true), 14);   // the picture
+  EXPECT_EQ(WordBoundary(doc, {0, 14}, true), (TRVParaOffset{1, 0}));
+  EXPECT_EQ(at(12, false), 9);
+  EXPECT_EQ(at(9, false), 7);
+  EXPECT_EQ(at(7, false), 0);
+  EXPECT_EQ(WordBoundary(doc, {1, 0}, false), (TRVParaOffset{0, 14}));
+  EXPECT_EQ(WordBoundary(doc, {1, 0}, true), (TRVParaOffset{1, 0}));
+}
+
+TEST(EditTyping, ControlCharactersAreNeverTyped) {
+  for (char32_t c : {U'\0', U'\x01', U'\x08', U'\x1F', U'\x7F', U'\x80', U'\x9F'})
+    EXPECT_TRUE(IsControlCharacter(c)) << static_cast<unsigned>(c);
+  for (char32_t c : {U' ', U'~', U'\xA0', U'\xE9', U'\x20AC'}) EXPECT_FALSE(IsControlCharacter(c));
+
+  TRVDocument doc;
+  TRVEditCore ed(doc);
+  EXPECT_FALSE(ed.TypeText("\x7F"));  // Ctrl+Backspace's character
+  EXPECT_FALSE(ed.TypeText(std::string("\x02\0\x1B", 3)));
+  EXPECT_FALSE(ed.TypeText("\xC2\x85"));  // U+0085
+  EXPECT_TRUE(ed.TypeText("a\x01\tb\xC2\x9F\xC2\xA0" "c"));
+  EXPECT_TRUE(ed.TypeText("\r\n"));
+  EXPECT_EQ(Dump(doc), "0: \"a\tb\xC2\xA0" "c\"/0 | 0: \"\"/0");
+  EXPECT_EQ(WithoutControlCharacters("\xC2" "A\x7F"), "\xC2" "A");  // not UTF-8: only ASCII controls go
 }
 
 }  // namespace

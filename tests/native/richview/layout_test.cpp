@@ -345,5 +345,28 @@ TEST(Layout, AbsurdSizesStayDefined) {
   (void)f.layout.HitTest(f.doc, 1 << 30, 1 << 30);
 }
 
+TEST(Layout, StyleNumbersOutsideTheSheetAreLaidOutAsStyleZero) {
+  // Items and paragraphs left with numbers of a sheet that was replaced
+  // must neither be read outside the sheet nor stop the layout.
+  Fixture f;
+  TFontInfo big = f.doc.Style.TextStyle(0);
+  big.Size = 20;
+  big.VShift = 50;
+  f.doc.Style.TextStyles[1] = big;
+  AddPara(f.doc, 0, {{"ab", 1}, {"cd", 6}, {"ef", -3}});
+  f.doc.AddParagraph(9).AddItem(TRVItem::MakeText("gh", 40));
+  const TRVParaLayout& a = f.Format(0);
+  ASSERT_EQ(a.Lines.size(), 1u);
+  ASSERT_EQ(a.Runs.size(), 3u);
+  EXPECT_EQ(a.Runs[1].Width, 2 * kChar);
+  EXPECT_EQ(a.Runs[2].Width, 2 * kChar);
+  EXPECT_EQ(a.Runs[1].Shift, 0);
+  const TRVParaLayout& b = f.layout.Para(1);
+  EXPECT_EQ(b.Runs.at(0).Width, 2 * kChar);
+  EXPECT_EQ(b.Height, kLine);
+  EXPECT_EQ(f.layout.CaretRect(f.doc, {0, 1, 1}).Left, 2 * 20 + kChar);
+  EXPECT_EQ(f.layout.HitTest(f.doc, 2 * 20 + kChar + 1, 0), (TRVPosition{0, 1, 1}));
+}
+
 }  // namespace
 }  // namespace nv

@@ -237,11 +237,6 @@ TEST(StyleLookup, ComparesExactlyTheLookupProperties) {
       [](TFontInfo& f) { f.HoverColor = clRed; },  // the base is a hyperlink
       [](TFontInfo& f) { f.HoverBackColor = clRed; },
       [](TFontInfo& f) { f.JumpCursor = 0; },
-  };
-  const Change ignored[] = {
-      [](TFontInfo& f) { f.StyleName = "Other"; },
-      [](TFontInfo& f) { f.Standard = false; },
-      [](TFontInfo& f) { f.FontName = "ARIAL"; },
       [](TFontInfo& f) { f.Protection = 1; },
       [](TFontInfo& f) { f.Options = 3; },
       [](TFontInfo& f) { f.CharScale = 150; },
@@ -250,6 +245,11 @@ TEST(StyleLookup, ComparesExactlyTheLookupProperties) {
       [](TFontInfo& f) { f.BaseStyleNo = 0; },
       [](TFontInfo& f) { f.Unicode = true; },
       [](TFontInfo& f) { f.NextStyleNo = 0; },
+  };
+  const Change ignored[] = {
+      [](TFontInfo& f) { f.StyleName = "Other"; },
+      [](TFontInfo& f) { f.Standard = false; },
+      [](TFontInfo& f) { f.FontName = "ARIAL"; },
   };
   int i = 0;
   for (const Change& change : compared) {
@@ -271,6 +271,51 @@ TEST(StyleLookup, ComparesExactlyTheLookupProperties) {
   other.HoverBackColor = clBlue;
   other.JumpCursor = 5;
   EXPECT_TRUE(SameTextFormat(plain, other));
+}
+
+TEST(StyleLookup, StylesApartInAnEngineOnlyPropertyStayApart) {
+  // Text scaled or made Unicode by a file must not be merged into plain
+  // text when the user makes both bold.
+  TRVStyle s;
+  TFontInfo wide = s.TextStyle(kNormal);
+  wide.CharScale = 200;
+  const int wideNo = s.FindOrAddTextStyle(wide, kNormal);
+  EXPECT_NE(wideNo, kNormal);
+  TFontInfo boldWide = s.TextStyle(wideNo), boldPlain = s.TextStyle(kNormal);
+  boldWide.SetStyle(fsBold, true);
+  boldPlain.SetStyle(fsBold, true);
+  const int a = s.FindOrAddTextStyle(boldWide, wideNo), b = s.FindOrAddTextStyle(boldPlain, kNormal);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(s.TextStyle(a).CharScale, 200);
+  EXPECT_EQ(s.TextStyle(b).CharScale, 100);
+}
+
+TEST(FontNames, CaseIsIgnoredInEveryAlphabetAndTheRuleCanBeReplaced) {
+  EXPECT_TRUE(SameFontName("Arial", "aRIAL"));
+  EXPECT_TRUE(SameFontName("\xC3\x84rial \xC3\x96", "\xC3\xA4RIAL \xC3\xB6"));          // Latin-1
+  EXPECT_TRUE(SameFontName("\xC5\x81\xC5\xB9", "\xC5\x82\xC5\xBA"));                    // Latin Extended-A
+  EXPECT_TRUE(SameFontName("\xCE\xA3\xCE\x91", "\xCF\x83\xCE\xB1"));                    // Greek
+  EXPECT_TRUE(SameFontName("\xD0\x81\xD0\x96", "\xD1\x91\xD0\xB6"));                    // Cyrillic
+  EXPECT_TRUE(SameFontName("\xC5\xB8", "\xC3\xBF"));                                        // Y diaeresis
+  EXPECT_FALSE(SameFontName("Arial", "Arial "));
+  EXPECT_FALSE(SameFontName("Arial", "Ariel"));
+  EXPECT_FALSE(SameFontName("\xC3\x97", "\xC3\xB7"));  // multiplication and division signs
+  EXPECT_FALSE(SameFontName("A\xFF", "a\xFF"));          // not UTF-8: byte for byte
+  EXPECT_TRUE(SameFontName("A\xFF", "A\xFF"));
+
+  static int asked = 0;
+  SetFontNameComparer([](std::string_view a, std::string_view b) {
+    ++asked;
+    return a.size() == b.size();
+  });
+  EXPECT_TRUE(SameFontName("Arial", "Tahom"));
+  TRVStyle s;
+  TFontInfo f = s.TextStyle(kNormal);
+  f.FontName = "Other";  // as long as "Arial": the same face by that rule
+  EXPECT_EQ(s.FindOrAddTextStyle(f, -1), kNormal);
+  SetFontNameComparer(nullptr);
+  EXPECT_FALSE(SameFontName("Arial", "Tahom"));
+  EXPECT_GE(asked, 2);
 }
 
 TEST(StyleLookup, ParagraphStylesWorkTheSameWay) {

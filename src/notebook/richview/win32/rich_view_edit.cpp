@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <cwctype>
 #include <span>
+#include <utility>
 
 #include "notebook/richview/clipboard.h"
+#include "notebook/richview/win32/locale_font_names.h"
 #include "notebook/richview/utf8.h"
 #include "ui/text.h"
 #include "ui/win32/icons.h"
@@ -28,37 +29,6 @@ std::string Utf8Slice(std::string_view s, int from, int to) {
   const std::size_t a = Utf8ByteOffset(s, from);
   const std::size_t b = Utf8ByteOffset(s, to);
   return std::string(s.substr(a, b > a ? b - a : 0));
-}
-
-// The characters of a paragraph, one per offset: pictures and lines as the
-// object replacement character.
-std::u32string ParaChars(const TRVParagraph& para) {
-  std::u32string out;
-  for (const TRVItem& item : para.Items()) {
-    const TRVTextItemInfo* t = item.AsText();
-    if (!t) {
-      out.push_back(U'\xFFFC');
-      continue;
-    }
-    const std::wstring w = Widen(t->Text);
-    for (size_t i = 0; i < w.size(); ++i) {
-      char32_t c = w[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.size()) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(w[i + 1]) - 0xDC00);
-        ++i;
-      }
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-// 0 blank, 1 word character, 2 anything else (punctuation, pictures).
-int CharClass(char32_t c) {
-  if (c == U' ' || c == U'\t' || c == U'\n' || c == 0xA0) return 0;
-  if (c == 0xFFFC) return 2;
-  if (c == U'_' || c > 0x7F || std::iswalnum(static_cast<wint_t>(c)) != 0) return 1;
-  return 2;
 }
 
 // The clipboard is shared with every other program: another may hold it
@@ -110,6 +80,8 @@ UINT TRichViewEdit::RTFClipboardFormat() {
 }
 
 TRichViewEdit::TRichViewEdit() : core_(doc_), layout_(metrics_) {
+  // Faces the user sees as one font are one style's face.
+  UseLocaleFontNameRule();
   core_.OnCurTextStyleChanged = [this] {
     if (OnCurTextStyleChanged) OnCurTextStyleChanged();
   };
@@ -180,6 +152,9 @@ void TRichViewEdit::Clear() {
 }
 
 void TRichViewEdit::SetColor(TColor c) {
+  // The colour is saved with the document: changing it is a change the
+  // save-before-open question must not let go unsaved.
+  if (c != doc_.Color) core_.SetModified(true);
   doc_.Color = c;
   if (HandleAllocated()) ::InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -445,8 +420,9 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
       switch (run.Kind) {
         case TRVRunKind::Text: {
           const TRVTextItemInfo* t = para.Item(run.Item).AsText();
-          if (!t || !doc_.Style.HasTextStyle(t->StyleNo)) break;
-          const TFontInfo& font = doc_.Style.TextStyle(t->StyleNo);
+          if (!t) break;
+          // Drawn as it was measured: a number outside the sheet as style 0.
+          const TFontInfo& font = doc_.Style.TextStyleOrDefault(t->StyleNo);
           const std::wstring w =
               TGdiFontMetrics::ShownText(font, Utf8Slice(t->Text, run.Start - run.ItemStart, run.End - run.ItemStart));
           if (font.BackColor != clNone) {
@@ -601,7 +577,7 @@ bool TRichViewEdit::ApplyStyleConversion(int code) {
 
 bool TRichViewEdit::CopyDef() {
   if (!core_.SelectionExists() || !HandleAllocated()) return false;
-  const TRVClipboardData data = MakeClipboardData(core_.CopySelection());
+  const TRVClipboardData data = MakeClipboardData(core_.CopySelection(), GifIcoToPng);
   if (!OpenClipboardFor(Handle())) return false;
   ClipboardCloser closer;
   ::EmptyClipboard();
@@ -687,33 +663,7 @@ void TRichViewEdit::MoveVertically(int dy, bool extend) {
 
 void TRichViewEdit::MoveWord(bool right, bool extend) {
   const TRVParaOffset place = ToParaOffset(doc_, core_.Caret());
-  const std::u32string chars = ParaChars(doc_.Paragraph(place.Para));
-  int o = place.Offset;
-  const int n = static_cast<int>(chars.size());
-  if (right) {
-    if (o >= n) {
-      if (place.Para + 1 < doc_.ParagraphCount()) core_.SetCaret(ToPosition(doc_, {place.Para + 1, 0}), extend);
-      return;
-    }
-    const int c = CharClass(chars[static_cast<size_t>(o)]);
-    if (c != 0)
-      while (o < n && CharClass(chars[static_cast<size_t>(o)]) == c) ++o;
-    while (o < n && CharClass(chars[static_cast<size_t>(o)]) == 0) ++o;
-  } else {
-    if (o <= 0) {
-      if (place.Para > 0) {
-        const int prev = place.Para - 1;
-        core_.SetCaret(ToPosition(doc_, {prev, ParagraphLength(doc_.Paragraph(prev))}), extend);
-      }
-      return;
-    }
-    while (o > 0 && CharClass(chars[static_cast<size_t>(o - 1)]) == 0) --o;
-    if (o > 0) {
-      const int c = CharClass(chars[static_cast<size_t>(o - 1)]);
-      while (o > 0 && CharClass(chars[static_cast<size_t>(o - 1)]) == c) --o;
-    }
-  }
-  core_.SetCaret(ToPosition(doc_, {place.Para, o}), extend);
+  core_.SetCaret(ToPosition(doc_, WordBoundary(doc_, place, right)), extend);
 }
 
 void TRichViewEdit::SelectWordAt(TRVPosition pos) {
@@ -722,12 +672,12 @@ void TRichViewEdit::SelectWordAt(TRVPosition pos) {
   const int n = static_cast<int>(chars.size());
   if (n == 0) return;
   int at = std::min(place.Offset, n - 1);
-  if (CharClass(chars[static_cast<size_t>(at)]) != 1 && at > 0 && CharClass(chars[static_cast<size_t>(at - 1)]) == 1)
+  if (WordCharClass(chars[static_cast<size_t>(at)]) != 1 && at > 0 && WordCharClass(chars[static_cast<size_t>(at - 1)]) == 1)
     --at;
-  const int c = CharClass(chars[static_cast<size_t>(at)]);
+  const int c = WordCharClass(chars[static_cast<size_t>(at)]);
   int a = at, b = at + 1;
-  while (a > 0 && CharClass(chars[static_cast<size_t>(a - 1)]) == c) --a;
-  while (b < n && CharClass(chars[static_cast<size_t>(b)]) == c) ++b;
+  while (a > 0 && WordCharClass(chars[static_cast<size_t>(a - 1)]) == c) --a;
+  while (b < n && WordCharClass(chars[static_cast<size_t>(b)]) == c) ++b;
   core_.SetSelection(ToPosition(doc_, {place.Para, a}), ToPosition(doc_, {place.Para, b}));
 }
 
@@ -794,11 +744,11 @@ bool TRichViewEdit::KeyDown(WORD key) {
         else MoveToLineEdge(true, shift);
       });
     case VK_BACK:
-      Run([&] { return core_.Backspace(); });
+      Run([&] { return ctrl ? core_.DeleteWord(false) : core_.Backspace(); });
       return true;
     case VK_DELETE:
       if (shift) CutDef();
-      else Run([&] { return core_.DeleteChar(); });
+      else Run([&] { return ctrl ? core_.DeleteWord(true) : core_.DeleteChar(); });
       return true;
     case VK_INSERT:
       if (shift) Paste();
@@ -810,7 +760,7 @@ bool TRichViewEdit::KeyDown(WORD key) {
 void TRichViewEdit::TypeCodePoint(char32_t cp) {
   caretX_ = -1;
   if (cp == U'\r') TypeText("\r\n");
-  else if (cp == U'\t' || cp >= 0x20) {
+  else if (cp == U'\t' || !IsControlCharacter(cp)) {
     std::string utf8;
     AppendUtf8(utf8, cp);
     TypeText(utf8);
@@ -889,7 +839,11 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (::GetKeyState(VK_MENU) < 0) shift |= kAlt;
         OnKeyDown(key, shift);
       }
+      // The character the same keystroke brings next (Ctrl+I gives a Tab,
+      // Ctrl+M a carriage return) belongs to the shortcut, not the text.
+      swallowChar_ = ::GetKeyState(VK_CONTROL) < 0;
       if (key == 0 || KeyDown(key)) return 0;
+      swallowChar_ = false;
       break;
     }
     case WM_CHAR: {
@@ -904,7 +858,8 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       highSurrogate_ = 0;
-      if (c == L'\r' || c == L'\t' || c >= 0x20) TypeCodePoint(c);
+      if (std::exchange(swallowChar_, false) && IsControlCharacter(c)) return 0;
+      TypeCodePoint(c);
       return 0;
     }
     case WM_UNICHAR:

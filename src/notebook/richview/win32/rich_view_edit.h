@@ -64,6 +64,8 @@ class TRichViewEdit : public TControl {
   bool Paste();
 
   TColor Color() const { return doc_.Color; }
+  // A different colour sets the modified flag (reading a file sets the
+  // document's colour directly and does not).
   void SetColor(TColor c);
   bool ReadOnly() const { return core_.ReadOnly(); }
   void SetReadOnly(bool r) { core_.SetReadOnly(r); }
@@ -90,6 +92,9 @@ class TRichViewEdit : public TControl {
   // Draws a picture item into the rectangle; false (or unset) paints the
   // placeholder instead.
   std::function<bool(HDC, TRVPictureKind, const SharedBytes&, const RECT&)> PictureDrawer;
+  // Renders GIF and ICO pictures as PNG for the clipboard's RTF form, which
+  // has no form of its own for them; unset, they are left out of it.
+  TRVPictureToPng GifIcoToPng;
   // Runs before a key is handled; setting the key to 0 swallows it.
   std::function<void(WORD& key, unsigned shift)> OnKeyDown;
   // Answers the new number of a text style for a conversion code.
@@ -156,6 +161,7 @@ class TRichViewEdit : public TControl {
   bool dragging_ = false;
   POINT lastMouse_{};
   wchar_t highSurrogate_ = 0;
+  bool swallowChar_ = false;  // a Ctrl shortcut was handled: drop its control character
   // The back buffer painting draws into, kept between paints (making a
   // bitmap for every keystroke's repaint costs more than the drawing); the
   // bitmap stays selected into the DC, which is released first.

@@ -1,0 +1,41 @@
+// The notebook frame on a test host, with the scripted prompter in place
+// and a temporary folder for its files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "frame_test_host.h"
+#include "notebook/win32/notebook_frame.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "ui/win32/application.h"
+
+namespace nv {
+
+class NotebookFrameFixture : public ::testing::Test {
+ protected:
+  TempDir dir;
+  ScriptedPrompter prompter;
+  std::unique_ptr<TestFrameHost> host;
+  TNotebookFrame* frame = nullptr;
+
+  void SetUp() override {
+    Application().SetPrompter(&prompter);
+    host = std::make_unique<TestFrameHost>(dir.Path());
+    frame = &host->Make<TNotebookFrame>("NotebookFrame");
+  }
+  void TearDown() override {
+    host.reset();
+    Application().SetPrompter(nullptr);
+    EXPECT_EQ(prompter.PendingAnswers(), 0u) << "a scripted answer was never asked for";
+  }
+
+  // The one way tests reach the frame (the main window's fixture can stand
+  // in for the test host here).
+  TNotebookFrame& Notebook() { return *frame; }
+  TRichViewEdit& Editor() { return Notebook().RichViewEdit1; }
+};
+
+}  // namespace nv

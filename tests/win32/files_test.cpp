@@ -14,6 +14,7 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 #include "files/file_paths.h"
+#include "files/win32/file_ops.h"
 #include "ui/errors.h"
 #include "ui/text.h"
 #include "ui/win32/application.h"
@@ -856,6 +857,25 @@ TEST_F(FilesTest, NamesEndingInADotOrASpaceReachExactlyTheListedItem) {
   EXPECT_EQ(ReadFileAt(P("to\\cp ")), "cp ");
   EXPECT_FALSE(Exists(P("tick.")));
   for (const char* f : {"del", "ren", "mov", "cp", "tick", "cp "}) EXPECT_EQ(ReadFileAt(P(f)), f);
+}
+
+TEST_F(FilesTest, TheShellIsGivenAPathThatReachesTheListedFile) {
+  // The file a plain path opens, by its identity on the volume.
+  auto identity = [](const std::wstring& path) {
+    UniqueKernelHandle h(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h || !::GetFileInformationByHandle(h.get(), &info)) return std::string("<none>");
+    return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  };
+  WriteFileAt(P("open."), "dot");
+  WriteFileAt(P("open"), "plain");
+  WriteFileAt(P("plain.txt"), "p");
+  EXPECT_EQ(PlainPathFor(P("plain.txt")), P("plain.txt")) << "a plain name stays as it is";
+  const std::string viaShell = PlainPathFor(P("open."));
+  ASSERT_FALSE(viaShell.empty()) << "this volume keeps short names";
+  EXPECT_EQ(identity(Widen(viaShell)), identity(Long(P("open."))));
+  EXPECT_NE(identity(Widen(viaShell)), identity(Long(P("open"))));
 }
 
 TEST_F(FilesTest, DirectoriesBeyondTheOldLimitAreRemovedCopiedAndMoved) {

@@ -198,6 +198,19 @@ std::wstring FileApiPath(const std::string& utf8) {
   return L"\\\\?\\" + w;
 }
 
+std::string PlainPathFor(const std::string& path) {
+  const std::string exact = ExactFullPath(path);
+  if (ShellCanName(exact)) return exact;
+  const std::wstring w = FileApiPath(exact);
+  const DWORD n = ::GetShortPathNameW(w.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring shortName(n, L'\0');
+  if (::GetShortPathNameW(w.c_str(), shortName.data(), n) != n - 1) return {};
+  shortName.resize(n - 1);
+  const std::string plain = WithoutLiteralPrefix(Narrow(shortName));
+  return ShellCanName(plain) ? plain : std::string();
+}
+
 ProtectedFolders SystemProtectedFolders() {
   ProtectedFolders f;
   wchar_t buf[MAX_PATH + 1] = {};

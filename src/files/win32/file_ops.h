@@ -30,6 +30,11 @@ std::string SystemFullPath(const std::string& utf8);
 // exact full path.
 std::wstring FileApiPath(const std::string& utf8);
 
+// A path the shell's plain-path functions (ShellExecuteW) reach exactly the
+// item at path by: the full path when its plain form is exact, else the
+// item's short 8.3 name when the volume keeps one; empty when neither works.
+std::string PlainPathFor(const std::string& path);
+
 // The Windows folder, the user's profile folder and the folder that holds
 // this program.
 ProtectedFolders SystemProtectedFolders();

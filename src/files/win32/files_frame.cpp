@@ -277,7 +277,10 @@ void TFilesFrame::CopyFile1Click() {
 }
 
 void TFilesFrame::OpenFile1Click() {
-  const std::string path = SelectedPath();
+  // The shell takes plain paths only; a name it would read as another item
+  // (one ending in a dot or a space) goes by its short name, or not at all.
+  const std::string path = PlainPathFor(SelectedPath());
+  if (path.empty()) return;
   ::ShellExecuteW(Host().HostHandle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

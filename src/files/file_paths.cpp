@@ -1,6 +1,7 @@
 #include "files/file_paths.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/text.h"
 
@@ -14,6 +15,37 @@ std::string Slashes(std::string_view s) {
   std::string r(s);
   std::replace(r.begin(), r.end(), '/', '\\');
   return r;
+}
+
+// The parts of a path after its root, split at backslashes, empty ones left
+// out.
+std::vector<std::string> PartsAfter(const std::string& path, size_t from) {
+  std::vector<std::string> parts;
+  size_t pos = from;
+  while (pos < path.size()) {
+    size_t next = path.find('\\', pos);
+    if (next == std::string::npos) next = path.size();
+    if (next > pos) parts.push_back(path.substr(pos, next - pos));
+    pos = next + 1;
+  }
+  return parts;
+}
+
+// Whether `inner` is `outer` or lies inside it (ASCII letters compared
+// without regard to case).
+bool SameOrInside(const std::string& inner, const std::string& outer) {
+  if (AsciiEqualNoCase(inner, outer)) return true;
+  const std::string withSlash = outer.back() == '\\' ? outer : outer + "\\";
+  return inner.size() > withSlash.size() && AsciiEqualNoCase(inner.substr(0, withSlash.size()), withSlash);
+}
+
+const char* Verb(PathAction action) {
+  switch (action) {
+    case PathAction::Delete: return "deleted";
+    case PathAction::Move: return "moved";
+    case PathAction::Rename: return "renamed";
+  }
+  return "changed";
 }
 
 }  // namespace
@@ -122,6 +154,85 @@ std::vector<DirEntry> BuildDirectoryEntries(std::string_view directory, std::vec
   SortNames(subdirs);
   for (const std::string& s : subdirs) entries.push_back({s, JoinPath(dir, s), level, DirEntry::Sub});
   return entries;
+}
+
+std::string WithoutLiteralPrefix(std::string_view path) {
+  const std::string p = Slashes(path);
+  if (p.size() >= 8 && AsciiEqualNoCase(p.substr(0, 8), "\\\\?\\UNC\\")) return "\\\\" + p.substr(8);
+  if (p.size() >= 4 && (p.compare(0, 4, "\\\\?\\") == 0 || p.compare(0, 4, "\\\\.\\") == 0)) return p.substr(4);
+  return p;
+}
+
+std::string NormalizeFullPath(std::string_view absolute) {
+  std::string p = Slashes(absolute);
+  const std::string root = RootOf(p);
+  // "C:x" is relative to the drive's own current directory: not absolute.
+  if (root.empty() || (p.size() > 2 && p[1] == ':' && p[2] != '\\')) return p;
+  std::vector<std::string> kept;
+  for (std::string& part : PartsAfter(p, root.size())) {
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!kept.empty()) kept.pop_back();
+      continue;
+    }
+    kept.push_back(std::move(part));
+  }
+  std::string r = root;
+  for (size_t i = 0; i < kept.size(); ++i) r += (i ? "\\" : "") + kept[i];
+  return r;
+}
+
+bool PlainFormAltersName(std::string_view fullPath) {
+  const std::string p = WithoutLiteralPrefix(fullPath);
+  for (const std::string& part : PartsAfter(p, RootOf(p).size()))
+    if (part != "." && part != ".." && (part.back() == '.' || part.back() == ' ')) return true;
+  return false;
+}
+
+std::optional<std::string> RefusalReason(std::string_view path, const ProtectedFolders& folders,
+                                         PathAction action) {
+  const std::string verb = Verb(action);
+  std::string p = WithoutLiteralPrefix(path);
+  if (p.find_first_not_of(' ') == std::string::npos) return "No path was given, so nothing was " + verb + ".";
+  const std::string root = RootOf(p);
+  bool single = !root.empty() && p.find_first_of("*?") == std::string::npos;
+  if (single) {
+    for (const std::string& part : PartsAfter(p, root.size()))
+      if (part == "." || part == "..") single = false;
+  }
+  if (!single) return "The path " + std::string(path) + " does not name one single item, so nothing was " + verb + ".";
+  if (IsRootPath(p)) {
+    const bool drive = root.size() == 3 && root[1] == ':';
+    return (drive ? "The drive root " : "The network share root ") + root + " cannot be " + verb + ".";
+  }
+  p = NormalizeDirectory(p);
+  const std::pair<const std::string*, const char*> named[] = {
+      {&folders.windows, "the Windows folder"},
+      {&folders.profile, "the user profile folder"},
+      {&folders.program, "the folder that holds Nookvale,"},
+  };
+  for (const auto& [folder, what] : named) {
+    if (folder->empty()) continue;
+    const std::string f = NormalizeDirectory(WithoutLiteralPrefix(*folder));
+    std::string name = what;
+    if (AsciiEqualNoCase(p, f)) {
+      name[0] = 'T';
+      // "The folder that holds Nookvale, C:\x, cannot ..." reads as one
+      // sentence; the others need no comma.
+      return name + " " + f + (name.back() == ',' ? ", " : " ") + "cannot be " + verb + ".";
+    }
+    if (SameOrInside(f, p)) return p + " cannot be " + verb + ": it holds " + name + " " + f + ".";
+  }
+  return std::nullopt;
+}
+
+std::string DeletionQuestion(std::string_view question, const std::vector<std::string>& paths, size_t shown) {
+  std::string r(question);
+  if (paths.empty()) return r;
+  r += "\n";
+  for (size_t i = 0; i < paths.size() && i < shown; ++i) r += "\n" + paths[i];
+  if (paths.size() > shown) r += "\nand " + std::to_string(paths.size() - shown) + " more";
+  return r;
 }
 
 std::vector<int> TickedFromLast(const std::vector<bool>& checked) {

@@ -36,6 +36,46 @@ std::string ResolveAgainst(std::string_view dir, std::string_view name);
 // backslash, the file's own name.
 std::string FileTargetPath(std::string_view typedDir, std::string_view name);
 
+// The path without the literal-name prefix: "\\?\C:\x" gives "C:\x",
+// "\\?\UNC\srv\s" gives "\\srv\s", "\\.\C:\x" gives "C:\x".
+std::string WithoutLiteralPrefix(std::string_view path);
+
+// An absolute path made canonical the way the file system reads a literal
+// name: slashes turned, runs of backslashes made one, "." and ".." parts
+// resolved (never above the root), a drive letter alone made its root. Unlike
+// the plain Win32 form it keeps a name's trailing dots and spaces, since such
+// a name is a different item. Text that is not absolute comes back as is.
+std::string NormalizeFullPath(std::string_view absolute);
+
+// Whether the plain Win32 form of a full path would reach a different item
+// than its literal form: a part of it ends in a dot or a space, which the
+// plain form drops.
+bool PlainFormAltersName(std::string_view fullPath);
+
+// What the commands never delete, move or rename: these folders and any
+// folder that holds one of them (full paths; empty ones are left out).
+struct ProtectedFolders {
+  std::string windows;  // the Windows folder
+  std::string profile;  // the user's profile folder
+  std::string program;  // the folder that holds Nookvale
+};
+
+enum class PathAction { Delete, Move, Rename };
+
+// Why a command must leave path alone, or none when it may go ahead. path is
+// a full path as the system resolves it, with or without the literal-name
+// prefix. Refused: an empty path, one that names no single item (wildcards,
+// "." or ".." parts, no root), a drive or share root, a protected folder or
+// a folder that holds one.
+std::optional<std::string> RefusalReason(std::string_view path, const ProtectedFolders& folders,
+                                         PathAction action);
+
+// The question before a permanent deletion: its first line, then the full
+// path of every item it deletes, one a line, the first `shown` of them and
+// then how many more.
+std::string DeletionQuestion(std::string_view question, const std::vector<std::string>& paths,
+                             size_t shown = 20);
+
 // One entry of the directory tree list.
 struct DirEntry {
   enum Kind { Root, Ancestor, Open, Sub };

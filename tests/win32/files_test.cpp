@@ -13,7 +13,10 @@
 #include "main_form_fixture.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
+#include "files/file_paths.h"
+#include "files/win32/file_ops.h"
 #include "ui/errors.h"
+#include "ui/text.h"
 #include "ui/win32/application.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
@@ -43,6 +46,27 @@ std::string ReadFileAt(const std::string& path) {
   return s;
 }
 
+// Empties a directory through the literal form: the library's own removal
+// goes through the plain form, which cannot reach a name ending in a dot or
+// a space and keeps finding it again.
+void EmptyLiterally(const std::string& path) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = ::FindFirstFileW((Long(path) + L"\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> dirs, files;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
+    (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? dirs : files).push_back(path + "\\" + Narrow(name));
+  } while (::FindNextFileW(find, &fd));
+  ::FindClose(find);
+  for (const std::string& f : files) ::DeleteFileW(Long(f).c_str());
+  for (const std::string& d : dirs) {
+    EmptyLiterally(d);
+    ::RemoveDirectoryW(Long(d).c_str());
+  }
+}
+
 bool Exists(const std::string& path) { return ::GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 void MakeDir(const std::string& path) { ASSERT_TRUE(::CreateDirectoryW(Long(path).c_str(), nullptr)) << path; }
 
@@ -61,6 +85,26 @@ std::string SystemShortDate(WORD y, WORD m, WORD d) {
   wchar_t buf[128] = {};
   ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128);
   return Narrow(buf);
+}
+
+// A drive letter with no drive behind it.
+char MissingDrive() {
+  const DWORD mask = ::GetLogicalDrives();
+  for (char c = 'Y'; c > 'D'; --c)
+    if (!(mask & (1u << (c - 'A')))) return c;
+  return 0;
+}
+
+// Nested directories under base until the directory's own path passes the
+// old 260-character limit; answers the deepest.
+std::string MakeDeepDirectory(const std::string& base) {
+  std::string deep = base;
+  int n = 0;
+  while (Widen(deep).size() <= MAX_PATH) {
+    deep += "\\level " + std::to_string(++n) + " \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9";
+    if (!::CreateDirectoryW((L"\\\\?\\" + Widen(deep)).c_str(), nullptr)) return {};
+  }
+  return deep;
 }
 
 const std::string kFullWidth = "\xef\xbd\x86ile.txt";  // "ｆile.txt"
@@ -89,6 +133,7 @@ class FilesTest : public ::testing::Test {
     host.reset();
     // The temporary tree cannot go while it is the current directory.
     ::SetCurrentDirectoryW(savedDirectory.c_str());
+    EmptyLiterally(dir.Path());
     Application().SetPrompter(nullptr);
     EXPECT_EQ(prompter.PendingAnswers(), 0u) << "a scripted answer was never asked for";
   }
@@ -140,11 +185,14 @@ class FilesTest : public ::testing::Test {
     EXPECT_EQ(c.text, prompt);
     EXPECT_EQ(c.initial, initial);
   }
-  void ExpectQuestion(const std::string& text) {
+  // The question's first line, then the full path of each ticked item.
+  void ExpectQuestion(const std::string& first, const std::vector<std::string>& paths) {
     ASSERT_FALSE(prompter.Calls().empty());
     const PromptCall& c = prompter.Calls().front();
     EXPECT_EQ(c.kind, PromptCall::Box);
     EXPECT_EQ(c.owner, BoxOwner::MainWindow);
+    std::string text = first + (paths.empty() ? "" : "\n");
+    for (const std::string& p : paths) text += "\n" + p;
     EXPECT_EQ(c.text, text);
     EXPECT_EQ(c.caption, "Question");
     EXPECT_EQ(c.flags, mb::kYesNo | mb::kIconQuestion);
@@ -211,10 +259,7 @@ TEST_F(FilesTest, ChoosingADriveOpensItsCurrentDirectory) {
   EXPECT_EQ(Dirs().Directory(), P("here"));
   // A drive that is not there: an error, and the box shows the list's
   // drive again.
-  char missing = 0;
-  const DWORD mask = ::GetLogicalDrives();
-  for (char c = 'Y'; c > 'D' && !missing; --c)
-    if (!(mask & (1u << (c - 'A')))) missing = c;
+  const char missing = MissingDrive();
   ASSERT_NE(missing, 0);
   EXPECT_THROW(drives.ChooseDrive(missing), Exception);
   EXPECT_EQ(drives.Drive(), P("here")[0]);
@@ -372,7 +417,7 @@ TEST_F(FilesTest, DeleteSelectedDirsWalksFromTheLastEntryUp) {
   Dirs().SetChecked(DirIndex(P("top\\a")), true);
   prompter.AnswerBox(mb::kIdNo);
   Frame().DeleteSelectedDir1Click();
-  ExpectQuestion("Are you sure to delete the directories?");
+  ExpectQuestion("Are you sure to delete the directories?", {P("top\\a")});
   EXPECT_TRUE(Exists(P("top\\a")));
   EXPECT_TRUE(Dirs().Checked(DirIndex(P("top\\a"))));
   // Nothing ticked: only a re-read.
@@ -497,7 +542,7 @@ TEST_F(FilesTest, DeleteSelectedFilesGoesOnAfterAFailure) {
   Files().SetChecked(Files().IndexOf("a.txt"), true);
   prompter.AnswerBox(mb::kIdNo);
   Frame().DeleteSelectedFiles1Click();
-  ExpectQuestion("Are you sure to delete the files?");
+  ExpectQuestion("Are you sure to delete the files?", {P("a.txt")});
   EXPECT_TRUE(Exists(P("a.txt")));
   Files().SetChecked(Files().IndexOf("a.txt"), false);
   WriteFileAt(P("e.txt"), "");
@@ -592,12 +637,8 @@ TEST_F(FilesTest, FileAgeAndLastAccessShowTheDayInTheShortDateFormat) {
 }
 
 TEST_F(FilesTest, PathsBeyondTheOldLimitAreListedOpenedAndDeleted) {
-  std::string deep = dir.Path();
-  int n = 0;
-  while (deep.size() < 250) {
-    deep += "\\level " + std::to_string(++n) + " \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9";
-    MakeDir(deep);
-  }
+  const std::string deep = MakeDeepDirectory(dir.Path());
+  ASSERT_FALSE(deep.empty());
   const std::string name = "long \xef\xbd\x86ile name to pass the limit.txt";
   WriteFileAt(deep + "\\" + name, "deep");
   WriteFileAt(deep + "\\keep.txt", "keep");
@@ -633,6 +674,238 @@ TEST_F(FilesTest, PathsBeyondTheOldLimitAreListedOpenedAndDeleted) {
   prompter.AnswerInput("kept.txt");
   Frame().ReClick();
   EXPECT_EQ(ReadFileAt(deep + "\\kept.txt"), "keep");
+}
+
+TEST_F(FilesTest, DeletionQuestionsListEveryTickedPath) {
+  for (int i = 0; i < 23; ++i) WriteFileAt(P("f" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".txt"), "");
+  MakeDir(P("one"));
+  MakeDir(P("two"));
+  Open(dir.Path());
+  for (int i = 0; i < Files().Count(); ++i) Files().SetChecked(i, true);
+  prompter.AnswerBox(mb::kIdNo);
+  Frame().DeleteSelectedFiles1Click();
+  // A long list stops after twenty paths and tells how many more go.
+  std::string expected = "Are you sure to delete the files?\n";
+  for (int i = 0; i < 20; ++i) expected += "\n" + Files().FullPath(i);
+  expected += "\nand 3 more";
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(LastCall().text, expected);
+  EXPECT_EQ(Files().Count(), 23) << "No deletes nothing";
+  prompter.ClearCalls();
+  Dirs().SetChecked(DirIndex(P("one")), true);
+  Dirs().SetChecked(DirIndex(P("two")), true);
+  prompter.AnswerBox(mb::kIdNo);
+  Frame().DeleteSelectedDir1Click();
+  ExpectQuestion("Are you sure to delete the directories?", {P("one"), P("two")});
+  EXPECT_TRUE(Exists(P("one")) && Exists(P("two")));
+}
+
+TEST_F(FilesTest, RootsAndProtectedFoldersAreNeverDeletedMovedOrRenamed) {
+  // The folders the frame guards are this system's own.
+  wchar_t buf[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(buf, MAX_PATH);
+  EXPECT_TRUE(AsciiEqualNoCase(Frame().Protected.windows, Narrow(buf))) << Frame().Protected.windows;
+  ::GetEnvironmentVariableW(L"USERPROFILE", buf, MAX_PATH);
+  EXPECT_TRUE(AsciiEqualNoCase(Frame().Protected.profile, Narrow(buf))) << Frame().Protected.profile;
+  ::GetModuleFileNameW(nullptr, buf, MAX_PATH);
+  EXPECT_TRUE(AsciiEqualNoCase(Frame().Protected.program, ParentWithBackslash(Narrow(buf)).substr(
+                                                              0, ParentWithBackslash(Narrow(buf)).size() - 1)))
+      << Frame().Protected.program;
+
+  // Roots, on a drive letter with no drive behind it: should a check ever
+  // slip, the command fails there instead of reaching a real drive.
+  const char d = MissingDrive();
+  ASSERT_NE(d, 0);
+  const std::string root = std::string(1, d) + ":\\";
+  Open(root);
+  ASSERT_EQ(Dirs().Directory(), root);
+  const std::string driveRoot = "The drive root " + root + " cannot be deleted.";
+  const std::string shareRoot = "The network share root \\\\server\\share\\ cannot be deleted.";
+  const std::string wildcard = "The path " + root + "* does not name one single item, so nothing was deleted.";
+  const std::pair<std::string, std::string> typed[] = {
+      {"\\*", wildcard},
+      {"*", wildcard},
+      {".", driveRoot},
+      {"..", driveRoot},
+      {std::string(1, d) + ":", driveRoot},
+      {std::string(1, d) + ":\\.", driveRoot},
+      {"\\\\?\\" + root, driveRoot},
+      {"\\\\server\\share", shareRoot},
+      {"\\\\server\\share\\", shareRoot},
+      {"", "No path was given, so nothing was deleted."},
+  };
+  std::vector<std::string> expected;
+  for (const auto& [text, why] : typed) {
+    prompter.AnswerInput(text);
+    Frame().RemoveDir1Click();
+    expected.push_back(why);
+  }
+  // The root's own line: refused before any input box or question.
+  Dirs().SetItemIndex(0);
+  Frame().RenameDir1Click();
+  Frame().MoveDir1Click();
+  Dirs().SetChecked(0, true);
+  Frame().DeleteSelectedDir1Click();
+  expected.push_back("The drive root " + root + " cannot be renamed.");
+  expected.push_back("The drive root " + root + " cannot be moved.");
+  expected.push_back(driveRoot);
+  EXPECT_EQ(prompter.Messages(), expected);
+  EXPECT_EQ(prompter.Calls().size(), expected.size() + 10) << "ten input boxes, nothing else";
+
+  // Protected folders, and a folder that holds one, stand in for the real
+  // ones here.
+  for (const char* p : {"win", "home", "home\\me", "app", "other"}) MakeDir(P(p));
+  WriteFileAt(P("file.txt"), "f");
+  Frame().Protected = {P("win"), P("home\\me"), P("app")};
+  Open(dir.Path());
+  prompter.ClearCalls();
+  // Delete File's edited text, too.
+  HighlightFile("file.txt");
+  prompter.AnswerInput(root);
+  Frame().DeleteFile2Click();
+  prompter.AnswerInput(P("win"));
+  Frame().RemoveDir1Click();
+  HighlightDir(P("home"));
+  Frame().RenameDir1Click();
+  HighlightDir(P("app"));
+  Frame().MoveDir1Click();
+  Dirs().SetChecked(DirIndex(P("other")), true);
+  Dirs().SetChecked(DirIndex(P("win")), true);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_EQ(prompter.Messages(),
+            (std::vector<std::string>{driveRoot, "The Windows folder " + P("win") + " cannot be deleted.",
+                                      P("home") + " cannot be renamed: it holds the user profile folder " +
+                                          P("home\\me") + ".",
+                                      "The folder that holds Nookvale, " + P("app") + ", cannot be moved.",
+                                      "The Windows folder " + P("win") + " cannot be deleted."}));
+  for (const char* p : {"win", "home\\me", "app", "other", "file.txt"}) EXPECT_TRUE(Exists(P(p))) << p;
+}
+
+TEST_F(FilesTest, AnEmptyDestinationIsRefused) {
+  MakeDir(P("d"));
+  WriteFileAt(P("d\\f.txt"), "f");
+  Open(P("d"));
+  HighlightFile("f.txt");
+  prompter.AnswerInput("").AnswerInput(" ");
+  Frame().MovClick();
+  Frame().CopyFile1Click();
+  Open(dir.Path());
+  HighlightDir(P("d"));
+  prompter.AnswerInput("").AnswerInput("");
+  Frame().MoveDir1Click();
+  Frame().CopyDir1Click();
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"No destination was entered, so the file was not moved.",
+                                                           "No destination was entered, so the file was not copied.",
+                                                           "No destination was entered, so the directory was not moved.",
+                                                           "No destination was entered, so the directory was not copied."}));
+  EXPECT_EQ(ReadFileAt(P("d\\f.txt")), "f");
+  EXPECT_FALSE(Exists(RootOf(dir.Path()) + "f.txt"));
+  EXPECT_FALSE(Exists(RootOf(dir.Path()) + "d"));
+}
+
+TEST_F(FilesTest, NamesEndingInADotOrASpaceReachExactlyTheListedItem) {
+  // Each has a look-alike without the dot or space: the name the plain
+  // Win32 form would reach instead.
+  for (const char* d : {"c.", "c", "m.", "m", "r.", "r", "s ", "s", "t ", "t", "to"}) MakeDir(P(d));
+  WriteFileAt(P("c.\\in.txt"), "c dot");
+  WriteFileAt(P("m.\\in.txt"), "m dot");
+  for (const char* f : {"del.", "del", "ren ", "ren", "mov.", "mov", "cp ", "cp", "tick.", "tick"}) WriteFileAt(P(f), f);
+  Open(dir.Path());
+  HighlightDir(P("c."));
+  prompter.AnswerInput(P("to"));
+  Frame().CopyDir1Click();
+  EXPECT_EQ(ReadFileAt(P("to\\c.\\in.txt")), "c dot");
+  HighlightDir(P("m."));
+  prompter.AnswerInput(P("to\\moved"));
+  Frame().MoveDir1Click();
+  EXPECT_EQ(ReadFileAt(P("to\\moved\\in.txt")), "m dot");
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Directory copied.", "Directory moved."}));
+  HighlightDir(P("r."));
+  prompter.AnswerInput(P("r."));
+  Frame().RemoveDir1Click();
+  HighlightDir(P("s "));
+  prompter.AnswerInput("renamed");
+  Frame().RenameDir1Click();
+  Dirs().SetChecked(DirIndex(P("t ")), true);
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_FALSE(Exists(P("m.")));
+  EXPECT_FALSE(Exists(P("r.")));
+  EXPECT_FALSE(Exists(P("s ")));
+  EXPECT_FALSE(Exists(P("t ")));
+  EXPECT_TRUE(Exists(P("renamed")));
+  for (const char* d : {"c.", "c", "m", "r", "s", "t"}) EXPECT_TRUE(Exists(P(d))) << d;
+
+  HighlightFile("del.");
+  prompter.AnswerInput(P("del."));
+  Frame().DeleteFile2Click();
+  HighlightFile("ren ");
+  prompter.AnswerInput("renamed.txt");
+  Frame().ReClick();
+  HighlightFile("mov.");
+  prompter.AnswerInput(P("to"));
+  Frame().MovClick();
+  HighlightFile("cp ");
+  prompter.AnswerInput(P("to"));
+  Frame().CopyFile1Click();
+  Files().SetChecked(Files().IndexOf("tick."), true);
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedFiles1Click();
+  EXPECT_FALSE(Exists(P("del.")));
+  EXPECT_EQ(ReadFileAt(P("renamed.txt")), "ren ");
+  EXPECT_EQ(ReadFileAt(P("to\\mov.")), "mov.");
+  EXPECT_EQ(ReadFileAt(P("to\\cp ")), "cp ");
+  EXPECT_FALSE(Exists(P("tick.")));
+  for (const char* f : {"del", "ren", "mov", "cp", "tick", "cp "}) EXPECT_EQ(ReadFileAt(P(f)), f);
+}
+
+TEST_F(FilesTest, TheShellIsGivenAPathThatReachesTheListedFile) {
+  // The file a plain path opens, by its identity on the volume.
+  auto identity = [](const std::wstring& path) {
+    UniqueKernelHandle h(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h || !::GetFileInformationByHandle(h.get(), &info)) return std::string("<none>");
+    return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  };
+  WriteFileAt(P("open."), "dot");
+  WriteFileAt(P("open"), "plain");
+  WriteFileAt(P("plain.txt"), "p");
+  EXPECT_EQ(PlainPathFor(P("plain.txt")), P("plain.txt")) << "a plain name stays as it is";
+  const std::string viaShell = PlainPathFor(P("open."));
+  ASSERT_FALSE(viaShell.empty()) << "this volume keeps short names";
+  EXPECT_EQ(identity(Widen(viaShell)), identity(Long(P("open."))));
+  EXPECT_NE(identity(Widen(viaShell)), identity(Long(P("open"))));
+}
+
+TEST_F(FilesTest, DirectoriesBeyondTheOldLimitAreRemovedCopiedAndMoved) {
+  const std::string deep = MakeDeepDirectory(dir.Path());
+  ASSERT_FALSE(deep.empty());
+  for (const char* d : {"\\gone", "\\copied", "\\copied\\inner", "\\moved", "\\ticked"}) MakeDir(deep + d);
+  WriteFileAt(deep + "\\copied\\inner\\c.txt", "c");
+  WriteFileAt(deep + "\\moved\\m.txt", "m");
+  MakeDir(P("to"));
+  Open(deep);
+  // Typed text stops at 255 characters: the bare name stands for the path.
+  HighlightDir(deep + "\\gone");
+  prompter.AnswerInput("gone");
+  Frame().RemoveDir1Click();
+  EXPECT_FALSE(Exists(deep + "\\gone"));
+  HighlightDir(deep + "\\copied");
+  prompter.AnswerInput(P("to"));
+  Frame().CopyDir1Click();
+  EXPECT_EQ(ReadFileAt(P("to\\copied\\inner\\c.txt")), "c");
+  HighlightDir(deep + "\\moved");
+  prompter.AnswerInput(P("to"));
+  Frame().MoveDir1Click();
+  EXPECT_EQ(ReadFileAt(P("to\\moved\\m.txt")), "m");
+  EXPECT_FALSE(Exists(deep + "\\moved"));
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Directory copied.", "Directory moved."}));
+  Dirs().SetChecked(DirIndex(deep + "\\ticked"), true);
+  prompter.AnswerBox(mb::kIdYes);
+  Frame().DeleteSelectedDir1Click();
+  EXPECT_FALSE(Exists(deep + "\\ticked"));
+  EXPECT_EQ(ReadFileAt(deep + "\\copied\\inner\\c.txt"), "c") << "a copy leaves the original";
 }
 
 // The real main window's path box and "Go Get It" behind the two
@@ -671,6 +944,98 @@ TEST_F(FilesCaptureTest, DoubleClickOnAProgramCapturesIt) {
   ::SetCurrentDirectoryW(saved);
   ::TerminateProcess(p.get(), 0);
   ::WaitForSingleObject(p.get(), 5000);
+}
+
+// Right clicks on the real main window's lists: the line under the pointer
+// is highlighted before the popup opens, so its command acts on that line.
+class FilesPopupTest : public MainFormTest {
+ protected:
+  // Presses and releases the right button at a point of the list's client
+  // area; the list's own handling opens the popup.
+  static void RightClick(TCheckListBoxEx& list, POINT at) {
+    const LPARAM lp = MAKELPARAM(at.x, at.y);
+    list.Perform(WM_RBUTTONDOWN, MK_RBUTTON, lp);
+    list.Perform(WM_RBUTTONUP, 0, lp);
+  }
+  static POINT LineCentre(TCheckListBoxEx& list, int index) {
+    RECT r{};
+    list.Perform(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+};
+
+TEST_F(FilesPopupTest, RightClickHighlightsTheLineThePopupActsOn) {
+  TfrmMain& f = Start();
+  TFilesFrame& frame = f.Files;
+  TempDir work;
+  for (const char* d : {"alpha", "beta"}) ASSERT_TRUE(::CreateDirectoryW(Widen(work.File(d)).c_str(), nullptr));
+  for (const char* n : {"a.txt", "b.txt"}) {
+    UniqueKernelHandle h(::CreateFileW(Widen(work.File(n)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h);
+  }
+  wchar_t saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, saved);
+  TCheckDirectoryListBoxEx& dirs = frame.DirectoryListBox1;
+  TCheckFileListBoxEx& files = frame.ListBoxLocFiles;
+  dirs.SetDirectory(work.Path());
+  f.PageControl1.SetActivePage(&f.tsUtil);
+  ASSERT_EQ(files.Count(), 2);
+
+  // Each menu answers its delete command; the input boxes are cancelled.
+  int shown = 0;
+  frame.AdvPopupMenu2.Track = [&](HMENU, HWND, POINT) {
+    ++shown;
+    return frame.AdvPopupMenu2.CommandId("DeleteFile2");
+  };
+  frame.AdvPopupMenu1.Track = [&](HMENU, HWND, POINT) {
+    ++shown;
+    return frame.AdvPopupMenu1.CommandId("RemoveDir1");
+  };
+  auto inputsAsked = [&] { return prompter.Calls().size(); };
+
+  files.SetItemIndex(0);
+  prompter.AnswerInput(std::nullopt);
+  RightClick(files, LineCentre(files, 1));
+  EXPECT_EQ(files.ItemIndex(), 1);
+  ASSERT_TRUE(PumpUntil([&] { return inputsAsked() == 1; }));
+  EXPECT_EQ(prompter.Calls().back().initial, work.File("b.txt"));
+
+  // Empty space below the lines: the highlight stays, the menu still opens.
+  RECT client{};
+  ::GetClientRect(files.Handle(), &client);
+  const POINT below = LineCentre(files, 1);
+  ASSERT_GT(client.bottom - below.y, 2 * TCheckListBoxEx::ItemHeight()) << "the list has room below its lines";
+  files.SetItemIndex(0);
+  prompter.AnswerInput(std::nullopt);
+  RightClick(files, POINT{below.x, client.bottom - 4});
+  EXPECT_EQ(files.ItemIndex(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return inputsAsked() == 2; }));
+  EXPECT_EQ(prompter.Calls().back().initial, work.File("a.txt"));
+
+  // The directory list, by a context-menu message at a line's screen point
+  // with no button press before it.
+  const int alpha = dirs.IndexOf("alpha");
+  const int beta = dirs.IndexOf("beta");
+  ASSERT_GE(alpha, 0);
+  ASSERT_GE(beta, 0);
+  dirs.SetItemIndex(alpha);
+  POINT at = LineCentre(dirs, beta);
+  ::ClientToScreen(dirs.Handle(), &at);
+  prompter.AnswerInput(std::nullopt);
+  dirs.Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dirs.Handle()), MAKELPARAM(at.x, at.y));
+  EXPECT_EQ(dirs.ItemIndex(), beta);
+  ASSERT_TRUE(PumpUntil([&] { return inputsAsked() == 3; }));
+  EXPECT_EQ(prompter.Calls().back().initial, work.File("beta"));
+  // And by the right button on the other line.
+  prompter.AnswerInput(std::nullopt);
+  RightClick(dirs, LineCentre(dirs, alpha));
+  EXPECT_EQ(dirs.ItemIndex(), alpha);
+  ASSERT_TRUE(PumpUntil([&] { return inputsAsked() == 4; }));
+  EXPECT_EQ(prompter.Calls().back().initial, work.File("alpha"));
+  EXPECT_EQ(shown, 4);
+  EXPECT_TRUE(prompter.Messages().empty());
+  frm.reset();
+  ::SetCurrentDirectoryW(saved);
 }
 
 }  // namespace

@@ -77,11 +77,20 @@ HMENU TAdvPopupMenu::Handle() {
 }
 
 void TAdvPopupMenu::Popup(HWND owner, int x, int y) {
-  // The owner must be the foreground window, or the menu does not close
-  // when the user clicks elsewhere.
-  ::SetForegroundWindow(::GetAncestor(owner, GA_ROOT));
-  ::TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
-  ::PostMessageW(owner, WM_NULL, 0, 0);
+  UINT id = 0;
+  if (Track) {
+    id = Track(Handle(), owner, POINT{x, y});
+  } else {
+    // The owner must be the foreground window, or the menu does not close
+    // when the user clicks elsewhere.
+    ::SetForegroundWindow(::GetAncestor(owner, GA_ROOT));
+    id = static_cast<UINT>(
+        ::TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+  }
+  // Posted as the menu itself would: the command runs once the click that
+  // opened the menu is handled to its end.
+  if (id) ::PostMessageW(owner, WM_COMMAND, id, 0);
 }
 
 bool TAdvPopupMenu::Dispatch(UINT id) {

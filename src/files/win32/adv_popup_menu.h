@@ -38,6 +38,9 @@ class TAdvPopupMenu {
   // Shows the menu at a screen point for the owner window; the choice is
   // posted to owner as WM_COMMAND.
   void Popup(HWND owner, int x, int y);
+  // Runs the menu and answers the chosen id (0 for none): the system's own
+  // modal menu unless set. Tests set it to choose without a menu loop.
+  std::function<UINT(HMENU menu, HWND owner, POINT screen)> Track;
   // Runs the command with this id; false when the menu has none.
   bool Dispatch(UINT id);
   // Runs a command by name, as choosing it does.

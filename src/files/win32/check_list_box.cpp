@@ -136,9 +136,23 @@ bool TCheckListBoxEx::OnCheckBox(int index, LPARAM lp) const {
   return x >= r.left && x < r.left + CheckBoxRight();
 }
 
+void TCheckListBoxEx::HighlightLineAt(LPARAM clientPoint) {
+  const int i = LineAt(clientPoint);
+  if (i >= 0 && i != ItemIndex()) SetItemIndex(i);
+}
+
 void TCheckListBoxEx::ShowPopup(LPARAM lp) {
   if (!PopupMenu) return;
   POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  if (lp != -1) {
+    // Also when the menu comes without a button press before it (a pen, or
+    // a message from another program): it acts on the line under it.
+    POINT c = p;
+    ::ScreenToClient(Handle(), &c);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (::PtInRect(&client, c)) HighlightLineAt(MAKELPARAM(c.x, c.y));
+  }
   if (lp == -1) {
     // From the keyboard: at the highlighted line, or the list's corner.
     RECT r{0, 0, 0, 0};
@@ -187,6 +201,11 @@ LRESULT TCheckListBoxEx::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_RBUTTONDOWN:
+      // As in Explorer: the line right-clicked is the one the popup's
+      // command acts on; empty space leaves the highlight where it was.
+      HighlightLineAt(lp);
+      break;
     case WM_CONTEXTMENU:
       ShowPopup(lp);
       return 0;

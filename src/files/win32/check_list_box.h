@@ -1,7 +1,8 @@
 // A list box whose every line has a check box, an indentation and a small
 // shell picture. It works by keyboard as list boxes do (arrows, Page Up and
 // Down, Home, End, first letters); Space ticks or clears the highlighted
-// line, Enter runs OnEnter, a right click or the menu key opens PopupMenu.
+// line, Enter runs OnEnter, a right click or the menu key opens PopupMenu (a
+// right click on a line highlights it first).
 #pragma once
 
 #include <windows.h>
@@ -64,6 +65,7 @@ class TCheckListBoxEx : public TControl {
   int LineAt(LPARAM lp) const;
   bool OnCheckBox(int index, LPARAM lp) const;
   void ShowPopup(LPARAM lp);
+  void HighlightLineAt(LPARAM clientPoint);
 
   std::vector<Line> lines_;
   bool checkBoxClick_ = false;

@@ -1,7 +1,7 @@
 // The file system calls of the file utilities, at the Win32 edge: names are
-// UTF-8 inside and go to the wide (W) functions, so a name outside the
-// system code page reaches exactly the file it names. Paths too long for the
-// plain form get the extended-length prefix.
+// UTF-8 inside and go to the wide (W) functions in the literal "\\?\" form,
+// so a name outside the system code page, a name ending in a dot or a space
+// and a path longer than MAX_PATH all reach exactly the item they name.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +12,36 @@
 #include <vector>
 
 #include "files/dos_time.h"
+#include "files/file_paths.h"
 
 namespace nv {
 
-// The wide form of a full path for the file functions, "\\?\"-prefixed when
-// it is too long for the plain form.
+// The full path of a typed or listed name in its literal reading: relative
+// text resolved (against the current directory, or a drive's own), "." and
+// ".." parts resolved, slashes turned, a drive letter alone made its root,
+// and a name's trailing dots and spaces kept (the plain Win32 form drops
+// them, reaching a different item). Text already in the literal "\\?\" form
+// is taken as it stands.
+std::string ExactFullPath(const std::string& utf8);
+// The same text as the plain Win32 form reads it (GetFullPathNameW).
+std::string SystemFullPath(const std::string& utf8);
+
+// The wide literal form of a path for the file functions: "\\?\" and the
+// exact full path.
 std::wstring FileApiPath(const std::string& utf8);
+
+// A path the shell's plain-path functions (ShellExecuteW) reach exactly the
+// item at path by: the full path when its plain form is exact, else the
+// item's short 8.3 name when the volume keeps one; empty when neither works.
+std::string PlainPathFor(const std::string& path);
+
+// The Windows folder, the user's profile folder and the folder that holds
+// this program.
+ProtectedFolders SystemProtectedFolders();
+// Why a command must not delete, move or rename path, or none. Both the
+// literal and the plain reading of the text are checked, so neither can
+// reach a root or a protected folder.
+std::optional<std::string> RefusalFor(const std::string& path, const ProtectedFolders& folders, PathAction action);
 
 // The subdirectories and the files of a directory (bare names, unsorted;
 // "." and ".." left out).
@@ -28,7 +52,11 @@ bool DirectoryExists(const std::string& dir);
 // The shell's move, copy and delete of a whole tree (SHFileOperationW, no
 // owner window, no progress title, no name mappings): true exactly when the
 // shell answers 0. Move and copy show the shell's own progress and
-// questions; delete asks nothing and bypasses the recycle bin.
+// questions; delete asks nothing and bypasses the recycle bin. The shell
+// takes plain paths only, so a path the plain form cannot name exactly (a
+// part ending in a dot or a space, or longer than MAX_PATH) is moved, copied
+// or deleted by our own walk over the literal form instead: it asks nothing,
+// never replaces a file, and deletes for good as the shell does.
 bool ShellMoveDir(const std::string& source, const std::string& destination);
 bool ShellCopyDir(const std::string& source, const std::string& destination);
 bool ShellDeleteDir(const std::string& path);

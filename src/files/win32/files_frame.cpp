@@ -73,10 +73,10 @@ std::string CurrentDirectory() {
   return Narrow(w);
 }
 
-// The shell deletes whole trees without asking; a drive's root is never
-// handed to it, whatever was typed or ticked.
+// The shell deletes whole trees without asking; callers have refused roots
+// and protected folders before, and an empty text never gets this far.
 bool DeleteTree(const std::string& path) {
-  if (path.empty() || IsRootPath(path)) return false;
+  if (path.empty()) return false;
   const std::string before = ReleaseCurrentDirectory(path);
   const bool ok = ShellDeleteDir(path);
   if (!ok && !before.empty()) ::SetCurrentDirectoryW(Widen(before).c_str());
@@ -104,6 +104,7 @@ void TFilesFrame::CreateComponents() {
   ListBoxLocFiles.OnClick = [this] { ListBoxLocFilesClick(); };
   ListBoxLocFiles.OnDblClick = [this] { ListBoxLocFilesDblClick(); };
   DirectoryListBox1.SetDirectory(CurrentDirectory());
+  Protected = SystemProtectedFolders();
   LayoutComponents();
 }
 
@@ -125,6 +126,18 @@ std::string TFilesFrame::Resolve(const std::string& text) const {
   return ResolveAgainst(DirectoryListBox1.Directory(), text);
 }
 
+bool TFilesFrame::Refused(const std::string& path, PathAction action) {
+  const auto why = RefusalFor(path, Protected, action);
+  if (why) Ask().ShowMessage(*why);
+  return why.has_value();
+}
+
+bool TFilesFrame::NoDestination(const std::string& text, const char* what, const char* done) {
+  if (text.find_first_not_of(' ') != std::string::npos) return false;
+  Ask().ShowMessage(std::string("No destination was entered, so the ") + what + " was not " + done + ".");
+  return true;
+}
+
 // --- directory commands ---------------------------------------------------------
 
 void TFilesFrame::RemoveDir1Click() {
@@ -132,7 +145,9 @@ void TFilesFrame::RemoveDir1Click() {
   const auto text = Ask().InputBox("Removing directory...", "Are you sure to remove this directory?", path);
   if (!text) return;
   // The edited text is what goes, not necessarily the highlighted entry.
-  if (DeleteTree(Resolve(*text))) DirectoryListBox1.Update();
+  const std::string target = Resolve(*text);
+  if (Refused(target, PathAction::Delete)) return;
+  if (DeleteTree(target)) DirectoryListBox1.Update();
 }
 
 void TFilesFrame::MakeDir1Click() {
@@ -143,11 +158,19 @@ void TFilesFrame::MakeDir1Click() {
 }
 
 void TFilesFrame::DeleteSelectedDir1Click() {
-  if (Ask().ShowBox(BoxOwner::MainWindow, "Are you sure to delete the directories?", "Question",
-                    mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
-    return;
   std::vector<bool> ticked;
-  for (int i = 0; i < DirectoryListBox1.Count(); ++i) ticked.push_back(DirectoryListBox1.Checked(i));
+  std::vector<std::string> paths;
+  for (int i = 0; i < DirectoryListBox1.Count(); ++i) {
+    ticked.push_back(DirectoryListBox1.Checked(i));
+    if (ticked.back()) paths.push_back(DirectoryListBox1.GetItemPath(i));
+  }
+  // One ticked root or protected folder stops the whole command before the
+  // question: the user unticks it, nothing is half done.
+  for (const std::string& p : paths)
+    if (Refused(p, PathAction::Delete)) return;
+  if (Ask().ShowBox(BoxOwner::MainWindow, DeletionQuestion("Are you sure to delete the directories?", paths),
+                    "Question", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
+    return;
   // From the last entry up: a subdirectory listed below its parent goes
   // first, and one failure does not stop the others.
   for (int i : TickedFromLast(ticked)) DeleteTree(DirectoryListBox1.GetItemPath(i));
@@ -156,6 +179,7 @@ void TFilesFrame::DeleteSelectedDir1Click() {
 
 void TFilesFrame::RenameDir1Click() {
   const std::string path = SelectedDir();
+  if (Refused(path, PathAction::Rename)) return;
   const std::string parent = ParentWithBackslash(path);
   const auto text = Ask().InputBox("Renaming...", "Enter new name:", "");
   if (!text) return;
@@ -169,15 +193,15 @@ void TFilesFrame::RenameDir1Click() {
 void TFilesFrame::CopyDir1Click() {
   const std::string path = SelectedDir();
   const auto text = Ask().InputBox("Copy to...", "Enter path to copy this directory to:", "");
-  if (!text) return;
+  if (!text || NoDestination(*text, "directory", "copied")) return;
   if (ShellCopyDir(path, Resolve(*text))) Ask().ShowMessage("Directory copied.");
 }
 
 void TFilesFrame::MoveDir1Click() {
   const std::string path = SelectedDir();
+  if (Refused(path, PathAction::Move)) return;
   const auto text = Ask().InputBox("Move to...", "Enter path to move this directory to:", "");
-  if (!text) return;
-  if (IsRootPath(path)) return;
+  if (!text || NoDestination(*text, "directory", "moved")) return;
   const std::string before = ReleaseCurrentDirectory(path);
   if (!ShellMoveDir(path, Resolve(*text))) {
     if (!before.empty()) ::SetCurrentDirectoryW(Widen(before).c_str());
@@ -193,25 +217,33 @@ void TFilesFrame::DeleteFile2Click() {
   const std::string path = SelectedPath();
   const auto text = Ask().InputBox("Deleting...", "Are you sure to delete?", path);
   if (!text) return;
-  DeleteFileAt(Resolve(*text));
+  const std::string target = Resolve(*text);
+  if (Refused(target, PathAction::Delete)) return;
+  DeleteFileAt(target);
   ListBoxLocFiles.Update();
 }
 
 void TFilesFrame::ReClick() {
   const std::string name = SelectedName();
+  const std::string source = Resolve(name);
+  if (Refused(source, PathAction::Rename)) return;
   const auto text = Ask().InputBox("Renaming...", "Enter new name:", "");
   if (!text) return;
   // Bare names are the listed directory's; a path moves the file there.
-  MoveFileAt(Resolve(name), Resolve(*text));
+  MoveFileAt(source, Resolve(*text));
   ListBoxLocFiles.Update();
 }
 
 void TFilesFrame::DeleteSelectedFiles1Click() {
-  if (Ask().ShowBox(BoxOwner::MainWindow, "Are you sure to delete the files?", "Question",
+  std::vector<bool> ticked;
+  std::vector<std::string> paths;
+  for (int i = 0; i < ListBoxLocFiles.Count(); ++i) {
+    ticked.push_back(ListBoxLocFiles.Checked(i));
+    if (ticked.back()) paths.push_back(ListBoxLocFiles.FullPath(i));
+  }
+  if (Ask().ShowBox(BoxOwner::MainWindow, DeletionQuestion("Are you sure to delete the files?", paths), "Question",
                     mb::kYesNo | mb::kIconQuestion) != mb::kIdYes)
     return;
-  std::vector<bool> ticked;
-  for (int i = 0; i < ListBoxLocFiles.Count(); ++i) ticked.push_back(ListBoxLocFiles.Checked(i));
   for (int i : TickedFromLast(ticked)) DeleteFileAt(ListBoxLocFiles.FullPath(i));
   ListBoxLocFiles.Update();
 }
@@ -228,8 +260,9 @@ void TFilesFrame::FileAge1Click() {
 void TFilesFrame::MovClick() {
   const std::string source = SelectedPath();
   const std::string name = SelectedName();
+  if (Refused(source, PathAction::Move)) return;
   const auto text = Ask().InputBox("Moving to...", "Enter path to move this file to:", "");
-  if (!text) return;
+  if (!text || NoDestination(*text, "file", "moved")) return;
   MoveFileAt(source, Resolve(FileTargetPath(*text, name)));
   ListBoxLocFiles.Update();
 }
@@ -238,13 +271,16 @@ void TFilesFrame::CopyFile1Click() {
   const std::string source = SelectedPath();
   const std::string name = SelectedName();
   const auto text = Ask().InputBox("Copying to...", "Enter path to copy this file to:", "");
-  if (!text) return;
+  if (!text || NoDestination(*text, "file", "copied")) return;
   // Never over an existing file.
   if (CopyFileAt(source, Resolve(FileTargetPath(*text, name)))) Ask().ShowMessage("File copied.");
 }
 
 void TFilesFrame::OpenFile1Click() {
-  const std::string path = SelectedPath();
+  // The shell takes plain paths only; a name it would read as another item
+  // (one ending in a dot or a space) goes by its short name, or not at all.
+  const std::string path = PlainPathFor(SelectedPath());
+  if (path.empty()) return;
   ::ShellExecuteW(Host().HostHandle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -29,6 +29,10 @@ class TFilesFrame : public TFrame {
   std::function<void(const std::string& path)> OnProgramChosen;
   std::function<void(const std::string& path)> OnProgramLaunch;
 
+  // The folders no command deletes, moves or renames (with every folder
+  // that holds one): this system's own, read when the frame is made.
+  ProtectedFolders Protected;
+
   // Directory commands.
   void RemoveDir1Click();
   void MakeDir1Click();
@@ -60,6 +64,11 @@ class TFilesFrame : public TFrame {
   Prompter& Ask() const { return Host().FramePrompter(); }
   // A typed or listed name as the lists' directory sees it.
   std::string Resolve(const std::string& text) const;
+  // True, after telling the user why, when path must be left alone.
+  bool Refused(const std::string& path, PathAction action);
+  // True, after telling the user, when no destination was typed (an empty
+  // one would send the item to the drive's root).
+  bool NoDestination(const std::string& text, const char* what, const char* done);
   // The selected file's bare name and full path (raising the list's index
   // error when none is highlighted).
   std::string SelectedName() const { return ListBoxLocFiles.Item(ListBoxLocFiles.ItemIndex()); }

@@ -84,6 +84,77 @@ TEST(FilesPaths, TickedEntriesFromTheLastUpAndNameLists) {
   EXPECT_FALSE(OneEntryList(std::u16string(u"C:\\a\0C:\\b", 9))) << "a NUL would make it a two-entry list";
 }
 
+TEST(FilesPaths, FullPathsKeepTrailingDotsAndSpaces) {
+  EXPECT_EQ(NormalizeFullPath("C:/a//b\\.\\c\\..\\d\\"), "C:\\a\\b\\d");
+  EXPECT_EQ(NormalizeFullPath("C:\\a\\..\\..\\.."), "C:\\") << "never above the root";
+  EXPECT_EQ(NormalizeFullPath("C:"), "C:\\");
+  EXPECT_EQ(NormalizeFullPath("C:\\."), "C:\\");
+  EXPECT_EQ(NormalizeFullPath("C:\\a\\name."), "C:\\a\\name.");
+  EXPECT_EQ(NormalizeFullPath("C:\\a. \\name \\"), "C:\\a. \\name ");
+  EXPECT_EQ(NormalizeFullPath("C:\\a\\.. "), "C:\\a\\.. ") << "a name, not the parent";
+  EXPECT_EQ(NormalizeFullPath("\\\\srv\\share\\x\\..\\.."), "\\\\srv\\share\\");
+  EXPECT_EQ(NormalizeFullPath("C:rel"), "C:rel") << "relative to the drive's own directory";
+  EXPECT_EQ(NormalizeFullPath("rel\\x"), "rel\\x");
+  EXPECT_EQ(WithoutLiteralPrefix("\\\\?\\C:\\x"), "C:\\x");
+  EXPECT_EQ(WithoutLiteralPrefix("\\\\?\\unc\\srv\\s\\x"), "\\\\srv\\s\\x");
+  EXPECT_EQ(WithoutLiteralPrefix("\\\\.\\C:\\"), "C:\\");
+  EXPECT_TRUE(PlainFormAltersName("C:\\a\\name."));
+  EXPECT_TRUE(PlainFormAltersName("C:\\a \\name"));
+  EXPECT_TRUE(PlainFormAltersName("\\\\?\\C:\\a\\name "));
+  EXPECT_FALSE(PlainFormAltersName("C:\\a.b\\name.txt"));
+  EXPECT_FALSE(PlainFormAltersName("C:\\"));
+}
+
+TEST(FilesPaths, RootsWildcardsAndProtectedFoldersAreRefused) {
+  const ProtectedFolders none;
+  auto why = [&](const std::string& p, PathAction a = PathAction::Delete) {
+    return RefusalReason(p, none, a).value_or("<allowed>");
+  };
+  EXPECT_EQ(why("C:\\"), "The drive root C:\\ cannot be deleted.");
+  EXPECT_EQ(why("c:", PathAction::Move), "The drive root c:\\ cannot be moved.");
+  EXPECT_EQ(why("\\\\?\\C:\\", PathAction::Rename), "The drive root C:\\ cannot be renamed.");
+  EXPECT_EQ(why("\\\\.\\D:"), "The drive root D:\\ cannot be deleted.");
+  EXPECT_EQ(why("\\\\server\\share"), "The network share root \\\\server\\share\\ cannot be deleted.");
+  EXPECT_EQ(why("\\\\?\\UNC\\server\\share\\"), "The network share root \\\\server\\share\\ cannot be deleted.");
+  EXPECT_EQ(why(""), "No path was given, so nothing was deleted.");
+  EXPECT_EQ(why("   ", PathAction::Move), "No path was given, so nothing was moved.");
+  for (const char* p : {"C:\\*", "C:\\a\\*.txt", "C:\\a?", "\\\\?\\C:\\.", "\\\\?\\C:\\a\\..", "relative", "\\\\server"})
+    EXPECT_EQ(why(p), "The path " + std::string(p) + " does not name one single item, so nothing was deleted.");
+  EXPECT_EQ(why("C:\\a"), "<allowed>");
+  EXPECT_EQ(why("\\\\server\\share\\dir"), "<allowed>");
+  EXPECT_EQ(why("\\\\?\\C:\\a\\name."), "<allowed>");
+
+  const ProtectedFolders folders{"C:\\Windows", "C:\\Users\\me\\", "D:\\Tools\\Nookvale"};
+  auto guard = [&](const std::string& p, PathAction a = PathAction::Delete) {
+    return RefusalReason(p, folders, a).value_or("<allowed>");
+  };
+  EXPECT_EQ(guard("c:\\windows"), "The Windows folder C:\\Windows cannot be deleted.");
+  EXPECT_EQ(guard("C:\\Users\\ME", PathAction::Rename), "The user profile folder C:\\Users\\me cannot be renamed.");
+  EXPECT_EQ(guard("\\\\?\\D:\\Tools\\Nookvale\\", PathAction::Move),
+            "The folder that holds Nookvale, D:\\Tools\\Nookvale, cannot be moved.");
+  // A folder that holds one of them would take it along.
+  EXPECT_EQ(guard("C:\\Users"), "C:\\Users cannot be deleted: it holds the user profile folder C:\\Users\\me.");
+  EXPECT_EQ(guard("D:\\Tools", PathAction::Move),
+            "D:\\Tools cannot be moved: it holds the folder that holds Nookvale, D:\\Tools\\Nookvale.");
+  // What lies inside them, or only looks alike, is the user's own.
+  EXPECT_EQ(guard("C:\\Users\\me\\Documents\\old"), "<allowed>");
+  EXPECT_EQ(guard("C:\\Windows\\Temp\\junk"), "<allowed>");
+  EXPECT_EQ(guard("C:\\Users\\meadow"), "<allowed>");
+  EXPECT_EQ(guard("C:\\Win"), "<allowed>");
+}
+
+TEST(FilesPaths, DeletionQuestionListsWhatGoes) {
+  EXPECT_EQ(DeletionQuestion("Are you sure?", {}), "Are you sure?");
+  EXPECT_EQ(DeletionQuestion("Are you sure?", {"C:\\a", "C:\\b"}), "Are you sure?\n\nC:\\a\nC:\\b");
+  std::vector<std::string> many;
+  for (int i = 0; i < 23; ++i) many.push_back("C:\\f" + std::to_string(i));
+  const std::string q = DeletionQuestion("Q", many);
+  EXPECT_EQ(q.substr(0, 9), "Q\n\nC:\\f0\n");
+  EXPECT_NE(q.find("\nC:\\f19\nand 3 more"), std::string::npos) << q;
+  EXPECT_EQ(q.find("C:\\f20"), std::string::npos);
+  EXPECT_EQ(DeletionQuestion("Q", many, 23).find("more"), std::string::npos);
+}
+
 TEST(FilesDosTime, RoundTripAndInvalidValues) {
   DosDateTime t{2026, 12, 9, 23, 59, 58};
   auto packed = EncodeDosDateTime(t);

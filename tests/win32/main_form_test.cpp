@@ -117,6 +117,18 @@ TEST_F(MainFormTest, SecondInstanceInTheSameSessionOnlyShowsTheMessage) {
   EXPECT_TRUE(::IsWindowVisible(first.Handle()));
 }
 
+TEST_F(MainFormTest, ASecondStartBringsAHiddenFirstInstanceBack) {
+  TfrmMain& first = Start();
+  first.Perform(WM_SYSCOMMAND, SC_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(first.Handle()); }));
+  TfrmMain second(MainFormOptions{dir.Path()});
+  second.Create();
+  EXPECT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(first.Handle()) != FALSE; }))
+      << "the hidden instance stays hidden";
+  EXPECT_FALSE(::IsWindowVisible(second.Handle())) << "the second start shows no window of its own";
+}
+
 TEST_F(MainFormTest, LayoutHasEveryNamedControl) {
   TfrmMain& f = Start();
   const std::pair<const char*, const char*> captions[] = {

@@ -178,6 +178,7 @@ void TfrmMain::FormCreate() {
   semaphore_.reset(::CreateSemaphoreA(nullptr, 0, 1, "Nookvale"));
   if (semaphore_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
     semaphore_.reset();
+    ::PostMessageW(HWND_BROADCAST, BringBackMessage(), 0, 0);
     Application().prompter().ShowMessage("This program is already running.");
     Application().Terminate();
     return;
@@ -372,7 +373,21 @@ std::optional<LRESULT> TfrmMain::WMSysCommand(WPARAM wp) {
   }
 }
 
+UINT TfrmMain::BringBackMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"Nookvale.BringBack");
+  return message;
+}
+
 LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  // Only the instance that holds the semaphore answers: the second start's
+  // own window gets the broadcast too.
+  if (msg != 0 && msg == BringBackMessage()) {
+    if (semaphore_ && !closed_) {
+      ShowAll();
+      ::SetForegroundWindow(Handle());
+    }
+    return 0;
+  }
   switch (msg) {
     case WM_SYSCOMMAND:
       // Our own entries' ids are compared as they come; the system's

@@ -47,6 +47,10 @@ class TfrmMain : public TControl, public TFrameHost {
   bool Closed() const { return closed_; }
 
   static constexpr const char* kCaption = "Nookvale v1.b  - RIGHT CLICK HERE FOR INFO";
+  // Sent by a second start to every top-level window: the running instance
+  // shows itself again, so a user whose hotkeys another program took can
+  // always get it back.
+  static UINT BringBackMessage();
 
   // --- lifecycle ---
   void FormCreate();

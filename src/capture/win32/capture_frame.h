@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/win32/captured_windows.h"
+#include "capture/win32/window_search.h"
 #include "ui/win32/containers.h"
 #include "ui/win32/frame.h"
 #include "ui/win32/std_controls.h"
@@ -46,11 +47,17 @@ class TCaptureFrame : public TFrame {
 
   // Fills both picker lists (the window's first showing).
   void FillPickers();
+  // Gives every captured window back to the desktop and drops the host
+  // tabs that held them (the end of the Windows session).
+  void ReleaseCaptures();
   // Tabs the scan never frees besides the first page (the reader's tab).
   std::vector<TTabSheet*> KeptTabs;
   CapturedWindows& Captures() { return captures_; }
   // The launch waits this long for a new window.
   unsigned LaunchWaitMs = 15000;
+  // Which windows the window manager keeps out of sight; tests stand in for
+  // it where the system cloaks nothing.
+  CloakReader IsCloaked = WindowIsCloaked;
 
  protected:
   void CreateComponents() override;
@@ -59,6 +66,7 @@ class TCaptureFrame : public TFrame {
  private:
   TTabSheet& NewHostTab();
   bool CaptureInto(TTabSheet& tab, HWND window, const std::string& title);
+  void FitCapturedWindows(TTabSheet& tab);
   void SetHostTabImage(TTabSheet& tab, DWORD processId);
   void RecordCapture(TTabSheet& tab, HWND window, const CaptureRecord& before);
   bool WaitForNewWindow(int linesBefore);

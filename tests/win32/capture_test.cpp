@@ -39,6 +39,13 @@ class CaptureTest : public MainFormTest {
     f.Capture.LaunchWaitMs = 3000;
     return f;
   }
+  // Waits for the stand-in's window with the title and captures it; null
+  // when the window never showed.
+  HWND CaptureHelper(TfrmMain& f, const HelperProcess& h, const std::string& title) {
+    HWND w = h.WaitForWindow(title);
+    if (w) CaptureApp(f, title);
+    return w;
+  }
   void ChooseProcess(TfrmMain& f, const std::string& path) {
     f.Capture.RefreshBtn.Click();
     int found = -1;
@@ -97,9 +104,8 @@ TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
   TfrmMain& f = StartMain();
   const std::string title = UniqueTitle("capture me");
   HelperProcess h("--title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
+  HWND w = CaptureHelper(f, h, title);
   ASSERT_TRUE(w);
-  CaptureApp(f, title);
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   TTabSheet* tab = f.PageControl.Pages(1);
   EXPECT_EQ(f.PageControl.ActivePage(), tab);
@@ -121,10 +127,9 @@ TEST_F(CaptureTest, CapturedWindowFollowsItsTabsSize) {
   TfrmMain& f = StartMain();
   const std::string title = UniqueTitle("follow");
   HelperProcess h("--title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
-  ASSERT_TRUE(w);
   ::ShowWindow(f.Handle(), SW_RESTORE);
-  CaptureApp(f, title);
+  HWND w = CaptureHelper(f, h, title);
+  ASSERT_TRUE(w);
   TTabSheet* tab = f.PageControl.ActivePage();
   ASSERT_EQ(ParentOf(w), tab->Handle());
   auto tabSize = [&] {
@@ -175,9 +180,8 @@ TEST_F(CaptureTest, QueryEndSessionGivesWindowsBackAtOnce) {
   TfrmMain& f = StartMain();
   const std::string title = UniqueTitle("logoff");
   HelperProcess h("--title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
+  HWND w = CaptureHelper(f, h, title);
   ASSERT_TRUE(w);
-  CaptureApp(f, title);
   ASSERT_EQ(ParentOf(w), f.PageControl.ActivePage()->Handle());
   // The session may end without another word to us: each program has to be
   // on the desktop now to ask its own questions about saving.

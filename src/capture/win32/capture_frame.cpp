@@ -352,16 +352,28 @@ void TCaptureFrame::ReleaseCaptures() {
   captures_.ReleaseAll();
   winListBox.Clear();
   // Should the session go on after all, no empty host tab stays behind.
-  TPageControl& pages = Host().OuterPages();
+  const std::vector<std::uintptr_t> fixed = FixedTabs();
   bool onScreen = false;
   for (TTabSheet* tab : hosts) {
-    if (tab == pages.Pages(0) || std::find(KeptTabs.begin(), KeptTabs.end(), tab) != KeptTabs.end()) continue;
-    if (!pages.Owns(*tab)) continue;
-    onScreen = onScreen || tab == pages.ActivePage();
-    if (newTab_ == tab) newTab_ = nullptr;
-    pages.FreeSheet(*tab);
+    if (std::find(fixed.begin(), fixed.end(), reinterpret_cast<std::uintptr_t>(tab)) != fixed.end()) continue;
+    onScreen = FreeHostTab(*tab) || onScreen;
   }
-  if (onScreen) pages.SetActivePageIndex(0);
+  if (onScreen) Host().OuterPages().SetActivePageIndex(0);
+}
+
+std::vector<std::uintptr_t> TCaptureFrame::FixedTabs() const {
+  std::vector<std::uintptr_t> fixed = {reinterpret_cast<std::uintptr_t>(Host().OuterPages().Pages(0))};
+  for (TTabSheet* kept : KeptTabs) fixed.push_back(reinterpret_cast<std::uintptr_t>(kept));
+  return fixed;
+}
+
+bool TCaptureFrame::FreeHostTab(TTabSheet& tab) {
+  TPageControl& pages = Host().OuterPages();
+  if (!pages.Owns(tab)) return false;
+  const bool onScreen = pages.ActivePage() == &tab;
+  if (newTab_ == &tab) newTab_ = nullptr;
+  pages.FreeSheet(tab);
+  return onScreen;
 }
 
 // --- host tab events -----------------------------------------------------------
@@ -376,23 +388,15 @@ void TCaptureFrame::Timer1Timer() {
   std::vector<CaptureEntry> entries;
   for (const CaptureRecord& r : records)
     entries.push_back({reinterpret_cast<std::uintptr_t>(r.window), reinterpret_cast<std::uintptr_t>(r.tab)});
-  std::vector<std::uintptr_t> fixed = {reinterpret_cast<std::uintptr_t>(Host().OuterPages().Pages(0))};
-  for (TTabSheet* kept : KeptTabs) fixed.push_back(reinterpret_cast<std::uintptr_t>(kept));
   const ScanResult scan = ScanCaptures(
       entries, [](std::uintptr_t h) { return ::IsWindow(reinterpret_cast<HWND>(h)) != FALSE; },
-      reinterpret_cast<std::uintptr_t>(Host().OuterPages().ActivePage()), fixed);
+      reinterpret_cast<std::uintptr_t>(Host().OuterPages().ActivePage()), FixedTabs());
   if (scan.deadEntries.empty()) return;
   for (auto it = scan.deadEntries.rbegin(); it != scan.deadEntries.rend(); ++it) {
     if (*it < static_cast<size_t>(winListBox.Count())) winListBox.Delete(static_cast<int>(*it));
     captures_.Erase(*it);
   }
-  for (std::uintptr_t id : scan.tabsToFree) {
-    auto* tab = reinterpret_cast<TTabSheet*>(id);
-    if (Host().OuterPages().Owns(*tab)) {
-      if (newTab_ == tab) newTab_ = nullptr;
-      Host().OuterPages().FreeSheet(*tab);
-    }
-  }
+  for (std::uintptr_t id : scan.tabsToFree) FreeHostTab(*reinterpret_cast<TTabSheet*>(id));
   if (scan.showMainPage) Host().OuterPages().SetActivePageIndex(0);
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,11 @@ class TCaptureFrame : public TFrame {
   TTabSheet& NewHostTab();
   bool CaptureInto(TTabSheet& tab, HWND window, const std::string& title);
   void FitCapturedWindows(TTabSheet& tab);
+  // The Main Page and the kept tabs, which no clean-up ever frees.
+  std::vector<std::uintptr_t> FixedTabs() const;
+  // Frees a host tab still in the tab control; answers whether it was the
+  // tab on screen.
+  bool FreeHostTab(TTabSheet& tab);
   void SetHostTabImage(TTabSheet& tab, DWORD processId);
   void RecordCapture(TTabSheet& tab, HWND window, const CaptureRecord& before);
   bool WaitForNewWindow(int linesBefore);

@@ -8,12 +8,19 @@ namespace nv {
 
 namespace {
 constexpr std::uint32_t kToolWindowStyle = 0x80;  // WS_EX_TOOLWINDOW
+// The shell's desktop window ("Program Manager"): a visible, unowned
+// top-level window that holds the desktop icons, not a program to capture.
+constexpr std::string_view kShellDesktopClass = "Progman";
 }
 
 bool QualifiesForApplicationList(const TopLevelWindowFacts& w) {
   if (!w.visible && !w.iconic) return false;
   if (w.owner != 0 && w.owner != w.desktop) return false;
-  return (w.exStyle & kToolWindowStyle) == 0;
+  if ((w.exStyle & kToolWindowStyle) != 0) return false;
+  // Capturing one of our own windows would put it inside itself.
+  if (w.cloaked || w.ownProcess) return false;
+  // Window class names compare without regard to case.
+  return !AsciiEqualNoCase(w.className, kShellDesktopClass);
 }
 
 std::string BoundSoughtText(std::string_view text) {

@@ -20,9 +20,17 @@ struct TopLevelWindowFacts {
   std::uintptr_t owner = 0;  // GWL_HWNDPARENT
   std::uintptr_t desktop = 0;
   std::uint32_t exStyle = 0;
+  // Cloaked by the window manager: a suspended store app, a window on
+  // another virtual desktop. It exists and reports itself visible, yet the
+  // user cannot see it.
+  bool cloaked = false;
+  bool ownProcess = false;  // one of Nookvale's own windows
+  std::string className;
 };
 
-// Visible or minimised, unowned (or owned by the desktop), not a tool window.
+// Visible or minimised, unowned (or owned by the desktop), not a tool
+// window, and one the user actually sees on the desktop of another program:
+// not cloaked, not the shell's desktop window, not one of ours.
 bool QualifiesForApplicationList(const TopLevelWindowFacts& w);
 
 // The title compare of the window search, on the ANSI bytes the system

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "capture/win32/process_icon.h"
 #include "capture/win32/processes.h"
 #include "capture/win32/window_search.h"
 #include "helper_process.h"
@@ -20,6 +21,16 @@ namespace {
 std::string Line(HWND w) { return std::to_string(reinterpret_cast<std::uintptr_t>(w)); }
 HWND ParentOf(HWND w) { return ::GetAncestor(w, GA_PARENT); }
 
+void ExpectOnDesktop(HWND w) {
+  ASSERT_TRUE(::IsWindow(w));
+  EXPECT_EQ(ParentOf(w), ::GetDesktopWindow());
+  EXPECT_TRUE(::IsWindowVisible(w));
+  RECT r, work, inter;
+  ::GetWindowRect(w, &r);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(::IntersectRect(&inter, &r, &work)) << "the window is on screen";
+}
+
 class CaptureTest : public MainFormTest {
  protected:
   TfrmMain& StartMain() {
@@ -27,6 +38,13 @@ class CaptureTest : public MainFormTest {
     f.Capture.Timer1.SetEnabled(false);  // the tests run the scan themselves
     f.Capture.LaunchWaitMs = 3000;
     return f;
+  }
+  // Waits for the stand-in's window with the title and captures it; null
+  // when the window never showed.
+  HWND CaptureHelper(TfrmMain& f, const HelperProcess& h, const std::string& title) {
+    HWND w = h.WaitForWindow(title);
+    if (w) CaptureApp(f, title);
+    return w;
   }
   void ChooseProcess(TfrmMain& f, const std::string& path) {
     f.Capture.RefreshBtn.Click();
@@ -60,13 +78,34 @@ TEST_F(CaptureTest, ApplicationListShowsOnlyQualifyingWindows) {
   EXPECT_EQ(FindWindowByTitle(""), nullptr);
 }
 
+TEST_F(CaptureTest, ApplicationListLeavesOutWhatTheUserCannotSee) {
+  TfrmMain& f = StartMain();
+  const std::string plain = UniqueTitle("plain"), cloaked = UniqueTitle("cloaked"), shell = UniqueTitle("shell"),
+                    ours = UniqueTitle("ours");
+  HelperProcess a("--title \"" + plain + "\""), b("--title \"" + cloaked + "\""),
+      c("--class Progman --title \"" + shell + "\"");
+  HWND plainWindow = a.WaitForWindow(plain), cloakedWindow = b.WaitForWindow(cloaked);
+  ASSERT_TRUE(plainWindow && cloakedWindow && c.WaitForWindow(shell));
+  UniqueHWnd own(::CreateWindowExW(0, L"STATIC", Widen(ours).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200,
+                                   120, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(own);
+  // Wine cloaks nothing: the system's answer for a plain window, then a
+  // stand-in window manager that cloaks one helper.
+  EXPECT_FALSE(WindowIsCloaked(plainWindow));
+  f.Capture.IsCloaked = [cloakedWindow](HWND w) { return w == cloakedWindow; };
+  f.Capture.AppRefreshBtn.Click();
+  EXPECT_GE(IndexOfLine(f.Capture.ListBox2, plain), 0);
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, cloaked), 0) << "a cloaked window is not listed";
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, shell), 0) << "nor the shell's desktop window";
+  EXPECT_LT(IndexOfLine(f.Capture.ListBox2, ours), 0) << "nor any window of our own process";
+}
+
 TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
   TfrmMain& f = StartMain();
   const std::string title = UniqueTitle("capture me");
   HelperProcess h("--title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
+  HWND w = CaptureHelper(f, h, title);
   ASSERT_TRUE(w);
-  CaptureApp(f, title);
   ASSERT_EQ(f.PageControl.PageCount(), 2);
   TTabSheet* tab = f.PageControl.Pages(1);
   EXPECT_EQ(f.PageControl.ActivePage(), tab);
@@ -82,6 +121,77 @@ TEST_F(CaptureTest, RunningApplicationCapturedIntoANewTab) {
   EXPECT_EQ(f.Capture.winListBox.Item(0), Line(w));
   EXPECT_LT(IndexOfLine(f.Capture.ListBox2, title), 0) << "a captured window leaves the list";
   EXPECT_EQ(FindWindowByTitle(title), nullptr) << "and is never found again by its title";
+}
+
+TEST_F(CaptureTest, CapturedWindowFollowsItsTabsSize) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("follow");
+  HelperProcess h("--title \"" + title + "\"");
+  ::ShowWindow(f.Handle(), SW_RESTORE);
+  HWND w = CaptureHelper(f, h, title);
+  ASSERT_TRUE(w);
+  TTabSheet* tab = f.PageControl.ActivePage();
+  ASSERT_EQ(ParentOf(w), tab->Handle());
+  auto tabSize = [&] {
+    RECT c{};
+    ::GetClientRect(tab->Handle(), &c);
+    return SIZE{c.right - c.left, c.bottom - c.top};
+  };
+  auto fillsTab = [&] {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    const SIZE t = tabSize();
+    return r.right - r.left == t.cx && r.bottom - r.top == t.cy;
+  };
+  EXPECT_TRUE(PumpUntil(fillsTab)) << "filled on capture";
+  RECT main{};
+  ::GetWindowRect(f.Handle(), &main);
+  const int width = main.right - main.left, height = main.bottom - main.top;
+  for (const SIZE size : {SIZE{width - 150, height - 100}, SIZE{width, height}}) {
+    const SIZE before = tabSize();
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_NE(tabSize().cx, before.cx) << "the tab follows the main window";
+    EXPECT_TRUE(PumpUntil(fillsTab)) << "the captured window follows its tab to " << size.cx << "x" << size.cy;
+    EXPECT_TRUE(::IsZoomed(w)) << "and stays maximised";
+  }
+}
+
+TEST_F(CaptureTest, IconOfAProgramWhoseModulesCannotBeRead) {
+  // A process whose modules cannot be read by us (on Windows, a 64-bit
+  // program seen from the 32-bit Nookvale; here, one not started yet) is
+  // still named by the system, and its program file gives the icon.
+  std::wstring notepad(MAX_PATH, L'\0');
+  notepad.resize(::GetSystemDirectoryW(notepad.data(), MAX_PATH));
+  notepad += L"\\notepad.exe";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(::CreateProcessW(notepad.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &si, &pi));
+  UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+  TImageList images;
+  images.Create(16, 16);
+  EXPECT_EQ(AddProcessIcon(pi.dwProcessId, images), 0);
+  EXPECT_EQ(images.Count(), 1);
+  ::TerminateProcess(process.get(), 0);
+}
+
+TEST_F(CaptureTest, QueryEndSessionGivesWindowsBackAtOnce) {
+  TfrmMain& f = StartMain();
+  const std::string title = UniqueTitle("logoff");
+  HelperProcess h("--title \"" + title + "\"");
+  HWND w = CaptureHelper(f, h, title);
+  ASSERT_TRUE(w);
+  ASSERT_EQ(ParentOf(w), f.PageControl.ActivePage()->Handle());
+  // The session may end without another word to us: each program has to be
+  // on the desktop now to ask its own questions about saving.
+  EXPECT_EQ(::SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE) << "the session is never held up";
+  ExpectOnDesktop(w);
+  EXPECT_TRUE(h.Running());
+  // Should the session go on after all, no empty host tab stays behind.
+  EXPECT_EQ(f.PageControl.PageCount(), 1);
+  EXPECT_EQ(f.PageControl.ActivePage(), &f.MainPage);
+  EXPECT_EQ(f.Capture.winListBox.Count(), 0);
 }
 
 TEST_F(CaptureTest, SecondCaptureStandsRightAfterTheMainPage) {
@@ -274,16 +384,6 @@ TEST_F(CaptureTest, HidingTheMainWindowHidesTheCapturedOnes) {
   EXPECT_FALSE(::IsWindowVisible(w));
   ::ShowWindow(f.Handle(), SW_SHOW);
   EXPECT_TRUE(::IsWindowVisible(w));
-}
-
-void ExpectOnDesktop(HWND w) {
-  ASSERT_TRUE(::IsWindow(w));
-  EXPECT_EQ(ParentOf(w), ::GetDesktopWindow());
-  EXPECT_TRUE(::IsWindowVisible(w));
-  RECT r, work, inter;
-  ::GetWindowRect(w, &r);
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  EXPECT_TRUE(::IntersectRect(&inter, &r, &work)) << "the window is on screen";
 }
 
 TEST_F(CaptureTest, ConfirmedExitGivesEveryWindowBack) {

@@ -403,8 +403,11 @@ LRESULT TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_QUERYENDSESSION:
       // Windows may end the session without asking again: unsaved notes go
-      // to the recovery file now, and the session is never held up.
+      // to the recovery file now, and the captured programs go back to the
+      // desktop now, so each still gets its own chance to ask about saving.
+      // The session is never held up.
       Notebook.WriteRecoveryNow();
+      Capture.ReleaseCaptures();
       return TRUE;
     case WM_ENDSESSION:
       if (wp) {

@@ -43,6 +43,18 @@ class WaitCursor {
   HCURSOR old_;
 };
 
+// A captured window keeps its own styles, so it is no child window, and the
+// system maximises such a window to the screen, not to its parent. A
+// maximised one is sized to its tab's client area instead, without waiting
+// for its program: a hung one must not stall us.
+void FitToTab(HWND window, HWND tab) {
+  if (!window || !::IsZoomed(window)) return;
+  RECT c{};
+  ::GetClientRect(tab, &c);
+  ::SetWindowPos(window, nullptr, 0, 0, c.right - c.left, c.bottom - c.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
 DWORD WindowProcessId(HWND w) {
   DWORD pid = 0;
   if (w) ::GetWindowThreadProcessId(w, &pid);
@@ -157,6 +169,8 @@ TTabSheet& TCaptureFrame::NewHostTab() {
   TTabSheet& tab = Host().OuterPages().NewSheet("HostTab" + std::to_string(++hostTabCount_), "");
   tab.SetPageIndex(Host().OuterPages().ActivePageIndex() + 1);
   tab.OnExit = [this](TTabSheet& sender) { tsClose(sender); };
+  // The tab is sized with the main window, and when it comes on screen.
+  tab.OnResize = [this, &tab] { FitCapturedWindows(tab); };
   newTab_ = &tab;
   Host().OuterPages().SetActivePageIndex(tab.PageIndex());
   return tab;
@@ -179,7 +193,13 @@ bool TCaptureFrame::CaptureInto(TTabSheet& tab, HWND window, const std::string& 
   }
   if (WindowResponds(window, 200)) ::ShowWindow(window, SW_SHOWMAXIMIZED);
   else ::ShowWindowAsync(window, SW_SHOWMAXIMIZED);
+  FitToTab(window, tab.Handle());
   return true;
+}
+
+void TCaptureFrame::FitCapturedWindows(TTabSheet& tab) {
+  for (const CaptureRecord& r : captures_.Records())
+    if (r.tab == &tab && r.window && ::IsWindow(r.window)) FitToTab(r.window, tab.Handle());
 }
 
 void TCaptureFrame::SetHostTabImage(TTabSheet& tab, DWORD processId) {
@@ -259,7 +279,7 @@ void TCaptureFrame::GoGetBtnClick() {
 
 void TCaptureFrame::AppRefreshBtnClick() {
   ListBox2.Clear();
-  for (const std::string& title : ListApplicationWindows()) ListBox2.Add(title);
+  for (const std::string& title : ListApplicationWindows(IsCloaked)) ListBox2.Add(title);
 }
 
 void TCaptureFrame::AppNameBtnClick() {
@@ -322,7 +342,38 @@ void TCaptureFrame::TerminateBtnClick() {
 
 void TCaptureFrame::FillPickers() {
   RefreshBtn.Click();
-  for (const std::string& title : ListApplicationWindows()) ListBox2.Add(title);
+  for (const std::string& title : ListApplicationWindows(IsCloaked)) ListBox2.Add(title);
+}
+
+void TCaptureFrame::ReleaseCaptures() {
+  std::vector<TTabSheet*> hosts;
+  for (const CaptureRecord& r : captures_.Records())
+    if (r.tab) hosts.push_back(r.tab);
+  captures_.ReleaseAll();
+  winListBox.Clear();
+  // Should the session go on after all, no empty host tab stays behind.
+  const std::vector<std::uintptr_t> fixed = FixedTabs();
+  bool onScreen = false;
+  for (TTabSheet* tab : hosts) {
+    if (std::find(fixed.begin(), fixed.end(), reinterpret_cast<std::uintptr_t>(tab)) != fixed.end()) continue;
+    onScreen = FreeHostTab(*tab) || onScreen;
+  }
+  if (onScreen) Host().OuterPages().SetActivePageIndex(0);
+}
+
+std::vector<std::uintptr_t> TCaptureFrame::FixedTabs() const {
+  std::vector<std::uintptr_t> fixed = {reinterpret_cast<std::uintptr_t>(Host().OuterPages().Pages(0))};
+  for (TTabSheet* kept : KeptTabs) fixed.push_back(reinterpret_cast<std::uintptr_t>(kept));
+  return fixed;
+}
+
+bool TCaptureFrame::FreeHostTab(TTabSheet& tab) {
+  TPageControl& pages = Host().OuterPages();
+  if (!pages.Owns(tab)) return false;
+  const bool onScreen = pages.ActivePage() == &tab;
+  if (newTab_ == &tab) newTab_ = nullptr;
+  pages.FreeSheet(tab);
+  return onScreen;
 }
 
 // --- host tab events -----------------------------------------------------------
@@ -337,23 +388,15 @@ void TCaptureFrame::Timer1Timer() {
   std::vector<CaptureEntry> entries;
   for (const CaptureRecord& r : records)
     entries.push_back({reinterpret_cast<std::uintptr_t>(r.window), reinterpret_cast<std::uintptr_t>(r.tab)});
-  std::vector<std::uintptr_t> fixed = {reinterpret_cast<std::uintptr_t>(Host().OuterPages().Pages(0))};
-  for (TTabSheet* kept : KeptTabs) fixed.push_back(reinterpret_cast<std::uintptr_t>(kept));
   const ScanResult scan = ScanCaptures(
       entries, [](std::uintptr_t h) { return ::IsWindow(reinterpret_cast<HWND>(h)) != FALSE; },
-      reinterpret_cast<std::uintptr_t>(Host().OuterPages().ActivePage()), fixed);
+      reinterpret_cast<std::uintptr_t>(Host().OuterPages().ActivePage()), FixedTabs());
   if (scan.deadEntries.empty()) return;
   for (auto it = scan.deadEntries.rbegin(); it != scan.deadEntries.rend(); ++it) {
     if (*it < static_cast<size_t>(winListBox.Count())) winListBox.Delete(static_cast<int>(*it));
     captures_.Erase(*it);
   }
-  for (std::uintptr_t id : scan.tabsToFree) {
-    auto* tab = reinterpret_cast<TTabSheet*>(id);
-    if (Host().OuterPages().Owns(*tab)) {
-      if (newTab_ == tab) newTab_ = nullptr;
-      Host().OuterPages().FreeSheet(*tab);
-    }
-  }
+  for (std::uintptr_t id : scan.tabsToFree) FreeHostTab(*reinterpret_cast<TTabSheet*>(id));
   if (scan.showMainPage) Host().OuterPages().SetActivePageIndex(0);
 }
 

@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "capture/win32/captured_windows.h"
+#include "capture/win32/window_search.h"
 #include "ui/win32/containers.h"
 #include "ui/win32/frame.h"
 #include "ui/win32/std_controls.h"
@@ -46,11 +48,17 @@ class TCaptureFrame : public TFrame {
 
   // Fills both picker lists (the window's first showing).
   void FillPickers();
+  // Gives every captured window back to the desktop and drops the host
+  // tabs that held them (the end of the Windows session).
+  void ReleaseCaptures();
   // Tabs the scan never frees besides the first page (the reader's tab).
   std::vector<TTabSheet*> KeptTabs;
   CapturedWindows& Captures() { return captures_; }
   // The launch waits this long for a new window.
   unsigned LaunchWaitMs = 15000;
+  // Which windows the window manager keeps out of sight; tests stand in for
+  // it where the system cloaks nothing.
+  CloakReader IsCloaked = WindowIsCloaked;
 
  protected:
   void CreateComponents() override;
@@ -59,6 +67,12 @@ class TCaptureFrame : public TFrame {
  private:
   TTabSheet& NewHostTab();
   bool CaptureInto(TTabSheet& tab, HWND window, const std::string& title);
+  void FitCapturedWindows(TTabSheet& tab);
+  // The Main Page and the kept tabs, which no clean-up ever frees.
+  std::vector<std::uintptr_t> FixedTabs() const;
+  // Frees a host tab still in the tab control; answers whether it was the
+  // tab on screen.
+  bool FreeHostTab(TTabSheet& tab);
   void SetHostTabImage(TTabSheet& tab, DWORD processId);
   void RecordCapture(TTabSheet& tab, HWND window, const CaptureRecord& before);
   bool WaitForNewWindow(int linesBefore);

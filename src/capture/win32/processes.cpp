@@ -19,6 +19,7 @@ using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 
 template <class F>
 F Bind(HMODULE m, const char* name) {
@@ -65,22 +66,23 @@ const Psapi& PsapiFns() {
   return p;
 }
 
-using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+}  // namespace
 
-// A 32-bit program cannot read the modules of a 64-bit process; the system
-// still names its program file to a caller with the least query right.
-// Bound at run time: systems before Vista lack the function.
-std::string ImagePathByQuery(DWORD pid) {
+std::string ProcessImagePath(DWORD pid) {
   static const auto query =
       Bind<QueryImageNameFn>(::GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
   if (!query) return {};
   UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!h) return {};
-  wchar_t path[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH;
-  if (!query(h.get(), 0, path, &size)) return {};
-  return Narrow(std::wstring(path, size));
+  // Room for the longest path the system allows, not only MAX_PATH.
+  std::wstring path(32768, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!query(h.get(), 0, path.data(), &size)) return {};
+  path.resize(size);
+  return Narrow(path);
 }
+
+namespace {
 
 UniqueKernelHandle ProcessSnapshot() {
   if (!Tools().createSnapshot) return UniqueKernelHandle();
@@ -123,7 +125,7 @@ void ListWithPsapi(std::vector<std::string>& list) {
       const DWORD n = p.moduleFileName(h.get(), module, name, 301);
       if (n != 0) line = AnsiToUtf8(std::string(name, n));
     }
-    if (line.empty()) line = ImagePathByQuery(ids[i]);
+    if (line.empty()) line = ProcessImagePath(ids[i]);
     // A process whose program cannot be named is left out rather than
     // listed as an empty line nobody could act on.
     if (line.empty()) continue;
@@ -144,7 +146,7 @@ std::string ProgramPathOf(DWORD pid) {
 // The same, asked the way that also works for 64-bit processes.
 std::string ProgramPathOrQuery(DWORD pid) {
   std::string path = ProgramPathOf(pid);
-  if (path.empty()) path = Utf8ToAnsi(ImagePathByQuery(pid));
+  if (path.empty()) path = Utf8ToAnsi(ProcessImagePath(pid));
   return path;
 }
 

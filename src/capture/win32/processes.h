@@ -14,6 +14,12 @@ namespace nv {
 // the system reports them.
 void ListProcesses(std::vector<std::string>& list);
 
+// The full path of the process's program file (UTF-8), as the system names
+// it to a caller with the least query right: unlike reading its modules,
+// this also works for a 64-bit process seen from the 32-bit program. Bound
+// at run time, since systems before Vista lack it; empty when unknown.
+std::string ProcessImagePath(DWORD processId);
+
 // Id of the first process whose program path, or else whose snapshot file
 // name, equals the text (ASCII letters without regard to case); 0 when none.
 DWORD FindProcessIdByName(const std::string& text);

@@ -19,7 +19,18 @@ std::string AnsiTitle(HWND w) {
   return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+// DWMWA_CLOAKED, which older SDK headers do not name.
+constexpr DWORD kCloakedAttribute = 14;
+
+std::string ClassNameOf(HWND w) {
+  wchar_t buf[257] = {};  // class names have at most 256 characters
+  const int n = ::GetClassNameW(w, buf, 257);
+  return Narrow(std::wstring_view(buf, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
 struct AppWindowsScan {
+  const CloakReader* isCloaked = nullptr;
   std::vector<std::string> lines;
   std::exception_ptr error;  // carried out of the callback, raised after it
 };
@@ -35,6 +46,11 @@ BOOL CALLBACK AppWindowsEnumProc(HWND w, LPARAM param) {
     f.owner = static_cast<std::uintptr_t>(::GetWindowLongPtrA(w, GWLP_HWNDPARENT));
     f.desktop = reinterpret_cast<std::uintptr_t>(::GetDesktopWindow());
     f.exStyle = static_cast<std::uint32_t>(::GetWindowLongA(w, GWL_EXSTYLE));
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    f.ownProcess = pid == ::GetCurrentProcessId();
+    f.className = ClassNameOf(w);
+    f.cloaked = (*scan->isCloaked)(w);
     if (QualifiesForApplicationList(f)) scan->lines.push_back(GetWindowCaption(w));
     return TRUE;
   } catch (...) {
@@ -76,8 +92,22 @@ std::string GetWindowCaption(HWND window) {
   return Narrow(std::wstring(buf.data(), std::min<size_t>(copied, length)));
 }
 
-std::vector<std::string> ListApplicationWindows() {
+bool WindowIsCloaked(HWND window) {
+  // Looked up once and kept for the program's run.
+  static const DwmGetWindowAttributeFn get = [] {
+    HMODULE dwm = ::LoadLibraryW(L"dwmapi.dll");
+    return dwm ? reinterpret_cast<DwmGetWindowAttributeFn>(
+                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+  }();
+  if (!get) return false;
+  DWORD cloaked = 0;
+  return SUCCEEDED(get(window, kCloakedAttribute, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+std::vector<std::string> ListApplicationWindows(const CloakReader& isCloaked) {
   AppWindowsScan scan;
+  scan.isCloaked = &isCloaked;
   ::EnumWindows(AppWindowsEnumProc, reinterpret_cast<LPARAM>(&scan));
   if (scan.error) std::rethrow_exception(scan.error);
   return std::move(scan.lines);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,17 @@ std::string GetWindowCaption(HWND window);
 // Whether a window's thread answers messages within the time given.
 bool WindowResponds(HWND window, UINT timeoutMs);
 
+// Whether the window manager keeps the window out of sight (cloaked): a
+// suspended store app, a window on another virtual desktop. Asked of the
+// desktop window manager, bound at run time, so the program still starts
+// where dwmapi.dll is missing; false wherever the question has no answer.
+bool WindowIsCloaked(HWND window);
+using CloakReader = std::function<bool(HWND)>;
+
 // Titles of the qualifying top-level windows (the running applications
-// list), in z-order, topmost first.
-std::vector<std::string> ListApplicationWindows();
+// list), in z-order, topmost first. Cloaked windows are asked of the reader
+// given.
+std::vector<std::string> ListApplicationWindows(const CloakReader& isCloaked = WindowIsCloaked);
 
 // Asks the window to close (WM_CLOSE, up to 5 seconds); when it still
 // exists after that, ends its whole process with exit code 0.

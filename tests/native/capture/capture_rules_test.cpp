@@ -22,6 +22,30 @@ TEST(ApplicationList, QualifyingWindows) {
   EXPECT_FALSE(QualifiesForApplicationList(w)) << "tool windows are not";
 }
 
+TEST(ApplicationList, OnlyWindowsTheUserSeesOfOtherPrograms) {
+  TopLevelWindowFacts w;
+  w.visible = true;
+  w.className = "Notepad";
+  ASSERT_TRUE(QualifiesForApplicationList(w));
+  w.cloaked = true;
+  EXPECT_FALSE(QualifiesForApplicationList(w)) << "cloaked: suspended or on another virtual desktop";
+  w.cloaked = false;
+  w.iconic = true;
+  w.visible = false;
+  w.ownProcess = true;
+  EXPECT_FALSE(QualifiesForApplicationList(w)) << "our own windows, even minimised";
+  w.ownProcess = false;
+  ASSERT_TRUE(QualifiesForApplicationList(w));
+  w.visible = true;
+  w.iconic = false;
+  for (const char* shell : {"Progman", "PROGMAN", "progman"}) {
+    w.className = shell;
+    EXPECT_FALSE(QualifiesForApplicationList(w)) << shell << ": the shell's desktop window";
+  }
+  w.className = "ProgmanHelper";
+  EXPECT_TRUE(QualifiesForApplicationList(w)) << "only that class itself";
+}
+
 TEST(TitleMatch, CaseAndSubstring) {
   EXPECT_TRUE(TitleMatches("Untitled - Notepad", "notepad"));
   EXPECT_TRUE(TitleMatches("untitled - notepad", "NOTEPAD"));

@@ -9,6 +9,7 @@
 
 #include "helper_process.h"
 #include "main_form_fixture.h"
+#include "privacy/win32/master_mute.h"
 #include "privacy/win32/mixer.h"
 #include "ui/paths.h"
 #include "ui/win32/win_text.h"
@@ -42,6 +43,53 @@ class WitnessPrompter : public ScriptedPrompter {
     ScriptedPrompter::ShowMessage(text);
   }
 };
+
+// What the mute reports where Core Audio is present but offers no default
+// playback endpoint (Wine without a sound device answers E_NOTFOUND).
+constexpr char kNoEndpointBoxText[] = "SetMasterMuteValue failure, audio endpoint error 0x80070490.";
+
+// Hands SetMasterMuteValue one real endpoint volume object for as long as
+// it lives, and reads the mute back from it. Wine keeps an endpoint's mute
+// in the object that set it, so a second object would not see the change.
+class HeldEndpointVolume {
+ public:
+  HeldEndpointVolume() {
+    UniqueCom<IMMDeviceEnumerator> devices;
+    if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
+                                  reinterpret_cast<void**>(devices.put()))) ||
+        FAILED(OpenDefaultEndpointVolume(*devices.get(), volume_.put())))
+      return;
+    IAudioEndpointVolume* held = volume_.get();
+    SetEndpointVolumeSource([held](IMMDeviceEnumerator&, IAudioEndpointVolume** out) {
+      held->AddRef();
+      *out = held;
+      return S_OK;
+    });
+  }
+  ~HeldEndpointVolume() { SetEndpointVolumeSource({}); }
+  explicit operator bool() const { return static_cast<bool>(volume_); }
+  bool Muted() const {
+    BOOL m = FALSE;
+    EXPECT_EQ(volume_.get()->GetMute(&m), S_OK);
+    return m != FALSE;
+  }
+  // Another program changes the mute behind our back.
+  void SetMuted(bool mute) { EXPECT_EQ(volume_.get()->SetMute(mute ? TRUE : FALSE, nullptr), S_OK); }
+
+ private:
+  ComScope com_;  // outlives the object it holds
+  UniqueCom<IAudioEndpointVolume> volume_;
+};
+
+// A run that set up a sound device for these tests fails where it is
+// missing; elsewhere they are skipped.
+#define NV_REQUIRE_SOUND_DEVICE(present, what)                                                        \
+  if (!(present)) {                                                                                  \
+    if (::GetEnvironmentVariableA("NOOKVALE_EXPECT_SOUND_DEVICE", nullptr, 0))                       \
+      FAIL() << "the sound device set up for this run offers no " what;                              \
+    GTEST_SKIP() << "no " what " here: Wine offers one only with a sound device, as the "           \
+                    "privacy_real_sound test entry gives it (a null ALSA device)";                    \
+  }
 
 class PrivacyTest : public MainFormTest {
  protected:
@@ -169,7 +217,7 @@ TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   EXPECT_FALSE(::IsWindowVisible(w)) << "and the captured window with it";
   // Without a sound device the mute that follows fails, after the hiding.
   ASSERT_EQ(prompter.Calls().size(), 1u);
-  EXPECT_EQ(prompter.Calls()[0].text, "SetMasterMuteValue failure, multimedia system error #5.");
+  EXPECT_EQ(prompter.Calls()[0].text, kNoEndpointBoxText);
   {
     HelperProcess keys("--keys ctrl+alt+o");
     keys.WaitExit(5000);
@@ -221,44 +269,65 @@ TEST_F(PrivacyTest, HotkeyTwoShowsAndClearsTheMuteBoxAndHotkeyOneChangesNeither)
 
 TEST_F(PrivacyTest, MuteWithoutASoundDeviceReportsAndKeepsTheTick) {
   bool muted;
-  if (GetMasterMuteValue(0, muted)) GTEST_SKIP() << "this machine has a mixer";
+  if (GetEndpointMuteValue(muted)) GTEST_SKIP() << "this machine has a default playback endpoint";
   TfrmMain& f = Start();
   f.Privacy.CheckBox1.Perform(BM_CLICK);
   ASSERT_EQ(prompter.Calls().size(), 1u);
-  EXPECT_EQ(prompter.Calls()[0].text, "SetMasterMuteValue failure, multimedia system error #5.");
+  EXPECT_EQ(prompter.Calls()[0].text, kNoEndpointBoxText)
+      << "Core Audio is there: no falling back to the mixer, which would mute Nookvale alone";
   EXPECT_EQ(prompter.Calls()[0].caption, "Nookvale");
   EXPECT_EQ(prompter.Calls()[0].flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
   EXPECT_TRUE(f.Privacy.CheckBox1.Checked());
+  // Where Core Audio is absent the mixer takes the mute, with its own report.
+  if (GetMixerMuteValue(0, muted)) GTEST_SKIP() << "this machine has a mixer";
+  try {
+    SetMixerMuteValue(0, true);
+    ADD_FAILURE() << "no mixer, yet no error";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "SetMasterMuteValue failure, multimedia system error #5");
+  }
 }
 
-// Run with a mixer (see the RealMixer test entry): the mute really changes.
-TEST_F(PrivacyTest, RealMixerMuteFollowsTheBoxAndTheHotkeys) {
+// Run with a sound device (the privacy_real_sound test entry): the default
+// playback endpoint's mute really changes.
+TEST_F(PrivacyTest, RealSoundEndpointMuteFollowsTheBoxAndTheHotkeys) {
   bool muted = false;
-  if (!GetMasterMuteValue(0, muted)) {
-    if (::GetEnvironmentVariableA("NOOKVALE_EXPECT_MIXER", nullptr, 0)) FAIL() << "the mixer set up for this run is missing";
-    GTEST_SKIP() << "no mixer here";
-  }
+  NV_REQUIRE_SOUND_DEVICE(GetEndpointMuteValue(muted), "default playback endpoint");
   TfrmMain& f = Start();
+  // As the program runs, opening the default endpoint afresh each time.
   f.Privacy.CheckBox1.SetChecked(true);
-  ASSERT_TRUE(GetMasterMuteValue(0, muted));
-  EXPECT_TRUE(muted);
+  f.Privacy.CheckBox1.SetChecked(false);
+  EXPECT_TRUE(prompter.Calls().empty());
+
+  HeldEndpointVolume endpoint;
+  ASSERT_TRUE(endpoint);
+  f.Privacy.CheckBox1.SetChecked(true);
+  EXPECT_TRUE(endpoint.Muted());
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
   EXPECT_FALSE(f.Privacy.CheckBox1.Checked());
-  ASSERT_TRUE(GetMasterMuteValue(0, muted));
-  EXPECT_FALSE(muted) << "hotkey 2 unticks and unmutes";
+  EXPECT_FALSE(endpoint.Muted()) << "hotkey 2 unticks and unmutes";
   f.Privacy.CheckBox1.SetChecked(true);
-  SetMasterMuteValue(0, false);  // someone else unmuted
+  endpoint.SetMuted(false);  // someone else unmuted
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
-  ASSERT_TRUE(GetMasterMuteValue(0, muted));
-  EXPECT_TRUE(muted) << "hotkey 3 applies the box";
+  EXPECT_TRUE(endpoint.Muted()) << "hotkey 3 applies the box";
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
   f.Privacy.CheckBox1.Perform(BM_CLICK);  // unticked by the user: unmuted
-  ASSERT_TRUE(GetMasterMuteValue(0, muted));
-  EXPECT_FALSE(muted);
+  EXPECT_FALSE(endpoint.Muted());
+  endpoint.SetMuted(true);  // someone else muted
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
-  ASSERT_TRUE(GetMasterMuteValue(0, muted));
-  EXPECT_FALSE(muted) << "hotkey 3 with the box unticked unmutes";
+  EXPECT_FALSE(endpoint.Muted()) << "hotkey 3 with the box unticked unmutes";
   EXPECT_TRUE(prompter.Calls().empty());
+}
+
+// The mixer, used where Core Audio is absent, sets and reads its mute.
+TEST_F(PrivacyTest, RealSoundMixerMuteRoundTrips) {
+  bool muted = false;
+  NV_REQUIRE_SOUND_DEVICE(GetMixerMuteValue(0, muted), "mixer");
+  for (bool mute : {true, false, true, false}) {
+    SetMixerMuteValue(0, mute);
+    ASSERT_TRUE(GetMixerMuteValue(0, muted));
+    EXPECT_EQ(muted, mute);
+  }
 }
 
 TEST_F(PrivacyTest, TaskbarSwitchHidesAndShowsTheTray) {

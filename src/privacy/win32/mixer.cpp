@@ -40,7 +40,7 @@ UINT LookUpSpeakerMuteControl(UINT mixer, MIXERCONTROLA& control) {
   return ::mixerGetLineControlsA(MixerObject(mixer), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE);
 }
 
-void SetMasterMuteValue(UINT mixer, bool mute) {
+void SetMixerMuteValue(UINT mixer, bool mute) {
   MIXERCONTROLA control;
   ::ZeroMemory(&control, sizeof control);
   control.cbStruct = sizeof(MIXERCONTROLA);
@@ -55,7 +55,7 @@ void SetMasterMuteValue(UINT mixer, bool mute) {
     throw Exception(Format("SetMasterMuteValue failure, multimedia system error #%d", static_cast<int>(r)));
 }
 
-bool GetMasterMuteValue(UINT mixer, bool& muted) {
+bool GetMixerMuteValue(UINT mixer, bool& muted) {
   MIXERCONTROLA control;
   ::ZeroMemory(&control, sizeof control);
   control.cbStruct = sizeof(MIXERCONTROLA);

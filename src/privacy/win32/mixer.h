@@ -1,4 +1,5 @@
-// The master mute of the first mixer's speakers line (winmm mixer API).
+// The mute of a mixer's speakers line (winmm mixer API): the master mute
+// where Core Audio is absent (see master_mute.h).
 #pragma once
 
 #include <windows.h>
@@ -12,10 +13,10 @@ UINT LookUpSpeakerMuteControl(UINT mixer, MIXERCONTROLA& control);
 
 // Mutes or unmutes; raises "SetMasterMuteValue failure, multimedia system
 // error #<code>" when the mixer cannot do it.
-void SetMasterMuteValue(UINT mixer, bool mute);
+void SetMixerMuteValue(UINT mixer, bool mute);
 
 // Reads the mute state back (for tests and diagnostics); false when there
 // is no such control.
-bool GetMasterMuteValue(UINT mixer, bool& muted);
+bool GetMixerMuteValue(UINT mixer, bool& muted);
 
 }  // namespace nv

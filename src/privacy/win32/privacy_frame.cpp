@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "privacy/hotkey.h"
-#include "privacy/win32/mixer.h"
+#include "privacy/win32/master_mute.h"
 #include "settings/main_ini.h"
 #include "settings/win32/ini_file.h"
 #include "ui/errors.h"

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <atomic>
 #include <utility>
@@ -158,6 +159,15 @@ struct DcTraits {  // a DC made with CreateCompatibleDC/CreateDC
   static void Close(HDC h) noexcept { ::DeleteDC(h); }
 };
 
+// A COM interface pointer: one reference, released once.
+template <class Interface>
+struct ComInterfaceTraits {
+  using handle_type = Interface*;
+  static Interface* Invalid() noexcept { return nullptr; }
+  static bool IsValid(Interface* p) noexcept { return p != nullptr; }
+  static void Close(Interface* p) noexcept { p->Release(); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueHKey = UniqueHandle<RegKeyTraits>;
 using UniqueHIcon = UniqueHandle<IconTraits>;
@@ -168,6 +178,8 @@ using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueHWnd = UniqueHandle<WindowTraits>;
 using UniqueGlobalAtom = UniqueHandle<GlobalAtomTraits>;
 using UniqueHdc = UniqueHandle<DcTraits>;
+template <class Interface>
+using UniqueCom = UniqueHandle<ComInterfaceTraits<Interface>>;
 
 // A 32-bit bitmap of the given size with rows from the top, whose pixels
 // the caller reaches through bits (null when it could not be made).
@@ -215,6 +227,23 @@ class WindowDcScope {
  private:
   HWND w_;
   HDC dc_;
+};
+
+// COM on this thread for a while. A thread where COM is already set up
+// (the reader's browser control initialises OLE) keeps it as it was: a
+// successful call is balanced by CoUninitialize, one answering
+// RPC_E_CHANGED_MODE leaves the other apartment in place and in use.
+class ComScope {
+ public:
+  ComScope() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
 };
 
 // SelectObject, with the object it replaced selected back at the end.

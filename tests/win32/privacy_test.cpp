@@ -48,25 +48,44 @@ class WitnessPrompter : public ScriptedPrompter {
 // playback endpoint (Wine without a sound device answers E_NOTFOUND).
 constexpr char kNoEndpointBoxText[] = "SetMasterMuteValue failure, audio endpoint error 0x80070490.";
 
-// Hands SetMasterMuteValue one real endpoint volume object for as long as
-// it lives, and reads the mute back from it. Wine keeps an endpoint's mute
-// in the object that set it, so a second object would not see the change.
+// The endpoint's identity, as the system names it ("" when unknown).
+std::wstring EndpointId(IMMDevice& device) {
+  LPWSTR id = nullptr;
+  if (FAILED(device.GetId(&id)) || !id) return L"";
+  std::wstring r(id);
+  ::CoTaskMemFree(id);
+  return r;
+}
+
+// Hands SetMasterMuteValue one real volume object of the default playback
+// endpoint for as long as it lives, once it has checked that the mute asked
+// for that endpoint, and reads the mute back from it. Wine keeps an
+// endpoint's mute in the object that set it: a second object would not see
+// the change.
 class HeldEndpointVolume {
  public:
   HeldEndpointVolume() {
     UniqueCom<IMMDeviceEnumerator> devices;
+    UniqueCom<IMMDevice> speakers;
     if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
                                   reinterpret_cast<void**>(devices.put()))) ||
-        FAILED(OpenDefaultEndpointVolume(*devices.get(), volume_.put())))
+        FAILED(devices.get()->GetDefaultAudioEndpoint(eRender, eConsole, speakers.put())) ||
+        FAILED(speakers.get()->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                                        reinterpret_cast<void**>(volume_.put()))))
       return;
     IAudioEndpointVolume* held = volume_.get();
-    SetEndpointVolumeSource([held](IMMDeviceEnumerator&, IAudioEndpointVolume** out) {
+    SetEndpointVolumeActivator([held, speakersId = EndpointId(*speakers.get())](IMMDevice& asked,
+                                                                                 IAudioEndpointVolume** out) {
+      *out = nullptr;
+      if (EndpointId(asked) != speakersId) return E_FAIL;  // not the default playback endpoint
       held->AddRef();
       *out = held;
       return S_OK;
     });
   }
-  ~HeldEndpointVolume() { SetEndpointVolumeSource({}); }
+  ~HeldEndpointVolume() { SetEndpointVolumeActivator({}); }
+  HeldEndpointVolume(const HeldEndpointVolume&) = delete;
+  HeldEndpointVolume& operator=(const HeldEndpointVolume&) = delete;
   explicit operator bool() const { return static_cast<bool>(volume_); }
   bool Muted() const {
     BOOL m = FALSE;
@@ -74,10 +93,10 @@ class HeldEndpointVolume {
     return m != FALSE;
   }
   // Another program changes the mute behind our back.
-  void SetMuted(bool mute) { EXPECT_EQ(volume_.get()->SetMute(mute ? TRUE : FALSE, nullptr), S_OK); }
+  void SetMuted(bool mute) { EXPECT_TRUE(SUCCEEDED(volume_.get()->SetMute(mute ? TRUE : FALSE, nullptr))); }
 
  private:
-  ComScope com_;  // outlives the object it holds
+  ComScope com_;  // outlives the objects it holds
   UniqueCom<IAudioEndpointVolume> volume_;
 };
 

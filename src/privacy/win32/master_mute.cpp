@@ -11,9 +11,9 @@ namespace nv {
 
 namespace {
 
-EndpointVolumeSource& Source() {
-  static EndpointVolumeSource source;
-  return source;
+EndpointVolumeActivator& Activator() {
+  static EndpointVolumeActivator activator;
+  return activator;
 }
 
 HRESULT CreateDeviceEnumerator(UniqueCom<IMMDeviceEnumerator>& devices) {
@@ -30,6 +30,7 @@ HRESULT OpenDefaultEndpointVolume(IMMDeviceEnumerator& devices, IAudioEndpointVo
   UniqueCom<IMMDevice> speakers;
   HRESULT hr = devices.GetDefaultAudioEndpoint(eRender, eConsole, speakers.put());
   if (FAILED(hr)) return hr;
+  if (Activator()) return Activator()(*speakers.get(), volume);
   return speakers.get()->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
                                   reinterpret_cast<void**>(volume));
 }
@@ -47,7 +48,7 @@ void SetMasterMuteValue(UINT mixer, bool mute) {
       break;
   }
   UniqueCom<IAudioEndpointVolume> volume;
-  HRESULT hr = Source() ? Source()(*devices.get(), volume.put()) : OpenDefaultEndpointVolume(*devices.get(), volume.put());
+  HRESULT hr = OpenDefaultEndpointVolume(*devices.get(), volume.put());
   if (SUCCEEDED(hr)) hr = volume.get()->SetMute(mute ? TRUE : FALSE, nullptr);
   if (FAILED(hr)) ThrowEndpointFailure(hr);
 }
@@ -64,6 +65,6 @@ bool GetEndpointMuteValue(bool& muted) {
   return true;
 }
 
-void SetEndpointVolumeSource(EndpointVolumeSource source) { Source() = std::move(source); }
+void SetEndpointVolumeActivator(EndpointVolumeActivator activator) { Activator() = std::move(activator); }
 
 }  // namespace nv

@@ -25,10 +25,11 @@ HRESULT OpenDefaultEndpointVolume(IMMDeviceEnumerator& devices, IAudioEndpointVo
 // when there is no default playback endpoint.
 bool GetEndpointMuteValue(bool& muted);
 
-// Where SetMasterMuteValue gets the endpoint's volume control; an empty one
-// restores OpenDefaultEndpointVolume. Wine keeps an endpoint's mute in the
-// object that set it, so a test hands out one object and reads that back.
-using EndpointVolumeSource = std::function<HRESULT(IMMDeviceEnumerator&, IAudioEndpointVolume**)>;
-void SetEndpointVolumeSource(EndpointVolumeSource source);
+// How OpenDefaultEndpointVolume gets the volume control of the endpoint it
+// found; an empty one restores IMMDevice::Activate. Wine keeps an endpoint's
+// mute in the object that set it, so a test checks the endpoint it is given
+// and hands out one object whose mute it reads back.
+using EndpointVolumeActivator = std::function<HRESULT(IMMDevice&, IAudioEndpointVolume**)>;
+void SetEndpointVolumeActivator(EndpointVolumeActivator activator);
 
 }  // namespace nv

@@ -261,6 +261,49 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   EXPECT_FALSE(::IsWindowVisible(w));
 }
 
+// Our process's visible top-level windows, top first.
+std::vector<HWND> OwnVisibleWindows() {
+  std::vector<HWND> own;
+  ::EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&own));
+  return own;
+}
+
+// Hotkey 3 takes every window of ours off the screen, not only the main
+// window; hotkey 2 gives exactly those back, stacked as they were, with
+// the keyboard focus where it was.
+TEST_F(PrivacyTest, HidingTakesEveryWindowOfOursAndBringingBackRestoresThemAsTheyWere) {
+  TfrmMain& f = Start();
+  // Stand-ins for a dialog owned by the main window and a window of ours
+  // that is not.
+  UniqueHWnd dialog(::CreateWindowExW(0, L"STATIC", L"dialog", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 200, 100,
+                                      f.Handle(), nullptr, nullptr, nullptr));
+  UniqueHWnd other(::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_CAPTION, 40, 40, 200, 100,
+                                     nullptr, nullptr, nullptr, nullptr));
+  ::SetActiveWindow(f.Handle());
+  f.Capture.ProgramPath.SetFocus();
+  const HWND focused = ::GetFocus();
+  ASSERT_NE(focused, nullptr);
+  const std::vector<HWND> before = OwnVisibleWindows();
+  ASSERT_GE(before.size(), 3u);
+
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
+  EXPECT_TRUE(OwnVisibleWindows().empty()) << "a window of ours stayed on screen";
+  // A second press hides nothing more and forgets nothing.
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
+  ::SetFocus(nullptr);
+
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
+  EXPECT_EQ(OwnVisibleWindows(), before) << "not the same windows in the same stacking order";
+  EXPECT_EQ(::GetFocus(), focused);
+}
+
 // Each hotkey's own action: 2 shows the window and unticks the mute box,
 // 1 (the screen saver) leaves window and box as they are.
 TEST_F(PrivacyTest, HotkeyTwoShowsAndClearsTheMuteBoxAndHotkeyOneChangesNeither) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "privacy/hidden_windows.h"
 #include "settings/main_ini.h"
 #include "ui/errors.h"
 #include "ui/text.h"
@@ -313,14 +314,59 @@ void TfrmMain::CreateAboutWindow() {
   if (SystemMenu) SystemMenu->About();
 }
 
+namespace {
+
+// Our process's top-level windows, from the top of the stacking order down.
+// Tooltips come and go by themselves and are left to do so.
+std::vector<OwnWindow> OwnTopLevelWindows() {
+  std::vector<OwnWindow> own;
+  ::EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid != ::GetCurrentProcessId()) return TRUE;
+        wchar_t cls[32] = {};
+        ::GetClassNameW(w, cls, 32);
+        if (std::wstring(cls) == TOOLTIPS_CLASSW) return TRUE;
+        reinterpret_cast<std::vector<OwnWindow>*>(p)->push_back(
+            {reinterpret_cast<std::uintptr_t>(w), ::IsWindowVisible(w) != FALSE});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&own));
+  return own;
+}
+
+}  // namespace
+
 void TfrmMain::HideAll() {
+  // Every window of ours on screen goes: message boxes, input boxes, the
+  // common dialogs and About as well as this window, which takes the
+  // captured programs with it. Nothing here waits on another program.
+  if (hiddenWindows_.empty()) {
+    focusBeforeHide_ = ::GetFocus();
+    activeBeforeHide_ = ::GetActiveWindow();
+  }
+  hiddenWindows_ = WindowsToHide(hiddenWindows_, OwnTopLevelWindows());
+  for (std::uintptr_t id : hiddenWindows_) ::ShowWindow(reinterpret_cast<HWND>(id), SW_HIDE);
   ::ShowWindow(Handle(), SW_HIDE);
   ::ShowWindowAsync(Handle(), SW_HIDE);
 }
 
 void TfrmMain::ShowAll() {
-  ::ShowWindow(Handle(), SW_SHOW);
-  ::ShowWindowAsync(Handle(), SW_SHOW);
+  // Exactly what was hidden comes back, bottom first, so the stacking is
+  // as it was; windows closed meanwhile are skipped.
+  for (std::uintptr_t id : ShowOrder(hiddenWindows_)) {
+    HWND w = reinterpret_cast<HWND>(id);
+    if (::IsWindow(w)) ::ShowWindow(w, SW_SHOW);
+  }
+  hiddenWindows_.clear();
+  if (!::IsWindowVisible(Handle())) {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::ShowWindowAsync(Handle(), SW_SHOW);
+  }
+  if (activeBeforeHide_ && ::IsWindow(activeBeforeHide_)) ::SetForegroundWindow(activeBeforeHide_);
+  if (focusBeforeHide_ && ::IsWindow(focusBeforeHide_)) ::SetFocus(focusBeforeHide_);
+  focusBeforeHide_ = activeBeforeHide_ = nullptr;
 }
 
 void TfrmMain::ExitBtnClick() { Close(); }

@@ -118,6 +118,11 @@ class TfrmMain : public TControl, public TFrameHost {
   std::string SettingsPath(const char* name) const;
 
   std::string settingsDir_;
+  // What the hide hotkey took off the screen, top first, and where the
+  // keyboard focus was, for the bring-back hotkey.
+  std::vector<std::uintptr_t> hiddenWindows_;
+  HWND focusBeforeHide_ = nullptr;
+  HWND activeBeforeHide_ = nullptr;
   UniqueKernelHandle semaphore_;
   int savedScreenWidth_ = 0;
   int savedScreenHeight_ = 0;

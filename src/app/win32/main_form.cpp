@@ -318,21 +318,21 @@ namespace {
 
 // Our process's top-level windows, from the top of the stacking order down.
 // Tooltips come and go by themselves and are left to do so.
+BOOL CALLBACK CollectOwnWindow(HWND w, LPARAM p) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(w, &pid);
+  if (pid != ::GetCurrentProcessId()) return TRUE;
+  wchar_t cls[32] = {};
+  ::GetClassNameW(w, cls, 32);
+  if (std::wstring(cls) == TOOLTIPS_CLASSW) return TRUE;
+  reinterpret_cast<std::vector<OwnWindow>*>(p)->push_back(
+      {reinterpret_cast<std::uintptr_t>(w), ::IsWindowVisible(w) != FALSE});
+  return TRUE;
+}
+
 std::vector<OwnWindow> OwnTopLevelWindows() {
   std::vector<OwnWindow> own;
-  ::EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(w, &pid);
-        if (pid != ::GetCurrentProcessId()) return TRUE;
-        wchar_t cls[32] = {};
-        ::GetClassNameW(w, cls, 32);
-        if (std::wstring(cls) == TOOLTIPS_CLASSW) return TRUE;
-        reinterpret_cast<std::vector<OwnWindow>*>(p)->push_back(
-            {reinterpret_cast<std::uintptr_t>(w), ::IsWindowVisible(w) != FALSE});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&own));
+  ::EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&own));
   return own;
 }
 

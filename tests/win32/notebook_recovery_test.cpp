@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "main_form_fixture.h"
+#include "support/document_items.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
 #include "notebook/win32/notebook_frame.h"
@@ -22,20 +23,6 @@ namespace {
 
 constexpr unsigned kExitQuestionFlags = MB_YESNOCANCEL | MB_ICONQUESTION;
 
-// The plain text of an RVF document.
-std::string TextOfRvf(const std::string& rvf) {
-  TRVDocument doc;
-  unsigned warnings = 0;
-  if (!LoadRVF(rvf, doc, warnings)) return "<not RichView Format>";
-  std::string text;
-  for (size_t p = 0; p < doc.Paragraphs.size(); ++p) {
-    if (p) text += '\n';
-    for (const TRVItem& item : doc.Paragraphs[p].Items())
-      if (const TRVTextItemInfo* t = item.AsText()) text += t->Text;
-  }
-  return text;
-}
-
 // What the recovery file in a folder holds, unsealed; empty when there is
 // none or it cannot be opened.
 std::string RecoveredText(const std::string& folder) {
@@ -43,7 +30,7 @@ std::string RecoveredText(const std::string& folder) {
       ReadFileBytes(folder + "\\" + TNotebookFrame::kRecoveryFileName);
   if (!sealed) return {};
   const std::optional<std::string> rvf = UnsealForUser(*sealed);
-  return rvf ? TextOfRvf(*rvf) : "<sealed for someone else>";
+  return rvf ? testing::RvfText(*rvf) : "<sealed for someone else>";
 }
 
 void TypeInto(TRichViewEdit& ed, const std::wstring& s) {
@@ -106,7 +93,7 @@ TEST_F(NotebookRecoveryTest, ExitOffersUnsavedNotesForSavingAndCancelKeepsRunnin
   prompter.AnswerBox(IDYES).AnswerFile(dir.File("plans.rvf"), 3);
   f.Perform(WM_CLOSE);
   EXPECT_TRUE(f.Closed());
-  EXPECT_NE(TextOfRvf(ReadWholeFile(dir.File("plans.rvf"))).find("my secret plans"), std::string::npos);
+  EXPECT_NE(testing::RvfText(ReadWholeFile(dir.File("plans.rvf"))).find("my secret plans"), std::string::npos);
 }
 
 TEST_F(NotebookRecoveryTest, AFailedSaveAtExitKeepsTheProgramRunning) {

@@ -18,6 +18,7 @@
 #include "notebook/richview/rvf_files.h"
 #include "notebook/richview/text_format.h"
 #include "notebook/win32/notebook_frame.h"
+#include "support/document_items.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 #include "ui/paths.h"
@@ -93,17 +94,6 @@ class NotebookTest : public NotebookFrameFixture {
   void OpenFile(const std::string& path, int filterIndex) {
     prompter.AnswerFile(path, filterIndex);
     Notebook().Open1Click();
-  }
-  // The plain text of a RichView Format file's paragraphs.
-  static std::string RvfText(const std::string& rvf) {
-    TRVDocument doc;
-    unsigned warnings = 0;
-    if (!LoadRVF(rvf, doc, warnings)) return "<not RichView Format>";
-    std::string text;
-    for (const TRVParagraph& p : doc.Paragraphs)
-      for (const TRVItem& item : p.Items())
-        if (const TRVTextItemInfo* t = item.AsText()) text += t->Text;
-    return text;
   }
   // Laid out for what the document holds now: one layout per paragraph,
   // each made from the paragraph's present state (its revision stamp).
@@ -759,7 +749,7 @@ TEST_F(NotebookTest, AQuickSaveWithoutANameAsksWithTheSaveDialogsOwnSettings) {
   EXPECT_EQ(save.file.title, "Save & Export");
   EXPECT_EQ(save.file.filter.rfind("RichView Format files(*.rvf)|*.rvf|", 0), 0u) << save.file.filter;
   EXPECT_EQ(save.file.defaultExt, "rvf");
-  EXPECT_EQ(RvfText(ReadWholeFile(dir.File("d.rvf"))), "draft");
+  EXPECT_EQ(testing::RvfText(ReadWholeFile(dir.File("d.rvf"))), "draft");
 }
 
 TEST_F(NotebookTest, ExportAndImportAskFirstWhenModifiedAndShowTheNewTextAtOnce) {

@@ -359,7 +359,7 @@ void TNotebookFrame::Save1Click() {
     ok = WriteFile(chosen->fileName, chosen->filterIndex);
   }
   if (!ok) Box(BoxOwner::Application, "Error during saving", "Error", mb::kOk);
-  else Saved();
+  else DiscardRecovery();
 }
 
 bool TNotebookFrame::SaveBeforeOpen() {
@@ -385,7 +385,7 @@ bool TNotebookFrame::QuickSave() {
     return false;
   }
   RichViewEdit1.SetModified(false);
-  Saved();
+  DiscardRecovery();
   return true;
 }
 
@@ -531,8 +531,6 @@ bool TNotebookFrame::CanClose() {
   }
 }
 
-void TNotebookFrame::Saved() { DiscardRecovery(); }
-
 void TNotebookFrame::DiscardPendingAutosave() {
   autosave_.Done();
   AutosaveTimer.SetEnabled(false);
@@ -575,12 +573,11 @@ void TNotebookFrame::OfferRecovery() {
   std::string rvf;
   const TNotebookRecovery::ReadResult read = recovery_->Read(rvf);
   if (read == TNotebookRecovery::ReadResult::Missing) return;
-  bool readable = read == TNotebookRecovery::ReadResult::Ok;
-  if (readable) {
-    TRVDocument probe;
-    unsigned warnings = 0;
-    readable = LoadRVF(rvf, probe, warnings);
-  }
+  // Read once, into a document of its own: what cannot be read never
+  // reaches the editor.
+  TRVDocument restored;
+  unsigned warnings = 0;
+  const bool readable = read == TNotebookRecovery::ReadResult::Ok && LoadRVF(rvf, restored, warnings);
   if (!readable) {
     // Never deleted unasked: moved aside, so the autosave can go on.
     const std::string aside = recovery_->KeepAside();
@@ -598,9 +595,8 @@ void TNotebookFrame::OfferRecovery() {
     recovery_->Delete();
     return;
   }
-  unsigned warnings = 0;
   RichViewEdit1.Clear();
-  LoadRVF(rvf, RichViewEdit1.Document(), warnings);
+  RichViewEdit1.Document() = std::move(restored);
   RichViewEdit1.RVFWarnings = warnings;
   RichViewEdit1.Format();
   // Restored, not saved: the user still decides where it goes.

@@ -163,8 +163,6 @@ class TNotebookFrame : public TFrame {
   // Asks "Save changes made?" before a command replaces a modified
   // document; answers whether the command may go on.
   bool SaveChangesFirst();
-  // A save put the document on disk under its name.
-  void Saved();
 
   std::unique_ptr<TNotebookRecovery> recovery_;
   AutosaveSchedule autosave_;

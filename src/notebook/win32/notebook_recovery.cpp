@@ -74,7 +74,8 @@ bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot) {
     // Pictures are shared, never changed in place, so the copy may be read
     // there while the editor goes on here.
     worker_ = std::thread([this, doc = std::move(snapshot)] {
-      lastOk_ = SealAndWrite(doc);
+      // A failed write keeps the previous file; the next pause tries again.
+      SealAndWrite(doc);
       busy_ = false;
     });
   } catch (...) {
@@ -87,8 +88,7 @@ bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot) {
 
 bool TNotebookRecovery::WriteNow(const TRVDocument& doc) {
   Wait();
-  lastOk_ = SealAndWrite(doc);
-  return lastOk_;
+  return SealAndWrite(doc);
 }
 
 void TNotebookRecovery::Wait() {

@@ -45,8 +45,6 @@ class TNotebookRecovery {
   bool Busy() const { return busy_.load(); }
   // Waits for a write under way.
   void Wait();
-  // Whether the last finished write succeeded.
-  bool LastWriteOk() const { return lastOk_.load(); }
 
   enum class ReadResult { Ok, Missing, Unreadable };
   // The unsealed RichView Format bytes.
@@ -62,7 +60,6 @@ class TNotebookRecovery {
   std::string path_;
   std::thread worker_;
   std::atomic<bool> busy_{false};
-  std::atomic<bool> lastOk_{true};
 };
 
 }  // namespace nv

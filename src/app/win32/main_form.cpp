@@ -342,6 +342,7 @@ void TfrmMain::HideAll() {
   // Every window of ours on screen goes: message boxes, input boxes, the
   // common dialogs and About as well as this window, which takes the
   // captured programs with it. Nothing here waits on another program.
+  Application().HoldErrors();
   if (hiddenWindows_.empty()) {
     focusBeforeHide_ = ::GetFocus();
     activeBeforeHide_ = ::GetActiveWindow();
@@ -367,6 +368,8 @@ void TfrmMain::ShowAll() {
   if (activeBeforeHide_ && ::IsWindow(activeBeforeHide_)) ::SetForegroundWindow(activeBeforeHide_);
   if (focusBeforeHide_ && ::IsWindow(focusBeforeHide_)) ::SetFocus(focusBeforeHide_);
   focusBeforeHide_ = activeBeforeHide_ = nullptr;
+  // What failed while hidden (a mute, say) is told now that we are back.
+  Application().ShowHeldErrors();
 }
 
 void TfrmMain::ExitBtnClick() { Close(); }

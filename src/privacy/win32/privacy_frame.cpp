@@ -176,8 +176,9 @@ void TPrivacyFrame::FormHotKey(WPARAM id) {
     CheckBox1.SetChecked(false);
   }
   if (id == HotKeyId(3)) {
-    // Our own window only: hiding it hides every captured window with it,
-    // and nothing here waits on another program.
+    // Every window of ours goes first, the captured ones with the main
+    // window, and nothing here waits on another program. Should the mute
+    // then fail, its report waits until we are back.
     Host().HideAll();
     SetMasterMuteValue(0, CheckBox1.Checked());
   }

@@ -1,5 +1,7 @@
 #include "ui/win32/application.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include "ui/errors.h"
@@ -43,7 +45,23 @@ Prompter& TApplication::prompter() { return *prompter_; }
 void TApplication::SetPrompter(Prompter* p) { prompter_ = p ? p : winPrompter_.get(); }
 
 void TApplication::ShowException(const std::string& message) {
+  if (holdErrors_) {
+    // The same failure repeated while hidden (a mute on every press) is
+    // reported once.
+    if (std::find(heldErrors_.begin(), heldErrors_.end(), message) == heldErrors_.end())
+      heldErrors_.push_back(message);
+    return;
+  }
   prompter().ShowBox(BoxOwner::Application, ErrorBoxText(message), Title, mb::kOk | mb::kIconStop);
+}
+
+void TApplication::HoldErrors() { holdErrors_ = true; }
+
+void TApplication::ShowHeldErrors() {
+  holdErrors_ = false;
+  std::vector<std::string> held;
+  held.swap(heldErrors_);
+  for (const std::string& message : held) ShowException(message);
 }
 
 void TApplication::ShowException(const std::exception& e) { ShowException(std::string(e.what())); }
@@ -108,6 +126,8 @@ void TApplication::ResetTerminated() {
   while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
   terminated_ = false;
+  holdErrors_ = false;
+  heldErrors_.clear();
 }
 
 void TApplication::ProcessMessages() {

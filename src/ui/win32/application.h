@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/prompter.h"
 #include "ui/win32/window.h"
@@ -36,6 +37,10 @@ class TApplication : public Window {
   void ShowException(const std::exception& e);
   void ShowException(const std::string& message);
   void HandleException(std::exception_ptr e);
+  // While the program is hidden, no error box may put a window of ours on
+  // the screen: errors are kept and shown, in order, when it is back.
+  void HoldErrors();
+  void ShowHeldErrors();
 
   // Runs the message loop until Terminate.
   void Run();
@@ -43,8 +48,9 @@ class TApplication : public Window {
   bool Terminated() const { return terminated_; }
   // Handles every message waiting now, then returns.
   void ProcessMessages();
-  // Forgets an earlier Terminate (and its pending quit message), so one
-  // process can run several main windows in turn, as the tests do.
+  // Forgets an earlier Terminate (and its pending quit message) and any
+  // held errors, so one process can run several main windows in turn, as
+  // the tests do.
   void ResetTerminated();
 
  private:
@@ -52,6 +58,8 @@ class TApplication : public Window {
   std::unique_ptr<Prompter> winPrompter_;
   Prompter* prompter_ = nullptr;
   bool terminated_ = false;
+  bool holdErrors_ = false;
+  std::vector<std::string> heldErrors_;
 };
 
 inline TApplication& Application() { return TApplication::Instance(); }

@@ -390,6 +390,41 @@ TEST_F(PrivacyTest, OpenDialogsAreHiddenAndBroughtBackWithTheirFocus) {
   }
 }
 
+// The keyboard focus of another program's thread.
+HWND FocusOfThread(HWND w) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &gui) ? gui.hwndFocus : nullptr;
+}
+
+// The user was typing into a captured program: after hiding and bringing
+// back, the keys go there again.
+TEST_F(PrivacyTest, BringingBackGivesTheFocusBackToTheCapturedProgram) {
+  TfrmMain& f = Start();
+  f.Capture.Timer1.SetEnabled(false);
+  const std::string title = UniqueTitle("typing");
+  HelperProcess h("--edit \"some text\" --title \"" + title + "\"");
+  HWND w = h.WaitForWindow(title);
+  CaptureApp(f, title);
+  HWND edit = ::FindWindowExW(w, nullptr, L"EDIT", nullptr);
+  ASSERT_NE(edit, nullptr);
+  // The user clicks into the captured program's text.
+  ::SetForegroundWindow(f.Handle());
+  const DWORD ours = ::GetCurrentThreadId(), theirs = ::GetWindowThreadProcessId(w, nullptr);
+  ::AttachThreadInput(ours, theirs, TRUE);
+  ::SetFocus(edit);
+  ::AttachThreadInput(ours, theirs, FALSE);
+  ASSERT_TRUE(PumpUntil([&] { return FocusOfThread(w) == edit; })) << "could not put the focus there";
+
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
+  ASSERT_FALSE(::IsWindowVisible(f.Handle()));
+  f.Capture.ProgramPath.SetFocus();  // the focus moves meanwhile
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
+  ASSERT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return FocusOfThread(w) == edit; })) << "the focus is not back in the captured program";
+  EXPECT_NE(::GetFocus(), f.Capture.ProgramPath.Handle());
+}
+
 // Each hotkey's own action: 2 shows the window and unticks the mute box,
 // 1 (the screen saver) leaves window and box as they are.
 TEST_F(PrivacyTest, HotkeyTwoShowsAndClearsTheMuteBoxAndHotkeyOneChangesNeither) {

@@ -336,6 +336,34 @@ std::vector<OwnWindow> OwnTopLevelWindows() {
   return own;
 }
 
+// Where the keys go now, when that is a window of ours or one inside ours
+// (a captured program's control has the focus in its own thread, so our
+// thread's GetFocus does not see it).
+HWND KeyboardFocusInOurWindows() {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  HWND focus = ::GetGUIThreadInfo(0, &gui) ? gui.hwndFocus : nullptr;
+  if (!focus) return ::GetFocus();
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(::GetAncestor(focus, GA_ROOT), &pid);
+  return pid == ::GetCurrentProcessId() ? focus : ::GetFocus();
+}
+
+// Puts the focus back, into another program's thread too; a program that
+// does not answer keeps its focus as it is rather than hold us up.
+void GiveFocusBack(HWND focus) {
+  if (!focus || !::IsWindow(focus)) return;
+  const DWORD theirs = ::GetWindowThreadProcessId(focus, nullptr), ours = ::GetCurrentThreadId();
+  if (theirs == ours) {
+    ::SetFocus(focus);
+    return;
+  }
+  if (::IsHungAppWindow(focus)) return;
+  if (!::AttachThreadInput(ours, theirs, TRUE)) return;
+  ::SetFocus(focus);
+  ::AttachThreadInput(ours, theirs, FALSE);
+}
+
 }  // namespace
 
 void TfrmMain::HideAll() {
@@ -344,7 +372,7 @@ void TfrmMain::HideAll() {
   // captured programs with it. Nothing here waits on another program.
   Application().HoldErrors();
   if (hiddenWindows_.empty()) {
-    focusBeforeHide_ = ::GetFocus();
+    focusBeforeHide_ = KeyboardFocusInOurWindows();
     activeBeforeHide_ = ::GetActiveWindow();
   }
   hiddenWindows_ = WindowsToHide(hiddenWindows_, OwnTopLevelWindows());
@@ -366,7 +394,7 @@ void TfrmMain::ShowAll() {
     ::ShowWindowAsync(Handle(), SW_SHOW);
   }
   if (activeBeforeHide_ && ::IsWindow(activeBeforeHide_)) ::SetForegroundWindow(activeBeforeHide_);
-  if (focusBeforeHide_ && ::IsWindow(focusBeforeHide_)) ::SetFocus(focusBeforeHide_);
+  GiveFocusBack(focusBeforeHide_);
   focusBeforeHide_ = activeBeforeHide_ = nullptr;
   // What failed while hidden (a mute, say) is told now that we are back.
   Application().ShowHeldErrors();

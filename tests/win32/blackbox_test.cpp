@@ -1,7 +1,5 @@
-// The real program, ended by force after typing, gives the notes back at its
-// next start: Nookvale.exe runs in a folder of its own, the test types into
-// its notebook by messages, waits for the autosave, ends it with
-// TerminateProcess and answers the restore question of the next start.
+// The real program, started as a user starts it: Nookvale.exe runs in a
+// folder of its own and is driven from outside, by messages and keystrokes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -83,6 +81,21 @@ HWND FindProcessDialog(DWORD pid) {
   return s.found;
 }
 
+// The built program and its database copied into a folder of their own;
+// the program's path there, or "" when it is not built.
+std::string InstallInto(const TempDir& dir) {
+  const std::string built = ExeBesideTests(NOOKVALE_EXE_FROM_TESTS);
+  if (!FileExists(built)) {
+    ADD_FAILURE() << "not built: " << built;
+    return {};
+  }
+  const std::string exe = dir.File("Nookvale.exe");
+  const std::filesystem::path from = PathFromUtf8(built).parent_path();
+  std::filesystem::copy_file(PathFromUtf8(built), PathFromUtf8(exe));
+  std::filesystem::copy_file(from / "Nookvale.mdb", PathFromUtf8(dir.File("Nookvale.mdb")));
+  return exe;
+}
+
 template <class F>
 bool WaitFor(F condition, DWORD limitMs) {
   const ULONGLONG end = ::GetTickCount64() + limitMs;
@@ -93,15 +106,15 @@ bool WaitFor(F condition, DWORD limitMs) {
   return true;
 }
 
+// Ended by force after typing, it gives the notes back at its next start:
+// the test types into its notebook by messages, waits for the autosave, ends
+// it with TerminateProcess and answers the restore question of the next
+// start.
 TEST(RecoveryBlackBox, NotesTypedBeforeAForcedEndAreRestoredAtTheNextStart) {
   if (!::GetEnvironmentVariableA("NOOKVALE_BLACKBOX", nullptr, 0)) GTEST_SKIP() << "run by its own ctest entry";
-  const std::string built = ExeBesideTests(NOOKVALE_EXE_FROM_TESTS);
-  ASSERT_TRUE(FileExists(built)) << built;
   TempDir dir;
-  const std::string exe = dir.File("Nookvale.exe");
-  const std::filesystem::path from = PathFromUtf8(built).parent_path();
-  std::filesystem::copy_file(PathFromUtf8(built), PathFromUtf8(exe));
-  std::filesystem::copy_file(from / "Nookvale.mdb", PathFromUtf8(dir.File("Nookvale.mdb")));
+  const std::string exe = InstallInto(dir);
+  ASSERT_FALSE(exe.empty());
   const std::string recovery = dir.File(TNotebookFrame::kRecoveryFileName);
 
   {
@@ -134,6 +147,38 @@ TEST(RecoveryBlackBox, NotesTypedBeforeAForcedEndAreRestoredAtTheNextStart) {
       << WindowText(editor);
   second.Kill();
   second.WaitExit(20000);
+}
+
+// A user whose hide hotkey another program took back can always get the
+// hidden program back: starting it again brings the running one into view,
+// besides the second start's own message.
+TEST(SecondStartBlackBox, StartingAgainBringsTheHiddenProgramBack) {
+  if (!::GetEnvironmentVariableA("NOOKVALE_BLACKBOX", nullptr, 0)) GTEST_SKIP() << "run by its own ctest entry";
+  TempDir dir;
+  const std::string exe = InstallInto(dir);
+  ASSERT_FALSE(exe.empty());
+  HelperProcess first("", exe);
+  HWND main = first.WaitForWindow(kMainCaption, 60000);
+  ASSERT_NE(main, nullptr) << "no main window";
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, 20000));
+  {
+    HelperProcess keys("--keys ctrl+alt+h");
+    keys.WaitExit(20000);
+  }
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }, 20000)) << "the hide hotkey did not hide it";
+
+  HelperProcess second("", exe);
+  HWND message = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (message = FindProcessDialog(second.Pid())) != nullptr; }, 60000))
+      << "no message from the second start";
+  HWND text = ::FindWindowExW(message, nullptr, L"Static", nullptr);
+  while (text && WindowText(text).empty()) text = ::FindWindowExW(message, text, L"Static", nullptr);
+  EXPECT_EQ(text ? WindowText(text) : "", "This program is already running.");
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, 20000)) << "the first start stayed hidden";
+  ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_TRUE(second.WaitExit(20000)) << "the second start did not end";
+  first.Kill();
+  first.WaitExit(20000);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "rss/codepages.h"
+#include "codec/code_page.h"
 #include "rss/feed_error.h"
 #include "rss/html_entities.h"
 #include "ui/text.h"
@@ -87,10 +87,17 @@ std::string LenientUtf8(std::string_view s) {
     if (n) {
       out.append(s.substr(i, n));
       i += n;
-    } else {
-      out += *SingleByteToUtf8("windows-1252", s.substr(i, 1));
-      ++i;
+      continue;
     }
+    size_t j = i + 1;
+    while (j < s.size() && Utf8SequenceLength(s, j) == 0) ++j;
+    const std::string_view run = s.substr(i, j - i);
+    if (std::optional<std::string> w = CodePageToUtf8(1252, run)) {
+      out += *w;
+    } else {
+      for (size_t k = 0; k < run.size(); ++k) AppendUtf8(out, 0xFFFD);
+    }
+    i = j;
   }
   return out;
 }
@@ -156,14 +163,18 @@ std::string DecodeFeedBytes(std::string_view bytes, std::string_view httpCharset
 
   std::string charset = DeclaredEncoding(bytes);
   if (charset.empty()) charset = std::string(httpCharset);
-  charset = CanonicalCharset(charset);
+  charset = CollapseSpace(charset);
+  std::string lower = charset;
+  for (char& c : lower) c = Lower(c);
   // A document that got here has no mark and is not 16-bit: a declaration
   // or header saying UTF-16 is wrong about it.
-  if (charset.empty() || charset == "utf-8" || charset == "utf-16" || charset == "utf-16le" ||
-      charset == "utf-16be")
+  if (lower.empty() || lower.starts_with("utf-16") || lower == "utf16" || lower == "unicode" || lower == "ucs-2")
     return LenientUtf8(bytes);
-  if (auto s = SingleByteToUtf8(charset, bytes)) return *s;
-  throw EFeedError("The feed's character set \"" + charset + "\" is not supported.");
+  const std::optional<int> codePage = CodePageOfCharset(lower);
+  if (codePage == kCodePageUtf8) return LenientUtf8(bytes);
+  if (codePage)
+    if (std::optional<std::string> s = CodePageToUtf8(*codePage, bytes)) return *s;
+  throw EFeedError("The feed's character set \"" + lower + "\" is not supported.");
 }
 
 std::string ExpandHtmlEntities(std::string_view xml) {

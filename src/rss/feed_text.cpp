@@ -346,6 +346,15 @@ size_t MendStartTag(std::string_view xml, size_t i, std::string& out, std::strin
   return j;
 }
 
+std::string_view LocalPart(std::string_view qname) {
+  const size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+}
+
+bool IsItemContainer(std::string_view local) {
+  return local == "channel" || local == "rss" || local == "RDF" || local == "feed";
+}
+
 }  // namespace
 
 std::string MendXml(std::string_view xml) {
@@ -402,6 +411,19 @@ std::string MendXml(std::string_view xml) {
       std::string tag;
       const size_t next = MendStartTag(xml, i, tag, name, selfClosing);
       if (next == std::string_view::npos) break;  // cut off inside the tag
+      // Items do not nest: an item begins where the one before it (and a
+      // title or link left open in it) ends.
+      const std::string_view local = LocalPart(name);
+      if (local == "item" || local == "entry") {
+        size_t k = open.size();
+        while (k > 0 && !IsItemContainer(LocalPart(open[k - 1]))) --k;
+        if (k > 0) {
+          while (open.size() > k) {
+            out += "</" + open.back() + ">";
+            open.pop_back();
+          }
+        }
+      }
       out += tag;
       if (!selfClosing) open.push_back(name);
       i = next;

@@ -25,7 +25,8 @@ std::string ExpandHtmlEntities(std::string_view xml);
 // A well-formed copy of an ill-formed document, mended as browsers and feed
 // readers mend them: a bare & or < becomes text, an attribute value without
 // quotes gets them, an end tag closes what was opened after its element, an
-// end tag nothing opened goes, elements left open are closed at the end,
+// end tag nothing opened goes, an item or entry closes what was left open
+// in the one before it, elements left open are closed at the end,
 // and characters XML forbids go. Comments, CDATA sections and the document
 // type declaration pass as they stand.
 std::string MendXml(std::string_view xml);

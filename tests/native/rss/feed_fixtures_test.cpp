@@ -297,6 +297,14 @@ TEST(FeedFixtures, IllFormedFeedsAreReadByTheTolerantPass) {
   ASSERT_EQ(bare.items.size(), 1u);
   EXPECT_EQ(bare.items[0].title, "A & B");
   EXPECT_EQ(bare.items[0].link, "http://x.example/?a=1&b=2");
+  // Tags left open before an item: the item starts afresh.
+  const Feed open = ParseFeed("<rss version=\"2.0\"><channel><title>T<item><title>A</title><link>http://x/1</link>"
+                              "<item><title>B</title><pubDate>today");
+  EXPECT_EQ(open.title, "T");
+  ASSERT_EQ(open.items.size(), 2u);
+  EXPECT_EQ(open.items[0].link, "http://x/1");
+  EXPECT_EQ(open.items[1].title, "B");
+  EXPECT_EQ(open.items[1].pubDate, "today");
   // A document that is no feed, ill-formed or not, keeps its error.
   for (const char* doc : {"just text", "<html><body><p>a & b</body>", "<note>x &", ""}) {
     try {

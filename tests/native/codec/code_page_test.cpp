@@ -63,6 +63,8 @@ TEST(CodePages, CharsetNamesAsDocumentsGiveThem) {
   EXPECT_EQ(CodePageOfCharset("windows-1251"), 1251);
   EXPECT_EQ(CodePageOfCharset("CP1250"), 1250);
   EXPECT_EQ(CodePageOfCharset(" \"UTF-8\" "), kCodePageUtf8);
+  EXPECT_EQ(CodePageOfCharset("ks_c_5601-1987"), 949);
+  EXPECT_EQ(CodePageOfCharset("x-mac-cyrillic"), 10007);
   EXPECT_EQ(CodePageOfCharset("x-martian"), std::nullopt);
   EXPECT_EQ(CodePageOfCharset("windows-"), std::nullopt);
   EXPECT_EQ(CodePageOfCharset(""), std::nullopt);

@@ -3,8 +3,12 @@
 #include <pugixml.hpp>
 
 #include <cstring>
+#include <cstdint>
+#include <exception>
 #include <initializer_list>
+#include <utility>
 
+#include "codec/base64.h"
 #include "rss/feed_error.h"
 #include "rss/feed_text.h"
 #include "ui/errors.h"
@@ -18,6 +22,9 @@ constexpr const char* kRss10 = "http://purl.org/rss/1.0/";
 constexpr const char* kRss090 = "http://my.netscape.com/rdf/simple/0.9/";
 constexpr const char* kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 constexpr const char* kDc = "http://purl.org/dc/elements/1.1/";
+constexpr const char* kDcTerms = "http://purl.org/dc/terms/";
+constexpr const char* kContent = "http://purl.org/rss/1.0/modules/content/";
+constexpr const char* kXhtml = "http://www.w3.org/1999/xhtml";
 
 std::string_view LocalName(const pugi::xml_node& n) {
   std::string_view name = n.name();
@@ -41,16 +48,16 @@ std::string_view NamespaceOf(pugi::xml_node node, std::string_view prefix) {
 std::string_view ElementNamespace(const pugi::xml_node& n) { return NamespaceOf(n, Prefix(n.name())); }
 
 // An element of one of the given namespaces ("" for none) by local name.
-bool Is(const pugi::xml_node& n, std::string_view local, std::initializer_list<const char*> namespaces) {
+bool Is(const pugi::xml_node& n, std::string_view local, std::initializer_list<std::string_view> namespaces) {
   if (n.type() != pugi::node_element || LocalName(n) != local) return false;
   const std::string_view ns = ElementNamespace(n);
-  for (const char* allowed : namespaces)
+  for (std::string_view allowed : namespaces)
     if (ns == allowed) return true;
   return false;
 }
 
 pugi::xml_node Child(const pugi::xml_node& parent, std::string_view local,
-                     std::initializer_list<const char*> namespaces) {
+                     std::initializer_list<std::string_view> namespaces) {
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
     if (Is(c, local, namespaces)) return c;
   return {};
@@ -80,20 +87,63 @@ std::string Trimmed(std::string_view s) {
   return std::string(s);
 }
 
+// The markup below an element as written (for xhtml content, which is
+// elements rather than escaped text), ready to be reduced to text.
+std::string InnerXml(const pugi::xml_node& element) {
+  struct Sink : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+  } sink;
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) c.print(sink, "", pugi::format_raw);
+  return sink.out;
+}
+
 // Titles and descriptions of RSS, and Atom text of type html, carry markup
-// as escaped text; Atom xhtml and text content is text once parsed.
+// as escaped text; Atom xhtml content is markup once parsed, Atom text is
+// text.
 std::string RssText(const pugi::xml_node& n, bool keepBreaks) {
   return n ? HtmlToText(TextOf(n), keepBreaks) : std::string();
 }
 
+std::string XhtmlText(const pugi::xml_node& n, bool keepBreaks) {
+  return n ? HtmlToText(InnerXml(n), keepBreaks) : std::string();
+}
+
+std::string PlainText(std::string_view text, bool keepBreaks) {
+  return keepBreaks ? TextLines(text) : CollapseSpace(text);
+}
+
+// Base64 text as Atom 0.3 writes it ("mode" base64), or empty when it is
+// not Base64.
+std::string Base64Text(std::string_view text) {
+  std::string letters;
+  for (char c : text)
+    if (c != ' ' && c != '\t') letters += c;
+  try {
+    const size_t n = base64::DecodeInPlace(reinterpret_cast<std::uint8_t*>(letters.data()), letters.size());
+    letters.resize(n);
+  } catch (const std::exception&) {
+    return {};
+  }
+  return DecodeFeedBytes(letters, "utf-8");
+}
+
 std::string AtomText(const pugi::xml_node& n, bool keepBreaks) {
   if (!n) return {};
-  const std::string_view type = n.attribute("type").value();
+  std::string type = n.attribute("type").value();
+  for (char& c : type)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   const std::string_view mode = n.attribute("mode").value();
-  if (type.find("html") != std::string_view::npos && type != "xhtml" && type != "application/xhtml+xml")
-    return HtmlToText(TextOf(n), keepBreaks);
-  if (mode == "escaped") return HtmlToText(TextOf(n), keepBreaks);
-  return keepBreaks ? TextLines(TextOf(n)) : CollapseSpace(TextOf(n));
+  const bool xhtml = type == "xhtml" || type == "application/xhtml+xml";
+  const bool html = !xhtml && type.find("html") != std::string::npos;
+  if (mode == "base64") {
+    const std::string text = Base64Text(TextOf(n));
+    return html || xhtml ? HtmlToText(text, keepBreaks) : PlainText(text, keepBreaks);
+  }
+  // Inline markup: xhtml content, or Atom 0.3's mode="xml".
+  if (xhtml || (mode == "xml" && n.first_child().type() == pugi::node_element)) return XhtmlText(n, keepBreaks);
+  if (html || mode == "escaped") return HtmlToText(TextOf(n), keepBreaks);
+  return PlainText(TextOf(n), keepBreaks);
 }
 
 // The base address in force at a node: the document's address, changed by
@@ -113,14 +163,43 @@ std::string Resolved(const pugi::xml_node& at, std::string_view link, std::strin
   return ResolveUrl(BaseOf(at, address), l);
 }
 
-void ReadRssItem(const pugi::xml_node& item, std::initializer_list<const char*> ns, std::string_view address,
+// The first of the named children, in the order the names are given.
+pugi::xml_node FirstOf(const pugi::xml_node& parent,
+                       std::initializer_list<std::pair<std::string_view, std::initializer_list<std::string_view>>> names) {
+  for (const auto& [local, namespaces] : names)
+    if (const pugi::xml_node c = Child(parent, local, namespaces)) return c;
+  return {};
+}
+
+// The date of an RSS item or channel: the format's own, else Dublin Core's.
+std::string RssDate(const pugi::xml_node& parent, std::initializer_list<std::string_view> ns) {
+  const pugi::xml_node date = FirstOf(parent, {{"pubDate", ns},
+                                               {"date", {kDc}},
+                                               {"issued", {kDcTerms}},
+                                               {"created", {kDcTerms}},
+                                               {"modified", {kDcTerms}},
+                                               {"date", {kDcTerms}}});
+  return date ? Trimmed(TextOf(date)) : std::string();
+}
+
+// The item text: the description, else the full content as content:encoded
+// or an xhtml body gives it.
+std::string RssItemText(const pugi::xml_node& item, std::initializer_list<std::string_view> ns) {
+  if (const pugi::xml_node d = FirstOf(item, {{"description", ns}, {"description", {kDc}}})) {
+    std::string text = RssText(d, true);
+    if (!text.empty()) return text;
+  }
+  if (const pugi::xml_node encoded = Child(item, "encoded", {kContent})) return RssText(encoded, true);
+  if (const pugi::xml_node body = Child(item, "body", {kXhtml})) return XhtmlText(body, true);
+  return {};
+}
+
+void ReadRssItem(const pugi::xml_node& item, std::initializer_list<std::string_view> ns, std::string_view address,
                  Feed& feed) {
   FeedItem it;
-  it.title = RssText(Child(item, "title", ns), false);
-  pugi::xml_node date = Child(item, "pubDate", ns);
-  if (!date) date = Child(item, "date", {kDc});
-  it.pubDate = date ? Trimmed(TextOf(date)) : std::string();
-  if (const pugi::xml_node link = Child(item, "link", ns)) {
+  it.title = RssText(FirstOf(item, {{"title", ns}, {"title", {kDc}}}), false);
+  it.pubDate = RssDate(item, ns);
+  if (const pugi::xml_node link = Child(item, "link", ns); link && !Trimmed(TextOf(link)).empty()) {
     it.link = Resolved(link, TextOf(link), address);
   } else if (const pugi::xml_node guid = Child(item, "guid", ns);
              guid && std::string_view(guid.attribute("isPermaLink").value()) != "false") {
@@ -128,40 +207,55 @@ void ReadRssItem(const pugi::xml_node& item, std::initializer_list<const char*> 
   } else if (const pugi::xml_attribute about = item.attribute("rdf:about")) {
     it.link = Resolved(item, about.value(), address);
   }
-  pugi::xml_node desc = Child(item, "description", ns);
-  if (!desc) desc = Child(item, "encoded", {"http://purl.org/rss/1.0/modules/content/"});
-  it.description = RssText(desc, true);
+  it.description = RssItemText(item, ns);
   feed.items.push_back(std::move(it));
 }
 
+void ReadRssChannel(const pugi::xml_node& channel, std::initializer_list<std::string_view> ns,
+                    std::string_view address, Feed& feed) {
+  feed.title = RssText(FirstOf(channel, {{"title", ns}, {"title", {kDc}}}), false);
+  feed.description = RssText(FirstOf(channel, {{"description", ns}, {"description", {kDc}}}), false);
+  if (const pugi::xml_node link = Child(channel, "link", ns)) feed.link = Resolved(link, TextOf(link), address);
+  else if (const pugi::xml_attribute about = channel.attribute("rdf:about")) feed.link = Resolved(channel, about.value(), address);
+}
+
 void ReadRss(const pugi::xml_node& root, std::string_view address, Feed& feed) {
-  const pugi::xml_node channel = Child(root, "channel", {""});
+  // Some writers put the whole document in a default namespace of their own
+  // (the Userland RSS 2.0 one, among others): the root's namespace is the
+  // elements' namespace too.
+  const std::string_view rootNs = ElementNamespace(root);
+  const auto ns = {std::string_view(), rootNs};
+  const pugi::xml_node channel = Child(root, "channel", ns);
   if (!channel) throw EFeedError("The RSS document has no channel.");
   const std::string_view version = root.attribute("version").value();
   feed.format = "RSS " + std::string(version.empty() ? "2.0" : version);
-  feed.title = RssText(Child(channel, "title", {""}), false);
-  feed.description = RssText(Child(channel, "description", {""}), false);
-  for (pugi::xml_node c = channel.first_child(); c; c = c.next_sibling())
-    if (Is(c, "item", {""})) ReadRssItem(c, {""}, address, feed);
+  ReadRssChannel(channel, ns, address, feed);
+  // Items belong in the channel; a few writers put them beside it.
+  for (const pugi::xml_node& parent : {channel, root})
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+      if (Is(c, "item", ns)) ReadRssItem(c, ns, address, feed);
 }
 
 void ReadRdf(const pugi::xml_node& root, std::string_view address, Feed& feed) {
-  const pugi::xml_node channel = Child(root, "channel", {kRss10, kRss090, ""});
-  if (!channel) throw EFeedError("The RSS document has no channel.");
-  const bool v090 = ElementNamespace(channel) == kRss090;
+  const auto ns = {std::string_view(kRss10), std::string_view(kRss090), std::string_view()};
+  const pugi::xml_node channel = Child(root, "channel", ns);
+  bool hasItems = false;
+  for (pugi::xml_node c = root.first_child(); c && !hasItems; c = c.next_sibling()) hasItems = Is(c, "item", ns);
+  if (!channel && !hasItems) throw EFeedError("The RSS document has no channel.");
+  const bool v090 = ElementNamespace(channel ? channel : root.child("item")) == kRss090;
   feed.format = v090 ? "RSS 0.90" : "RSS 1.0";
-  feed.title = RssText(Child(channel, "title", {kRss10, kRss090, ""}), false);
-  feed.description = RssText(Child(channel, "description", {kRss10, kRss090, ""}), false);
+  if (channel) ReadRssChannel(channel, ns, address, feed);
   // Items are the channel's siblings; some writers put them inside it.
   for (const pugi::xml_node& parent : {root, channel})
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-      if (Is(c, "item", {kRss10, kRss090, ""})) ReadRssItem(c, {kRss10, kRss090, ""}, address, feed);
+      if (Is(c, "item", ns)) ReadRssItem(c, ns, address, feed);
 }
 
-std::string AtomLink(const pugi::xml_node& parent, std::string_view address) {
+std::string AtomLink(const pugi::xml_node& parent, std::initializer_list<std::string_view> ns,
+                     std::string_view address) {
   pugi::xml_node chosen;
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (!Is(c, "link", {kAtom10, kAtom03, ""})) continue;
+    if (!Is(c, "link", ns)) continue;
     const pugi::xml_attribute rel = c.attribute("rel");
     if (rel && std::string_view(rel.value()) != "alternate") continue;
     // Prefer a web page when the feed offers the item in several forms.
@@ -174,29 +268,47 @@ std::string AtomLink(const pugi::xml_node& parent, std::string_view address) {
   return Resolved(chosen, href ? href.value() : TextOf(chosen), address);
 }
 
+// The namespaces Atom has had: 1.0's, 0.3's and the drafts before 1.0
+// ("http://purl.org/atom/ns#draft-ietf-atompub-format-..."), which all
+// begin as 0.3's does.
+bool IsAtomNamespace(std::string_view ns) {
+  return ns == kAtom10 || ns.starts_with(kAtom03) || ns.starts_with("http://www.w3.org/2005/Atom");
+}
+
 void ReadAtom(const pugi::xml_node& root, std::string_view address, Feed& feed) {
-  const bool v03 = ElementNamespace(root) == kAtom03 || std::string_view(root.attribute("version").value()) == "0.3";
+  const std::string_view rootNs = ElementNamespace(root);
+  const bool v03 = rootNs == kAtom03 || std::string_view(root.attribute("version").value()) == "0.3";
   feed.format = v03 ? "Atom 0.3" : "Atom 1.0";
-  const auto ns = {kAtom10, kAtom03, ""};
+  const auto ns = {std::string_view(kAtom10), std::string_view(kAtom03), rootNs, std::string_view()};
   feed.title = AtomText(Child(root, "title", ns), false);
-  pugi::xml_node sub = Child(root, "subtitle", ns);
-  if (!sub) sub = Child(root, "tagline", ns);
-  feed.description = AtomText(sub, false);
+  feed.description = AtomText(FirstOf(root, {{"subtitle", ns}, {"tagline", ns}}), false);
+  feed.link = AtomLink(root, ns, address);
   for (pugi::xml_node e = root.first_child(); e; e = e.next_sibling()) {
     if (!Is(e, "entry", ns)) continue;
     FeedItem it;
-    it.title = AtomText(Child(e, "title", ns), false);
-    pugi::xml_node date;
-    for (const char* name : {"published", "updated", "issued", "modified", "created"})
-      if (!date) date = Child(e, name, ns);
+    it.title = AtomText(FirstOf(e, {{"title", ns}, {"title", {kDc}}}), false);
+    const pugi::xml_node date = FirstOf(e, {{"published", ns},
+                                            {"updated", ns},
+                                            {"issued", ns},
+                                            {"modified", ns},
+                                            {"created", ns},
+                                            {"date", {kDc}},
+                                            {"issued", {kDcTerms}},
+                                            {"created", {kDcTerms}},
+                                            {"modified", {kDcTerms}}});
     it.pubDate = date ? Trimmed(TextOf(date)) : std::string();
-    it.link = AtomLink(e, address);
-    pugi::xml_node desc = Child(e, "summary", ns);
-    if (!desc) desc = Child(e, "content", ns);
-    it.description = AtomText(desc, true);
-    if (desc && std::string_view(desc.attribute("type").value()) == "xhtml") it.description = CollapseSpace(it.description);
+    it.link = AtomLink(e, ns, address);
+    it.description = AtomText(Child(e, "summary", ns), true);
+    if (it.description.empty()) it.description = AtomText(Child(e, "content", ns), true);
     feed.items.push_back(std::move(it));
   }
+}
+
+bool IsFeedRoot(const pugi::xml_node& root) {
+  const std::string_view local = LocalName(root);
+  const std::string_view ns = ElementNamespace(root);
+  return (local == "rss" && Prefix(root.name()).empty()) || (local == "RDF" && ns == kRdf) ||
+         (local == "feed" && (IsAtomNamespace(ns) || ns.empty()));
 }
 
 }  // namespace
@@ -223,8 +335,17 @@ Feed ParseFeed(std::string_view bytes, std::string_view httpCharset, std::string
   const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol;
   const pugi::xml_parse_result r = doc.load_buffer(xml.data(), xml.size(), options, pugi::encoding_utf8);
   if (!r) {
-    throw EFeedError(Format("The document is not well-formed XML: %s at character %d.", r.description(),
-                            static_cast<int>(r.offset)));
+    // Feeds are often not quite XML (a bare &, a tag left open, a stray <):
+    // browsers and feed readers read them anyway, and so do we, from a
+    // mended copy. A document that is no feed even then keeps the parser's
+    // complaint about the original.
+    const std::string mended = MendXml(xml);
+    const bool read = doc.load_buffer(mended.data(), mended.size(), options, pugi::encoding_utf8) &&
+                      IsFeedRoot(doc.document_element());
+    if (!read) {
+      throw EFeedError(Format("The document is not well-formed XML: %s at character %d.", r.description(),
+                              static_cast<int>(r.offset)));
+    }
   }
   const pugi::xml_node root = doc.document_element();
   Feed feed;
@@ -233,8 +354,7 @@ Feed ParseFeed(std::string_view bytes, std::string_view httpCharset, std::string
     ReadRss(root, address, feed);
   } else if (local == "RDF" && ElementNamespace(root) == kRdf) {
     ReadRdf(root, address, feed);
-  } else if (local == "feed" && (ElementNamespace(root) == kAtom10 || ElementNamespace(root) == kAtom03 ||
-                                 ElementNamespace(root).empty())) {
+  } else if (local == "feed" && (IsAtomNamespace(ElementNamespace(root)) || ElementNamespace(root).empty())) {
     ReadAtom(root, address, feed);
   } else if (local == "html" || local == "HTML") {
     throw EFeedError("The address gives a web page, not an RSS or Atom feed.");

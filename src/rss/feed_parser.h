@@ -19,6 +19,7 @@ struct Feed {
   std::string format;  // "RSS 2.0", "RSS 1.0", "Atom 1.0", ...
   std::string title;
   std::string description;
+  std::string link;  // the site's own address, as the channel gives it
   std::vector<FeedItem> items;
 };
 

@@ -1,10 +1,11 @@
 #include "rss/feed_text.h"
 
+#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "rss/codepages.h"
+#include "codec/code_page.h"
 #include "rss/feed_error.h"
 #include "rss/html_entities.h"
 #include "ui/text.h"
@@ -87,10 +88,17 @@ std::string LenientUtf8(std::string_view s) {
     if (n) {
       out.append(s.substr(i, n));
       i += n;
-    } else {
-      out += *SingleByteToUtf8("windows-1252", s.substr(i, 1));
-      ++i;
+      continue;
     }
+    size_t j = i + 1;
+    while (j < s.size() && Utf8SequenceLength(s, j) == 0) ++j;
+    const std::string_view run = s.substr(i, j - i);
+    if (std::optional<std::string> w = CodePageToUtf8(1252, run)) {
+      out += *w;
+    } else {
+      for (size_t k = 0; k < run.size(); ++k) AppendUtf8(out, 0xFFFD);
+    }
+    i = j;
   }
   return out;
 }
@@ -156,14 +164,18 @@ std::string DecodeFeedBytes(std::string_view bytes, std::string_view httpCharset
 
   std::string charset = DeclaredEncoding(bytes);
   if (charset.empty()) charset = std::string(httpCharset);
-  charset = CanonicalCharset(charset);
+  charset = CollapseSpace(charset);
+  std::string lower = charset;
+  for (char& c : lower) c = Lower(c);
   // A document that got here has no mark and is not 16-bit: a declaration
   // or header saying UTF-16 is wrong about it.
-  if (charset.empty() || charset == "utf-8" || charset == "utf-16" || charset == "utf-16le" ||
-      charset == "utf-16be")
+  if (lower.empty() || lower.starts_with("utf-16") || lower == "utf16" || lower == "unicode" || lower == "ucs-2")
     return LenientUtf8(bytes);
-  if (auto s = SingleByteToUtf8(charset, bytes)) return *s;
-  throw EFeedError("The feed's character set \"" + charset + "\" is not supported.");
+  const std::optional<int> codePage = CodePageOfCharset(lower);
+  if (codePage == kCodePageUtf8) return LenientUtf8(bytes);
+  if (codePage)
+    if (std::optional<std::string> s = CodePageToUtf8(*codePage, bytes)) return *s;
+  throw EFeedError("The feed's character set \"" + lower + "\" is not supported.");
 }
 
 std::string ExpandHtmlEntities(std::string_view xml) {
@@ -234,6 +246,199 @@ std::string ExpandHtmlEntities(std::string_view xml) {
   return out;
 }
 
+namespace {
+
+bool IsNameStart(char c) { return IsAlpha(c) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80; }
+bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.'; }
+
+// Whether text[i] ('&') starts a reference XML accepts: one of its own five
+// names or a numeric one (the HTML names are expanded before).
+bool IsXmlReference(std::string_view text, size_t i) {
+  size_t j = i + 1;
+  if (j < text.size() && text[j] == '#') {
+    ++j;
+    const bool hex = j < text.size() && (text[j] == 'x' || text[j] == 'X');
+    if (hex) ++j;
+    const size_t digits = j;
+    while (j < text.size() && (IsDigit(text[j]) || (hex && std::isxdigit(static_cast<unsigned char>(text[j]))))) ++j;
+    return j > digits && j < text.size() && text[j] == ';';
+  }
+  const size_t name = j;
+  while (j < text.size() && IsNameChar(text[j])) ++j;
+  if (j == name || j >= text.size() || text[j] != ';') return false;
+  const std::string_view n = text.substr(name, j - name);
+  return n == "amp" || n == "lt" || n == "gt" || n == "quot" || n == "apos";
+}
+
+// Text with what XML forbids in character data written as references or
+// dropped: bare & and <, and control characters other than tab and breaks.
+void AppendMendedText(std::string& out, std::string_view text, bool inAttribute) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '&' && !IsXmlReference(text, i)) out += "&amp;";
+    else if (c == '<') out += "&lt;";
+    else if (inAttribute && c == '"') out += "&quot;";
+    else if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;
+    else out += c;
+  }
+}
+
+// A start tag from text[i] ('<' and a name start) to its '>', written
+// anew: attributes quoted, duplicates dropped. Returns the index after the
+// tag and whether it closed itself; npos when the tag never ends.
+size_t MendStartTag(std::string_view xml, size_t i, std::string& out, std::string& name, bool& selfClosing) {
+  size_t j = i + 1;
+  while (j < xml.size() && IsNameChar(xml[j])) ++j;
+  name = std::string(xml.substr(i + 1, j - i - 1));
+  std::string tag = "<" + name;
+  std::vector<std::string> seen;
+  selfClosing = false;
+  while (true) {
+    while (j < xml.size() && IsSpace(xml[j])) ++j;
+    if (j >= xml.size()) return std::string_view::npos;
+    if (xml[j] == '>') {
+      ++j;
+      break;
+    }
+    if (xml[j] == '/' && j + 1 < xml.size() && xml[j + 1] == '>') {
+      selfClosing = true;
+      j += 2;
+      break;
+    }
+    if (!IsNameStart(xml[j])) {
+      ++j;  // a stray character among the attributes
+      continue;
+    }
+    const size_t nameStart = j;
+    while (j < xml.size() && IsNameChar(xml[j])) ++j;
+    const std::string attr(xml.substr(nameStart, j - nameStart));
+    while (j < xml.size() && IsSpace(xml[j])) ++j;
+    std::string_view value;
+    bool hasValue = false;
+    if (j < xml.size() && xml[j] == '=') {
+      ++j;
+      while (j < xml.size() && IsSpace(xml[j])) ++j;
+      hasValue = true;
+      if (j < xml.size() && (xml[j] == '"' || xml[j] == '\'')) {
+        const char q = xml[j];
+        const size_t close = xml.find(q, j + 1);
+        if (close == std::string_view::npos) return std::string_view::npos;
+        value = xml.substr(j + 1, close - j - 1);
+        j = close + 1;
+      } else {
+        const size_t v = j;
+        while (j < xml.size() && !IsSpace(xml[j]) && xml[j] != '>' &&
+               !(xml[j] == '/' && j + 1 < xml.size() && xml[j + 1] == '>'))
+          ++j;
+        value = xml.substr(v, j - v);
+      }
+    }
+    bool duplicate = false;
+    for (const std::string& a : seen) duplicate = duplicate || a == attr;
+    if (duplicate) continue;
+    seen.push_back(attr);
+    tag += " " + attr + "=\"";
+    if (hasValue) AppendMendedText(tag, value, true);
+    tag += "\"";
+  }
+  tag += selfClosing ? "/>" : ">";
+  out += tag;
+  return j;
+}
+
+std::string_view LocalPart(std::string_view qname) {
+  const size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+}
+
+bool IsItemContainer(std::string_view local) {
+  return local == "channel" || local == "rss" || local == "RDF" || local == "feed";
+}
+
+}  // namespace
+
+std::string MendXml(std::string_view xml) {
+  std::string out;
+  out.reserve(xml.size() + xml.size() / 8);
+  std::vector<std::string> open;
+  size_t i = 0;
+  const auto copyThrough = [&](std::string_view terminator, std::string_view closeIfMissing) {
+    const size_t end = xml.find(terminator, i);
+    if (end == std::string_view::npos) {
+      if (!closeIfMissing.empty()) {
+        out.append(xml.substr(i));
+        out.append(closeIfMissing);
+      }
+      i = xml.size();
+      return;
+    }
+    out.append(xml.substr(i, end + terminator.size() - i));
+    i = end + terminator.size();
+  };
+  while (i < xml.size()) {
+    const size_t lt = xml.find('<', i);
+    if (lt == std::string_view::npos) {
+      AppendMendedText(out, xml.substr(i), false);
+      break;
+    }
+    AppendMendedText(out, xml.substr(i, lt - i), false);
+    i = lt;
+    const std::string_view rest = xml.substr(i);
+    if (StartsWith(rest, "<!--")) {
+      copyThrough("-->", "");
+    } else if (StartsWith(rest, "<![CDATA[")) {
+      copyThrough("]]>", "]]>");
+    } else if (StartsWith(rest, "<?")) {
+      copyThrough("?>", "");
+    } else if (StartsWith(rest, "<!")) {
+      copyThrough(">", "");
+    } else if (StartsWith(rest, "</")) {
+      size_t j = i + 2;
+      while (j < xml.size() && IsNameChar(xml[j])) ++j;
+      const std::string name(xml.substr(i + 2, j - i - 2));
+      const size_t gt = xml.find('>', j);
+      i = gt == std::string_view::npos ? xml.size() : gt + 1;
+      size_t k = open.size();
+      while (k > 0 && open[k - 1] != name) --k;
+      if (k == 0) continue;  // closes nothing that is open
+      while (open.size() >= k) {
+        out += "</" + open.back() + ">";
+        open.pop_back();
+      }
+    } else if (i + 1 < xml.size() && IsNameStart(xml[i + 1])) {
+      std::string name;
+      bool selfClosing = false;
+      std::string tag;
+      const size_t next = MendStartTag(xml, i, tag, name, selfClosing);
+      if (next == std::string_view::npos) break;  // cut off inside the tag
+      // Items do not nest: an item begins where the one before it (and a
+      // title or link left open in it) ends.
+      const std::string_view local = LocalPart(name);
+      if (local == "item" || local == "entry") {
+        size_t k = open.size();
+        while (k > 0 && !IsItemContainer(LocalPart(open[k - 1]))) --k;
+        if (k > 0) {
+          while (open.size() > k) {
+            out += "</" + open.back() + ">";
+            open.pop_back();
+          }
+        }
+      }
+      out += tag;
+      if (!selfClosing) open.push_back(name);
+      i = next;
+    } else {
+      out += "&lt;";
+      ++i;
+    }
+  }
+  while (!open.empty()) {
+    out += "</" + open.back() + ">";
+    open.pop_back();
+  }
+  return out;
+}
+
 std::string DecodeHtmlReferences(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -266,6 +471,45 @@ std::string CollapseSpace(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// Tags of the elements that run within a line of text: "<b>bold</b>." is
+// "bold.", where a block element's tag stands for a space.
+bool IsInlineTag(std::string_view tag) {
+  if (!tag.empty() && tag.front() == '/') tag.remove_prefix(1);
+  size_t n = 0;
+  while (n < tag.size() && (IsAlpha(tag[n]) || IsDigit(tag[n]))) ++n;
+  std::string name(tag.substr(0, n));
+  for (char& c : name) c = Lower(c);
+  for (const char* inlineName : {"a", "abbr", "b", "bdi", "bdo", "cite", "code", "data", "dfn", "em", "font", "i",
+                                 "kbd", "mark", "q", "s", "samp", "small", "span", "strike", "strong", "sub", "sup",
+                                 "time", "tt", "u", "var"})
+    if (name == inlineName) return true;
+  return false;
+}
+
+// The '>' that ends the tag at html[i]: one inside a quoted attribute value
+// (alt="a > b", alt="cat<br />dog") belongs to the value.
+size_t TagEnd(std::string_view html, size_t i) {
+  char quote = 0;
+  char last = 0;  // the last character outside white space and values
+  for (size_t j = i + 1; j < html.size(); ++j) {
+    const char c = html[j];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if ((c == '"' || c == '\'') && last == '=') {
+      quote = c;
+    } else if (c == '>') {
+      return j;
+    }
+    if (!quote && !IsSpace(c)) last = c;
+  }
+  // A quote never closed was no quote.
+  return html.find('>', i);
+}
+
+}  // namespace
+
 std::string HtmlToText(std::string_view html, bool keepBreaks) {
   // Lines are split before references are decoded, so no decoded character
   // can pass for a break.
@@ -285,7 +529,7 @@ std::string HtmlToText(std::string_view html, bool keepBreaks) {
       i = end == std::string_view::npos ? html.size() : end + 3;
       continue;
     }
-    size_t end = html.find('>', i);
+    size_t end = TagEnd(html, i);
     if (end == std::string_view::npos) end = html.size() - 1;
     const std::string_view tag = html.substr(i + 1, end - i);
     for (const char* skipped : {"script", "style"}) {
@@ -302,7 +546,7 @@ std::string HtmlToText(std::string_view html, bool keepBreaks) {
                          StartsWithNoCase(tag, "/div") || StartsWithNoCase(tag, "/li") ||
                          StartsWithNoCase(tag, "p>") || StartsWithNoCase(tag, "p ");
     if (keepBreaks && isBreak) lines.emplace_back();
-    else lines.back() += ' ';
+    else if (!IsInlineTag(tag)) lines.back() += ' ';
     i = end + 1;
   }
   // Empty lines are dropped: </p><p> is one break, not two.

@@ -22,6 +22,15 @@ std::string DecodeFeedBytes(std::string_view bytes, std::string_view httpCharset
 // they stand.
 std::string ExpandHtmlEntities(std::string_view xml);
 
+// A well-formed copy of an ill-formed document, mended as browsers and feed
+// readers mend them: a bare & or < becomes text, an attribute value without
+// quotes gets them, an end tag closes what was opened after its element, an
+// end tag nothing opened goes, an item or entry closes what was left open
+// in the one before it, elements left open are closed at the end,
+// and characters XML forbids go. Comments, CDATA sections and the document
+// type declaration pass as they stand.
+std::string MendXml(std::string_view xml);
+
 // Decodes HTML character references (named and numeric) in text.
 std::string DecodeHtmlReferences(std::string_view text);
 

@@ -14,6 +14,15 @@ std::string TipwRSS::NormalizeAddress(const std::string& url) {
   return u;
 }
 
+std::string RedirectTarget(std::string_view from, std::string_view location, int followed) {
+  if (followed >= kMaxRedirects) return {};
+  std::string target = ResolveUrl(from, location);
+  const std::string scheme = UrlScheme(target);
+  if (scheme != "http" && scheme != "https") return {};
+  if (UrlScheme(from) == "https" && scheme == "http") return {};
+  return target;
+}
+
 bool TipwRSS::FetchFeed(const std::string& url) {
   // A fetch asked for while one runs (from a message handled during the
   // wait) is ignored: the running one will fill the fields.
@@ -34,7 +43,7 @@ bool TipwRSS::FetchFeed(const std::string& url) {
   req.followRedirects = FollowRedirects;
   FetchResponse resp;
   if (!transport_->Get(req, resp)) return false;
-  feed_ = ParseFeed(resp.body, CharsetOfContentType(resp.contentType), req.url);
+  feed_ = ParseFeed(resp.body, CharsetOfContentType(resp.contentType), resp.url.empty() ? req.url : resp.url);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "rss/feed_parser.h"
 
@@ -12,13 +13,25 @@ namespace nv::rss {
 struct FetchRequest {
   std::string url;
   int timeoutSeconds = 60;
-  bool followRedirects = false;
+  bool followRedirects = true;
 };
 
 struct FetchResponse {
   std::string body;
   std::string contentType;  // the Content-Type header, may be empty
+  std::string url;          // where the document came from after redirects; empty: the request's
 };
+
+// Most sites send http: readers on to https:, some through a chain of
+// addresses: a fetch follows up to this many redirects.
+inline constexpr int kMaxRedirects = 5;
+
+// The address a redirect leads to when the fetch may follow it: from the
+// address from, to its Location header location, after followed earlier
+// redirects. Only http and https addresses, never from https down to http
+// (a redirect must not strip the encryption off a feed asked for with
+// it), at most kMaxRedirects. Empty when it may not be followed.
+std::string RedirectTarget(std::string_view from, std::string_view location, int followed);
 
 // How the client gets a document. Get blocks until the document is there
 // or throws with the failure's text.
@@ -35,7 +48,7 @@ class TipwRSS {
  public:
   // The client's defaults, kept by the reader.
   int Timeout = 60;  // seconds
-  bool FollowRedirects = false;
+  bool FollowRedirects = true;  // within http and https; see RedirectTarget
   int FirewallPort = 80;
   std::string FirewallHost, User, Password;  // none
   std::string AuthScheme = "basic";

@@ -75,6 +75,11 @@ class LocalHttpServer {
   }
   std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
   int Requests() const { return requests_; }
+  // The request lines and headers of every request so far, in order.
+  std::vector<std::string> Heads() {
+    std::lock_guard<std::mutex> g(lock_);
+    return heads_;
+  }
   int Port() const { return port_; }
   // Runs on the server thread as each request arrives.
   std::function<void(const std::string& path)> OnRequest;
@@ -103,6 +108,7 @@ class LocalHttpServer {
       Route r;
       {
         std::lock_guard<std::mutex> g(lock_);
+        heads_.push_back(req.substr(0, req.find("\r\n\r\n")));
         auto it = routes_.find(path);
         if (it == routes_.end()) {
           r = Body("<html>none</html>", "Content-Type: text/html\r\n");
@@ -130,6 +136,7 @@ class LocalHttpServer {
   std::atomic<int> requests_{0};
   std::mutex lock_;
   std::map<std::string, Route> routes_;
+  std::vector<std::string> heads_;
   std::vector<SOCKET> held_;
 };
 
@@ -205,10 +212,28 @@ class RssReaderTest : public ::testing::Test {
                                                "<item><title>\xE2\x82\xAC 1</title></item>")),
                                                "Content-Type: text/xml\r\n"));
     server.Add("/entities", LocalHttpServer::Body(Rss2("Caf&eacute;&nbsp;Bar", "", "<item><title>&copy; &mdash; ok</title></item>")));
-    LocalHttpServer::Route moved = LocalHttpServer::Body("", "Location: /rss20\r\n");
-    moved.status = "301 Moved Permanently";
-    server.Add("/moved", moved);
-    server.Add("/broken", LocalHttpServer::Body("<rss version=\"2.0\"><channel><title>oops</channel>"));
+    // /hop1 .. /hop5 lead on to /rss20 (five redirects); /far1 .. /far6
+    // lead to /rss20 through one more than a fetch follows.
+    const auto redirect = [&](const std::string& from, const std::string& to, const char* status) {
+      LocalHttpServer::Route r = LocalHttpServer::Body("", "Location: " + to + "\r\n");
+      r.status = status;
+      server.Add(from, r);
+    };
+    const char* statuses[] = {"301 Moved Permanently", "302 Found", "303 See Other", "307 Temporary Redirect",
+                              "308 Permanent Redirect", "301 Moved Permanently"};
+    for (int i = 1; i <= 5; ++i)
+      redirect("/hop" + std::to_string(i), i == 5 ? server.Url("/rss20") : "/hop" + std::to_string(i + 1), statuses[i - 1]);
+    for (int i = 1; i <= 6; ++i) redirect("/far" + std::to_string(i), i == 6 ? "/rss20" : "/far" + std::to_string(i + 1), statuses[i - 1]);
+    redirect("/moved", "/rss20", "301 Moved Permanently");
+    redirect("/toftp", "ftp://127.0.0.1/feed.xml", "302 Found");
+    server.Add("/gzip", LocalHttpServer::Body(std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\x4D\x8E\xD1\x0D\xC2\x30\x0C\x44\x57\xA9\x3A\x40\x0D\x7C\x22\xE3\xAE\x80\xC4\x04\x51\x62\x51\xAB\x69\x08\xB1\x41\xA8\xD3\x13\x5A\x51\xF8\xBC\x77\x7E\xD6\x61\xFF\x9A\x62\xF3\xE4\xA2\x72\x4B\xA7\x76\xDF\xED\xDA\x9E\xB0\xA8\xFE\xD8\xA1\x32\x42\x3F\xB8\x94\x38\x12\x9A\x58\x64\xBA\xDC\x1F\xCC\x33\x07\x84\x35\x63\x60\xF5\x45\xB2\x55\x85\xAE\xB3\x64\x84\x7F\x82\x62\x3C\x7D\xDD\xB3\xF3\x23\x87\xE6\x83\x36\x3D\x4A\x1A\x69\x30\xCB\x47\x00\xD7\x19\xAB\x41\x5E\xCE\x10\x96\x0A\x61\xFD\x00\xDB\x0E\xA8\x23\xE9\x0D\xB4\x42\xEB\x41\xBF\x00\x00\x00", 144),
+                                              "Content-Type: application/rss+xml\r\nContent-Encoding: gzip\r\n"));
+    server.Add("/nolinks", LocalHttpServer::Body(Rss2("Notes", "", R"(<item><title>Only here</title>
+        <pubDate>Wed, 09 Dec 2026 07:00:00 GMT</pubDate><description>&lt;p&gt;All the news is in the feed.&lt;/p&gt;</description>
+        <guid isPermaLink="false">tag:notes,1</guid></item><item><title>Scripted</title><link>javascript:alert(2)</link>
+        <description>Not a page</description></item>)")));
+    server.Add("/broken", LocalHttpServer::Body("<rss version=\"2.0\"><channel><title>oops & co</channel>"));
+    server.Add("/garbage", LocalHttpServer::Body("not a feed & never was <", "Content-Type: text/plain\r\n"));
     server.Add("/page", LocalHttpServer::Body("<html><body>web page</body></html>", "Content-Type: text/html\r\n"));
     LocalHttpServer::Route slow;
     slow.hang = true;
@@ -326,8 +351,10 @@ TEST_F(RssReaderTest, FailuresRaiseTheirTextsAndLeaveTheListEmpty) {
   ASSERT_EQ(Reader().lvwItems.Count(), 3);
   EXPECT_EQ(FetchError("/missing"), "The server answered HTTP status 404 (Not Found).");
   EXPECT_EQ(Reader().lvwItems.Count(), 0);
-  EXPECT_EQ(FetchError("/moved"), "The feed has moved to " + server.Url("/rss20") + ".");
-  EXPECT_NE(FetchError("/broken").find("not well-formed XML"), std::string::npos);
+  EXPECT_EQ(FetchError("/far1"), "The feed has moved to " + server.Url("/rss20") + ".")
+      << "a sixth redirect is not followed";
+  EXPECT_EQ(FetchError("/toftp"), "The feed has moved to ftp://127.0.0.1/feed.xml.");
+  EXPECT_NE(FetchError("/garbage").find("not well-formed XML"), std::string::npos);
   EXPECT_EQ(FetchError("/page"), "The address gives a web page, not an RSS or Atom feed.");
   // A port nobody listens on: the system's text for the refused connection.
   Reader().txtURL.SetText("http://127.0.0.1:1/feed");
@@ -398,21 +425,72 @@ TEST_F(RssReaderTest, ItemsOpenInThePageViewOrItsPlainFormUnderWine) {
   r.txtData.OpenBtn.Click();
   ASSERT_EQ(shellOpened.size(), 1u);
   EXPECT_EQ(shellOpened[0], L"http://127.0.0.1:1/first");
-  // A script link is refused: nothing navigated, nothing handed on.
+  // A script link is no page: the item is shown from the feed, nothing
+  // navigated, nothing handed on.
   r.lvwItems.SetSelected(0, false);
   r.lvwItems.SetSelected(2, true);
   r.lvwItemsClick();
-  EXPECT_EQ(prompter.Messages().size(), 1u);
-  EXPECT_NE(prompter.Messages().back().find("javascript:alert(1)"), std::string::npos);
+  EXPECT_TRUE(prompter.Messages().empty());
+  EXPECT_EQ(r.txtData.FallbackText(), "Script");
   EXPECT_EQ(r.txtData.LocationURL(), L"http://127.0.0.1:1/first");
-  for (const wchar_t* bad : {L"file:///c:/windows/win.ini", L"res://shdoclvw.dll/x", L"about:blank"}) {
+  for (const wchar_t* bad : {L"file:///c:/windows/win.ini", L"res://shdoclvw.dll/x", L"about:blank", L"javascript:x"}) {
     r.txtData.Navigate(bad);
   }
-  EXPECT_EQ(prompter.Messages().size(), 4u);
+  EXPECT_EQ(prompter.Messages().size(), 4u) << "addresses navigated to directly are still checked";
   EXPECT_EQ(shellOpened.size(), 1u);
   // An empty channel leaves the page as it was.
   Fetch("/empty");
   EXPECT_EQ(r.txtData.LocationURL(), L"http://127.0.0.1:1/first");
+}
+
+TEST_F(RssReaderTest, FollowsRedirectsWithinHttpAndAsksForCompression) {
+  TfrmReader& r = Reader();
+  Fetch("/hop1");
+  EXPECT_EQ(r.lvwItems.Count(), 3) << "five redirects are followed";
+  EXPECT_EQ(r.tsRSS.Caption(), "Local news \xE2\x80\x94 From the test server");
+  EXPECT_EQ(server.Requests(), 6);
+  ASSERT_TRUE(PumpUntil([&] { return r.txtData.CurrentMode() != TEmbeddedWB::Mode::Probing; }, 30000));
+  r.lvwItems.SetSelected(1, true);
+  r.lvwItemsClick();
+  EXPECT_EQ(r.txtData.LocationURL(), Widen(server.Url("/relative"))) << "links resolve against the last address";
+  Fetch("/moved");
+  EXPECT_EQ(r.lvwItems.Count(), 3);
+  // A compressed answer arrives decoded.
+  Fetch("/gzip");
+  ASSERT_EQ(r.lvwItems.Count(), 1);
+  EXPECT_EQ(r.lvwItems.Text(0, 0), "Packed item");
+  EXPECT_EQ(r.tsRSS.Caption(), "Squeezed \xE2\x80\x94 gzip");
+  const std::string head = server.Heads().back();
+  EXPECT_NE(head.find("Accept-Encoding: gzip"), std::string::npos) << head;
+  // An ill-formed feed is read all the same.
+  Fetch("/broken");
+  EXPECT_EQ(r.tsRSS.Caption(), "oops & co");
+}
+
+TEST_F(RssReaderTest, ItemsWithoutAPageShowWhatTheFeedSaysAndEnterOpensItems) {
+  TfrmReader& r = Reader();
+  Fetch("/nolinks");
+  ASSERT_EQ(r.lvwItems.Count(), 2);
+  ASSERT_TRUE(PumpUntil([&] { return r.txtData.CurrentMode() != TEmbeddedWB::Mode::Probing; }, 30000));
+  r.lvwItems.SetSelected(0, true);
+  r.lvwItemsClick();
+  EXPECT_TRUE(prompter.Messages().empty()) << "no error for an item without a link";
+  EXPECT_EQ(r.txtData.FallbackText(), "Only here\r\nWed, 09 Dec 2026 07:00:00 GMT\r\n\r\nAll the news is in the feed.");
+  EXPECT_TRUE(r.txtData.Text.Visible());
+  EXPECT_FALSE(r.txtData.OpenBtn.Visible()) << "nothing to open in a browser";
+  EXPECT_EQ(r.txtData.LocationURL(), L"");
+  // Enter in the list opens the selected item, as a click does.
+  Fetch("/rss20");
+  r.lvwItems.SetSelected(0, true);
+  ::SendMessageW(r.lvwItems.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(r.txtData.LocationURL(), L"http://127.0.0.1:1/first");
+  EXPECT_NE(r.txtData.FallbackText().find("First & best"), std::string::npos);
+  EXPECT_TRUE(r.txtData.OpenBtn.Visible()) << "an item with a page can be opened again";
+  r.lvwItems.SetSelected(0, false);
+  r.lvwItems.SetSelected(1, true);
+  ::SendMessageW(r.lvwItems.Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(r.txtData.LocationURL(), Widen(server.Url("/relative")));
+  EXPECT_TRUE(prompter.Messages().empty());
 }
 
 TEST_F(RssReaderTest, FetchKeepsMessagesFlowingAndIgnoresASecondRequest) {

@@ -2,8 +2,8 @@
 //
 // RTF text outside \u escapes is bytes in a code page: the one of the
 // current font's character set (\fcharset) or else the document's (\ansicpg,
-// \mac, \pc, \pca). The reader turns those bytes into Unicode with the
-// tables here; the writer only ever emits Windows-1252 bytes and \u escapes
+// \mac, \pc, \pca). The reader turns those bytes into Unicode through the
+// code-page service; the writer only ever emits Windows-1252 bytes and \u escapes
 // for everything else.
 #pragma once
 
@@ -28,10 +28,12 @@ bool IsLeadByte(int codePage, std::uint8_t b);
 
 // The Unicode character of one byte in a single-byte code page. ASCII bytes
 // stand for themselves; bytes the code page leaves undefined, and every
-// byte of 0x80 and above in a code page without a table here, give U+FFFD.
+// byte of 0x80 and above in a code page the code-page service lacks, give
+// U+FFFD.
 char32_t SingleByteToUnicode(int codePage, std::uint8_t b);
 
-// True when the code page has a table here (or is the symbol code page).
+// True when the code page is a single-byte one the code-page service has
+// (or is the symbol code page).
 bool HasCodePageTable(int codePage);
 
 // The Windows-1252 byte for c, or nothing when 1252 has no such character.

@@ -2,14 +2,24 @@
 
 #include <optional>
 
+#include "codec/code_page.h"
+#include "notebook/richview/rtf_codepage.h"
 #include "notebook/richview/rvf_files.h"
 #include "notebook/richview/utf8.h"
 #include "ui/text.h"
 
 namespace nv {
 
-std::string AnsiCodec::ToUtf8(std::string_view ansi) const { return Cp1252ToUtf8(ansi); }
-std::string AnsiCodec::FromUtf8(std::string_view utf8) const { return Utf8ToCp1252(utf8); }
+// Windows-1252 is available wherever the program runs; the ui helpers are
+// the stand-by should a system lack it.
+std::string AnsiCodec::ToUtf8(std::string_view ansi) const {
+  std::optional<std::string> s = CodePageToUtf8(kCodePageAnsi, ansi);
+  return s ? std::move(*s) : Cp1252ToUtf8(ansi);
+}
+std::string AnsiCodec::FromUtf8(std::string_view utf8) const {
+  std::optional<std::string> s = Utf8ToCodePage(kCodePageAnsi, utf8);
+  return s ? std::move(*s) : Utf8ToCp1252(utf8);
+}
 
 bool IsUnicodeText(std::string_view head, std::uint64_t size) {
   if (size == 0 || size % 2 != 0 || head.size() < 2) return false;

@@ -239,13 +239,22 @@ void TEmbeddedWB::ShowFallback(const std::wstring& url) {
   std::string text = title_;
   if (!date_.empty()) text += "\n" + date_;
   if (!description_.empty()) text += "\n\n" + description_;
-  text += "\n\n" + Narrow(url);
+  if (!url.empty()) text += "\n\n" + Narrow(url);
   std::string crlf;
   for (char c : text) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
   Text.SetText(crlf);
+}
+
+void TEmbeddedWB::ShowItem() {
+  pending_.clear();
+  ShowFallback(L"");
+  OpenBtn.SetVisible(false);
+  Text.SetVisible(true);
+  AlignControls();
+  ::SetWindowPos(Text.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TEmbeddedWB::Navigate(const std::wstring& url) {
@@ -258,8 +267,11 @@ void TEmbeddedWB::Navigate(const std::wstring& url) {
       break;
     case Mode::Fallback:
       ShowFallback(url);
+      OpenBtn.SetVisible(true);
+      AlignControls();
       break;
     case Mode::Browser: {
+      Text.SetVisible(false);
       BSTR b = ::SysAllocString(url.c_str());
       web_->Navigate(b, nullptr, nullptr, nullptr, nullptr);
       ::SysFreeString(b);

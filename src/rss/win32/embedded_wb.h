@@ -33,6 +33,9 @@ class TEmbeddedWB : public TControl {
   void Navigate(const std::wstring& url);
   // What the plain view shows for the next address navigated to.
   void SetItemText(const std::string& title, const std::string& date, const std::string& description);
+  // Shows the item text given last in the plain view, over the page, for an
+  // item without a web page; the next Navigate shows pages again.
+  void ShowItem();
 
   Mode CurrentMode() const { return mode_; }
   std::wstring LocationURL() const { return location_; }

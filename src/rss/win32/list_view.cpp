@@ -81,8 +81,16 @@ void TListView::SetSelected(int row, bool selected) {
 }
 
 std::optional<LRESULT> TListView::Reflected(UINT msg, WPARAM, LPARAM lp) {
-  if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == NM_CLICK && OnClick) {
+  if (msg != WM_NOTIFY) return std::nullopt;
+  const auto* n = reinterpret_cast<const NMHDR*>(lp);
+  if (n->code == NM_CLICK && OnClick) {
     OnClick();
+    return 0;
+  }
+  // The key itself rather than NM_RETURN, which the list sends only while
+  // a row has the focus mark.
+  if (n->code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN*>(lp)->wVKey == VK_RETURN && OnReturn) {
+    OnReturn();
     return 0;
   }
   return std::nullopt;

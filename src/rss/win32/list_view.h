@@ -32,6 +32,8 @@ class TListView : public TControl {
   void SetSelected(int row, bool selected);
 
   std::function<void()> OnClick;
+  // Enter pressed while the list has the focus.
+  std::function<void()> OnReturn;
 
  protected:
   std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp) override;

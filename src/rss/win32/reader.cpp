@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "rss/feed_text.h"
 #include "rss/win32/wininet_transport.h"
 #include "ui/win32/application.h"
 #include "ui/win32/icons.h"
@@ -134,6 +135,7 @@ void TfrmReader::CreateComponents() {
   lvwItems.AddColumn("Date", ui::Scaled(218));
   lvwItems.SetTextColor(RGB(0, 128, 0));
   lvwItems.OnClick = [this] { lvwItemsClick(); };
+  lvwItems.OnReturn = [this] { lvwItemsClick(); };
 
   Panel1.Create(&tsRSS, "Panel1");
   Panel1.SetAlign(TAlign::alClient);
@@ -224,7 +226,12 @@ void TfrmReader::lvwItemsClick() {
   const int row = lvwItems.Selected();
   if (row < 0) return;
   txtData.SetItemText(RSS1.ItemTitle(row + 1), RSS1.ItemPubDate(row + 1), RSS1.ItemDescription(row + 1));
-  txtData.Navigate(Widen(RSS1.ItemLink(row + 1)));
+  // An item with no web page of its own (no link, a tag: guid, a script)
+  // is shown from what the feed says of it.
+  const std::string& link = RSS1.ItemLink(row + 1);
+  const std::string scheme = UrlScheme(link);
+  if (scheme == "http" || scheme == "https") txtData.Navigate(Widen(link));
+  else txtData.ShowItem();
 }
 
 void TfrmReader::Close() {

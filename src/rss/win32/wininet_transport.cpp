@@ -71,10 +71,17 @@ std::string InternetErrorText(DWORD code) {
 
 namespace {
 
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
+
+bool IsRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
 void RunRequest(const std::shared_ptr<WinInetTransport::State>& st) {
   const FetchRequest& rq = st->request;
-  // Direct connection: no proxy and no stored credentials or cookies.
-  HINTERNET session = ::InternetOpenW(L"Nookvale", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  // The system's proxy configuration, as the user's browser has it; no
+  // stored credentials or cookies.
+  HINTERNET session = ::InternetOpenW(L"Nookvale", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (!session) {
     st->error = InternetErrorText(::GetLastError());
     return;
@@ -90,25 +97,43 @@ void RunRequest(const std::shared_ptr<WinInetTransport::State>& st) {
   DWORD ms = static_cast<DWORD>(rq.timeoutSeconds > 0 ? rq.timeoutSeconds : 60) * 1000u;
   for (DWORD opt : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
     ::InternetSetOptionW(session, opt, &ms, sizeof ms);
-  DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_RELOAD |
-                INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
-  if (!rq.followRedirects) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
-  const std::wstring url = Widen(rq.url);
-  const wchar_t* accept = L"Accept: application/rss+xml, application/atom+xml, application/xml, text/xml, */*\r\n";
-  HINTERNET raw = ::InternetOpenUrlW(session, url.c_str(), accept, static_cast<DWORD>(-1), flags, 0);
-  if (!raw) {
-    const DWORD e = ::GetLastError();
-    if (!st->cancelled) st->error = InternetErrorText(e);
-    return;
-  }
-  UniqueHandle<InternetHandleTraits> request(raw);
-  DWORD status = 0, size = sizeof status;
-  if (::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+  // Feeds are text and compress well: WinINet asks for gzip or deflate and
+  // hands us the decoded bytes.
+  BOOL decode = TRUE;
+  ::InternetSetOptionW(session, INTERNET_OPTION_HTTP_DECODING, &decode, sizeof decode);
+  // Redirects are followed here rather than by WinINet, which would follow
+  // any of them, https down to http included.
+  const DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_RELOAD |
+                      INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+  const wchar_t* headers =
+      L"Accept: application/rss+xml, application/atom+xml, application/xml, text/xml, */*\r\n"
+      L"Accept-Encoding: gzip, deflate\r\n";
+  std::string url = rq.url;
+  InternetHandle request;
+  for (int followed = 0;; ++followed) {
+    request.reset(::InternetOpenUrlW(session, Widen(url).c_str(), headers, static_cast<DWORD>(-1), flags, 0));
+    if (!request) {
+      const DWORD e = ::GetLastError();
+      if (!st->cancelled) st->error = InternetErrorText(e);
+      return;
+    }
+    DWORD status = 0, size = sizeof status;
+    if (!::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+      break;
     if (status >= 300 && status < 400) {
       const std::string where = QueryText(request.get(), HTTP_QUERY_LOCATION);
-      st->error = where.empty() ? Format("The server answered HTTP status %u without a new address.", status)
-                                : "The feed has moved to " + ResolveUrl(rq.url, where) + ".";
-      return;
+      if (where.empty()) {
+        st->error = Format("The server answered HTTP status %u without a new address.", status);
+        return;
+      }
+      const bool follow = rq.followRedirects && IsRedirect(status);
+      const std::string next = follow ? RedirectTarget(url, where, followed) : std::string();
+      if (next.empty()) {
+        st->error = "The feed has moved to " + ResolveUrl(url, where) + ".";
+        return;
+      }
+      url = next;
+      continue;
     }
     if (status < 200 || status >= 300) {
       const std::string reason = QueryText(request.get(), HTTP_QUERY_STATUS_TEXT);
@@ -116,7 +141,9 @@ void RunRequest(const std::shared_ptr<WinInetTransport::State>& st) {
                                  : Format("The server answered HTTP status %u (%s).", status, reason.c_str());
       return;
     }
+    break;
   }
+  st->response.url = url;
   st->response.contentType = QueryText(request.get(), HTTP_QUERY_CONTENT_TYPE);
   char buf[16384];
   for (;;) {

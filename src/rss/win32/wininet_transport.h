@@ -1,5 +1,6 @@
-// The feed download through WinINet: no proxy, no credentials, redirects
-// reported rather than followed, the client's time-out. The request runs on
+// The feed download through WinINet: the system's proxy configuration, no
+// credentials, compressed transfer, redirects followed within http and https
+// (never down from https), the client's time-out. The request runs on
 // a worker thread while the calling (GUI) thread keeps handling messages, so
 // the window paints and the hotkeys work during a long wait.
 #pragma once

@@ -250,7 +250,7 @@ TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   EXPECT_EQ(prompter.Calls()[0].text, kNoEndpointBoxText);
 }
 
-TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
+TEST_F(PrivacyTest, HideAndBringBackAreImmediateWhileACapturedProgramHangs) {
   TfrmMain& f = Start();
   f.Capture.Timer1.SetEnabled(false);
   const std::string title = UniqueTitle("hangs later");
@@ -259,10 +259,14 @@ TEST_F(PrivacyTest, HideIsImmediateWhileACapturedProgramHangs) {
   CaptureApp(f, title);
   ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
   ASSERT_TRUE(WaitUntilHung(w));
-  // Were hiding to wait on the hung program, this would never return.
+  // Were hiding or bringing back to wait on the hung program, these would
+  // never return.
   f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
   EXPECT_FALSE(::IsWindowVisible(f.Handle()));
   EXPECT_FALSE(::IsWindowVisible(w));
+  f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
+  EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+  EXPECT_TRUE(::IsWindowVisible(w));
 }
 
 // Our process's visible top-level windows, top first.

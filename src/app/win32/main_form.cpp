@@ -12,6 +12,7 @@
 #include "ui/text.h"
 #include "ui/win32/application.h"
 #include "ui/win32/icons.h"
+#include "ui/win32/startup_trace.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -58,16 +59,23 @@ void TfrmMain::Create() {
   p.parent = Application().Handle();
   ClassParams c;
   c.icon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
-  CreateOwn(p, c);
-  Perform(WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-  Application().MainWindow = Handle();
-  CreateComponents();
-  FitToWorkArea();
-
+  StartupTrace& trace = StartupTrace::Instance();
+  {
+    StartupTrace::Phase phase("components");
+    CreateOwn(p, c);
+    Perform(WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    Application().MainWindow = Handle();
+    CreateComponents();
+    FitToWorkArea();
+  }
   FormCreate();
   if (Application().Terminated()) return;
-  ::ShowWindow(Handle(), SW_SHOW);
-  ::UpdateWindow(Handle());
+  {
+    StartupTrace::Phase phase("show");
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::UpdateWindow(Handle());
+  }
+  trace.MarkSinceStart("visible");
   if (!shown_) {
     shown_ = true;
     FormShow();
@@ -186,6 +194,7 @@ void TfrmMain::FormCreate() {
   }
   // 2. The settings database; without it the program cannot start.
   try {
+    StartupTrace::Phase phase("database");
     ADOConnection1.ConnectionString = SettingsConnectionString(SettingsPath(kSettingsDatabaseName));
     ADOConnection1.LoginPrompt = false;
     ADOConnection1.Open();
@@ -197,13 +206,23 @@ void TfrmMain::FormCreate() {
   // Any later error ends start-up at its step; the window still opens.
   try {
     // 3.
-    ADOTable2.TableName = "HotKeys";
-    ADOTable2.SetActive(true);
+    {
+      StartupTrace::Phase phase("database");
+      ADOTable2.TableName = "HotKeys";
+      ADOTable2.SetActive(true);
+    }
     // 4.-6. The hotkeys as Main.ini holds them, registered.
-    Privacy.LoadHotKeys();
+    {
+      StartupTrace::Phase phase("hotkeys");
+      Privacy.LoadHotKeys();
+    }
     // 7. The program's entries of the system menu.
-    SystemMenu = std::make_unique<TSystemMenuCommands>(Handle());
-    SystemMenu->AppendEntries(Handle());
+    {
+      StartupTrace::Phase phase("menus");
+      SystemMenu = std::make_unique<TSystemMenuCommands>(Handle());
+      SystemMenu->AppendEntries(Handle());
+    }
+    StartupTrace::Phase phase("settings");
     // 8. Small screens are switched to 1024 x 768 for the session.
     if (::GetSystemMetrics(SM_CYSCREEN) < 768) {
       savedScreenWidth_ = ::GetSystemMetrics(SM_CXSCREEN);
@@ -237,6 +256,7 @@ void TfrmMain::FormShow() {
   ::ShowWindowAsync(owner, SW_HIDE);
   // The notebook opens on a line with the date and time.
   Notebook.FormShow();
+  StartupTrace::Phase phase("pickers");
   Capture.FillPickers();
 }
 
@@ -358,10 +378,22 @@ void GiveFocusBack(HWND focus) {
     ::SetFocus(focus);
     return;
   }
-  if (::IsHungAppWindow(focus)) return;
+  // Setting the focus waits on the other thread: ask first, briefly.
+  DWORD_PTR answer = 0;
+  if (!::SendMessageTimeoutW(focus, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 50, &answer)) return;
   if (!::AttachThreadInput(ours, theirs, TRUE)) return;
   ::SetFocus(focus);
   ::AttachThreadInput(ours, theirs, FALSE);
+}
+
+// Shows a window of ours without painting it at once: painting at once
+// would wait on every captured program inside it (their frames are drawn by
+// their own threads), and a hung one would hold us up for good. The paint
+// is queued instead, for each program to do in its own time. Each window
+// shown goes on top of those shown before it.
+void ShowWithoutWaiting(HWND w) {
+  ::SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
+  ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 }  // namespace
@@ -386,13 +418,10 @@ void TfrmMain::ShowAll() {
   // as it was; windows closed meanwhile are skipped.
   for (std::uintptr_t id : ShowOrder(hiddenWindows_)) {
     HWND w = reinterpret_cast<HWND>(id);
-    if (::IsWindow(w)) ::ShowWindow(w, SW_SHOW);
+    if (::IsWindow(w)) ShowWithoutWaiting(w);
   }
   hiddenWindows_.clear();
-  if (!::IsWindowVisible(Handle())) {
-    ::ShowWindow(Handle(), SW_SHOW);
-    ::ShowWindowAsync(Handle(), SW_SHOW);
-  }
+  if (!::IsWindowVisible(Handle())) ShowWithoutWaiting(Handle());
   if (activeBeforeHide_ && ::IsWindow(activeBeforeHide_)) ::SetForegroundWindow(activeBeforeHide_);
   GiveFocusBack(focusBeforeHide_);
   focusBeforeHide_ = activeBeforeHide_ = nullptr;

@@ -6,19 +6,28 @@
 
 #include "app/win32/main_form.h"
 #include "ui/win32/application.h"
+#include "ui/win32/startup_trace.h"
 
 namespace nv {
 
 int RunProgram() {
+  StartupTrace& trace = StartupTrace::Instance();
   TApplication& app = Application();
-  app.Initialize();
+  {
+    StartupTrace::Phase phase("application");
+    app.Initialize();
+  }
   app.Title = "Nookvale";
   std::unique_ptr<TfrmMain> frmMain;
   try {
     frmMain = std::make_unique<TfrmMain>();
     frmMain->Create();
     // Then the hidden About window, which builds its report now.
-    if (!app.Terminated()) frmMain->CreateAboutWindow();
+    if (!app.Terminated()) {
+      StartupTrace::Phase phase("report");
+      frmMain->CreateAboutWindow();
+    }
+    trace.WriteOnce();
   } catch (const std::exception& e) {
     app.ShowException(e);
     return 1;

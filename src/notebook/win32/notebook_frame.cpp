@@ -14,6 +14,7 @@
 #include "ui/icon_ids.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/safe_write.h"
+#include "ui/win32/startup_trace.h"
 #include "ui/win32/win_text.h"
 #include "notebook/notebook_pictures.h"
 #include "notebook/richview/win32/system_ansi_codec.h"
@@ -52,6 +53,7 @@ int CALLBACK CollectFontName(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARA
 }
 
 void FillFontNames(TComboBox& list) {
+  StartupTrace::Phase phase("fonts");
   std::set<std::wstring> names;
   HDC dc = ::GetDC(nullptr);
   LOGFONTW lf{};

@@ -3,9 +3,9 @@
 #include <gcrypt.h>
 
 #include <cstring>
-#include <mutex>
 
 #include "notebook/richview/rvf.h"
+#include "ui/gcrypt_init.h"
 
 namespace nv {
 
@@ -22,17 +22,6 @@ constexpr std::uint8_t kCipherAes256Gcm = 1;
 constexpr std::uint32_t kMaxMemoryKiB = 4u * 1024u * 1024u;
 constexpr std::uint32_t kMaxPasses = 64;
 constexpr std::uint32_t kMaxParallelism = 64;
-
-void InitCrypto() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    gcry_check_version(nullptr);
-    // Locked memory needs privileges the user may not have; the secrets are
-    // wiped explicitly instead.
-    gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-    gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-  });
-}
 
 void PutU16(std::string& s, std::uint16_t v) {
   s += static_cast<char>(v & 0xFF);
@@ -56,7 +45,7 @@ std::string_view AsChars(const std::uint8_t* p, std::size_t n) { return {reinter
 class Cipher {
  public:
   explicit Cipher(const std::uint8_t* key, std::string_view nonce, std::string_view aad) {
-    InitCrypto();
+    InitGcrypt();
     if (gcry_cipher_open(&h_, GCRY_CIPHER_AES256, GCRY_CIPHER_MODE_GCM, 0)) {
       h_ = nullptr;
       return;
@@ -90,19 +79,21 @@ void WipeBytes(void* p, std::size_t n) {
   while (n--) *b++ = 0;
 }
 
-SecretString& SecretString::operator=(SecretString&& o) noexcept {
+void WipeString(std::string& s) {
+  WipeBytes(s.data(), s.size());
+  s.clear();
+}
+
+SecretString& SecretString::operator=(SecretString&& o) {
   if (this != &o) {
     Clear();
-    s_ = std::move(o.s_);
+    s_ = o.s_;
     o.Clear();
   }
   return *this;
 }
 
-void SecretString::Clear() {
-  WipeBytes(s_.data(), s_.size());
-  s_.clear();
-}
+void SecretString::Clear() { WipeString(s_); }
 
 bool HasNvxMagic(std::string_view bytes) { return bytes.substr(0, kMagic.size()) == kMagic; }
 
@@ -137,7 +128,7 @@ namespace nvx_primitives {
 
 bool Argon2id(std::string_view password, std::string_view salt, const NvxParams& params, std::string_view secret,
               std::string_view ad, std::uint8_t* out, std::size_t outLen) {
-  InitCrypto();
+  InitGcrypt();
   // libgcrypt's order: tag length, passes (t), memory in KiB (m), lanes (p).
   const unsigned long costs[4] = {static_cast<unsigned long>(outLen), params.passes, params.memoryKiB,
                                    params.parallelism};
@@ -166,10 +157,7 @@ bool AesGcmOpen(const std::uint8_t* key, std::string_view nonce, std::string_vie
   const bool ok = c.ok() && !gcry_cipher_decrypt(c.get(), text.data(), text.size(), nullptr, 0) &&
                   !gcry_cipher_checktag(c.get(), tag, kNvxTagSize);
   // Text that failed its check is never handed on, nor left in memory.
-  if (!ok) {
-    WipeBytes(text.data(), text.size());
-    text.clear();
-  }
+  if (!ok) WipeString(text);
   return ok;
 }
 
@@ -186,14 +174,14 @@ std::shared_ptr<const NvxKey> DeriveNvxKey(std::string_view password, const NvxP
 }
 
 std::shared_ptr<const NvxKey> NewNvxKey(std::string_view password, const NvxParams& params) {
-  InitCrypto();
+  InitGcrypt();
   std::array<std::uint8_t, kNvxSaltSize> salt{};
   gcry_randomize(salt.data(), salt.size(), GCRY_STRONG_RANDOM);
   return DeriveNvxKey(password, params, salt);
 }
 
 std::optional<std::string> SealNvx(std::string_view plain, const NvxKey& key) {
-  InitCrypto();
+  InitGcrypt();
   NvxHeader h;
   h.params = key.Params();
   h.salt = key.Salt();
@@ -250,8 +238,7 @@ bool LoadNvxPlain(std::string& plain, TRVDocument& doc, unsigned& warnings) {
   TRVDocument read;
   unsigned w = 0;
   const bool ok = LoadRVF(plain, read, w);
-  WipeBytes(plain.data(), plain.size());
-  plain.clear();
+  WipeString(plain);
   if (!ok) return false;
   doc = std::move(read);
   warnings = w;

@@ -67,18 +67,22 @@ bool HasNvxMagic(std::string_view bytes);
 
 // Overwrites memory in a way the compiler may not leave out.
 void WipeBytes(void* p, std::size_t n);
+// Wipes the text's characters and empties it.
+void WipeString(std::string& s);
 
 // A text whose bytes are wiped when it is replaced, cleared or destroyed:
 // the password kept for the quick save.
 class SecretString {
  public:
   SecretString() = default;
-  explicit SecretString(std::string s) : s_(std::move(s)) {}
+  // Takes the text over and wipes the source. Copies, not moves: a moved
+  // short string leaves its characters behind in the source's own buffer.
+  explicit SecretString(std::string&& s) : s_(s) { WipeString(s); }
   ~SecretString() { Clear(); }
   SecretString(const SecretString&) = delete;
   SecretString& operator=(const SecretString&) = delete;
-  SecretString(SecretString&& o) noexcept : s_(std::move(o.s_)) { o.Clear(); }
-  SecretString& operator=(SecretString&& o) noexcept;
+  SecretString(SecretString&& o) : s_(o.s_) { o.Clear(); }
+  SecretString& operator=(SecretString&& o);
   void Clear();
   bool Empty() const { return s_.empty(); }
   std::string_view View() const { return s_; }

@@ -36,6 +36,15 @@ class NotebookFrameFixture : public ::testing::Test {
   // in for the test host here).
   TNotebookFrame& Notebook() { return *frame; }
   TRichViewEdit& Editor() { return Notebook().RichViewEdit1; }
+  // The i-th prompt the frame showed.
+  const PromptCall& Call(size_t i) {
+    static PromptCall none{};
+    if (i >= prompter.Calls().size()) {
+      ADD_FAILURE() << "no prompt call " << i;
+      return none;
+    }
+    return prompter.Calls()[i];
+  }
 };
 
 }  // namespace nv

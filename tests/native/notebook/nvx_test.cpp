@@ -238,7 +238,10 @@ TEST(NvxHeaderTest, FieldsOutOfRangeAreRefusedBeforeAnyDerivation) {
 }
 
 TEST(NvxSecrets, SecretStringWipesAndMovesOut) {
-  SecretString a(std::string("hunter2"));
+  std::string typed = "hunter2";
+  SecretString a(std::move(typed));
+  EXPECT_TRUE(typed.empty());
+  EXPECT_EQ(typed.c_str()[0], '\0');
   EXPECT_EQ(a.View(), "hunter2");
   SecretString b(std::move(a));
   EXPECT_TRUE(a.Empty());

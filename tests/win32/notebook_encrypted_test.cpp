@@ -128,6 +128,12 @@ TEST_F(EncryptedNotebookTest, SaveAsksTwiceOpenAsksOnceAndTheDocumentComesBackWh
   EXPECT_EQ(reopened, Editor().Document());
   ExpectNoPlainTextOnDisk(kSecret);
   ExpectNoPlainTextOnDisk("and the quick save");
+
+  // A copy saved under another password leaves the opened file's own.
+  SaveEncrypted("copy.nvx", "other", "other");
+  ASSERT_TRUE(OpenNvx(ReadWholeFile(dir.File("copy.nvx")), "other"));
+  ASSERT_TRUE(Notebook().QuickSave());
+  EXPECT_TRUE(OpenNvx(ReadWholeFile(dir.File("notes.nvx")), "pass phrase"));
 }
 
 TEST_F(EncryptedNotebookTest, WrongPasswordDamageOrCancelLeaveTheEditorUntouched) {

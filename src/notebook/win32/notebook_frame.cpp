@@ -375,8 +375,10 @@ void TNotebookFrame::Save1Click() {
     if (!password) return;
     std::shared_ptr<const NvxKey> key = WriteEncrypted(chosen->fileName, password->View());
     ok = key != nullptr;
-    // From now on the recovery file of this document is sealed with it too.
-    if (ok) {
+    // From now on the recovery file of this document is sealed with it too,
+    // unless the document is an encrypted file already: its quick save
+    // keeps that file's own password.
+    if (ok && !documentFileEncrypted_) {
       documentPassword_ = std::move(*password);
       documentKey_ = std::move(key);
     }

@@ -67,6 +67,8 @@ class TNotebookFrame : public TFrame {
   bool DocumentEncrypted() const { return documentKey_ != nullptr; }
   // Whether the quick save writes DocumentFileName encrypted.
   bool DocumentFileEncrypted() const { return documentFileEncrypted_; }
+  // Wipes the password and the key (New, Open, the program's exit).
+  void ForgetDocumentSecret();
   std::string HtmlTitle;
   unsigned HtmlOptions = 320;
 
@@ -182,7 +184,6 @@ class TNotebookFrame : public TFrame {
   // Seals the document under a fresh key from the password (a new salt for
   // every save) and writes it; answers the key, nothing on failure.
   std::shared_ptr<const NvxKey> WriteEncrypted(const std::string& path, std::string_view password);
-  void ForgetDocumentSecret();
   // The recovery file's unsealed bytes of an encrypted document, opened
   // with the password the user gives; false after Cancel or a wrong one.
   bool OpenEncryptedRecovery(std::string& bytes, TRVDocument& restored, unsigned& warnings);

@@ -1,8 +1,8 @@
 // Saving and opening a 1 MB document (its RichView Format size) as an
 // encrypted notebook, against the plain RichView Format file in the same
 // run. The document is the generated RTF (styles, runs, pictures) read into
-// the model; both sides write through
-// the same temporary-file-and-replace routine and read the whole file back.
+// the model; both sides write through the same temporary-file-and-replace
+// routine and read the whole file back.
 // The key derivation (Argon2id at the costs files are written with) is
 // timed on its own: it is paid once per save and per opening, whatever the
 // document's size.

@@ -36,11 +36,7 @@ class EncryptedNotebookTest : public NotebookFrameFixture {
     Editor().InsertText(kSecret);
     Editor().SetCurTextStyleNo(0);
     Editor().InsertText("\r\n");
-    TRVPictureItemInfo pic;
-    pic.Kind = TRVPictureKind::Png;
-    pic.Data = SharedBytes("\x89PNG-bytes", 10);
-    pic.Width = pic.Height = 8;
-    ASSERT_TRUE(Editor().InsertPicture(pic));
+    ASSERT_TRUE(InsertSmallPicture());
   }
 
   void SaveEncrypted(const std::string& name, const std::string& password, const std::string& again) {

@@ -551,11 +551,7 @@ TEST_F(NotebookTest, OpenAbandonedByCancelKeepsTheDocument) {
 TEST_F(NotebookTest, SaveWritesEachOfTheSixFormatsAndLeavesTheDocumentModified) {
   Styled({{"Heading", 1}, {" and ", 0}, {"key", 3}});
   Editor().InsertText("\r\n");
-  TRVPictureItemInfo pic;
-  pic.Kind = TRVPictureKind::Png;
-  pic.Data = SharedBytes("\x89PNG-bytes", 10);
-  pic.Width = pic.Height = 8;
-  ASSERT_TRUE(Editor().InsertPicture(pic));
+  ASSERT_TRUE(InsertSmallPicture());
   const TRVDocument before = Editor().Document();
   const char* names[] = {"d.rvf", "d.rtf", "d.txt", "u.txt", "css.htm", "simple.htm"};
   for (int i = 0; i < 6; ++i) {

@@ -86,7 +86,7 @@ TEST(NvxPrimitives, Argon2idGivesTheRfc9106Vector) {
 }
 
 TEST(NvxPrimitives, AesGcmGivesTheNistVectorAndChecksItsTag) {
-  // The GCM specification's test case 16 (AES-256, 96-bit IV, with AAD).
+  // Test case 16 of GCM's published test vectors (AES-256, 96-bit IV, AAD).
   const std::string key = Hex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
   const std::string iv = Hex("cafebabefacedbaddecaf888");
   const std::string aad = Hex("feedfacedeadbeeffeedfacedeadbeefabaddad2");

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "codec/base64.h"
+#include "common/timing.h"
 #include "codec/clencoder.h"
 #include "codec/streams.h"
 #include "ui/paths.h"
@@ -67,12 +68,7 @@ void Shell(const std::string& command) {
 
 std::string Slurp(const std::filesystem::path& p) { return nv::ReadWholeFile(nv::PathToUtf8(p)); }
 
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::exit(1);
-  }
-}
+using nv::bench::Check;
 
 }  // namespace
 

@@ -10,30 +10,12 @@
 #include <string>
 
 #include "common/generate_rtf.h"
+#include "common/timing.h"
 #include "notebook/richview/document.h"
 #include "notebook/richview/html.h"
 #include "notebook/richview/rtf.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from) {
-  return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-template <class F>
-double Best(int runs, F f) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = Clock::now();
-    f();
-    best = std::min(best, Seconds(t0));
-  }
-  return best;
-}
-
-}  // namespace
+using nv::bench::Best;
 
 int main() {
   const std::string rtf = nv::bench::GenerateRtf(10u * 1024 * 1024);

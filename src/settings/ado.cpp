@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "ui/gcrypt_init.h"
 #include "ui/paths.h"
 #include "ui/text.h"
 
@@ -23,17 +24,8 @@ constexpr unsigned long kIterations = 100000;
 constexpr size_t kSaltSize = 16;
 constexpr size_t kHashSize = 32;
 
-void InitCrypto() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    gcry_check_version(nullptr);
-    gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-    gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-  });
-}
-
 std::string DeriveHash(const std::string& password, const std::string& salt, unsigned long iterations) {
-  InitCrypto();
+  InitGcrypt();
   std::string out(kHashSize, '\0');
   const gcry_error_t err = gcry_kdf_derive(password.data(), password.size(), GCRY_KDF_PBKDF2,
                                            GCRY_MD_SHA256, salt.data(), salt.size(), iterations,
@@ -249,7 +241,7 @@ void CreateSettingsDatabase(const std::string& path, const std::string& password
     throw EDatabaseError(Format("Cannot create '%s': %s.", path.c_str(), msg.c_str()));
   }
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
-  InitCrypto();
+  InitGcrypt();
   std::string salt(kSaltSize, '\0');
   gcry_randomize(salt.data(), salt.size(), GCRY_STRONG_RANDOM);
   const std::string hash = DeriveHash(password, salt, kIterations);

@@ -72,6 +72,8 @@ class Prompter {
   // One-line input of at most 255 characters; nullopt on Cancel.
   virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                               const std::string& initial) = 0;
+  // The same with the typed characters hidden, for passwords; starts empty.
+  virtual std::optional<std::string> PasswordBox(const std::string& caption, const std::string& prompt) = 0;
   virtual std::optional<FileDialogResult> OpenDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<FileDialogResult> SaveDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) = 0;

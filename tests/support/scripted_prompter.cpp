@@ -49,14 +49,24 @@ int ScriptedPrompter::ShowBox(BoxOwner owner, const std::string& text, const std
   return Take<int>("message box").value_or(mb::kIdCancel);
 }
 
-std::optional<std::string> ScriptedPrompter::InputBox(const std::string& caption, const std::string& prompt,
-                                                      const std::string& initial) {
-  calls_.push_back({PromptCall::Input, BoxOwner::Application, prompt, caption, 0, initial, {}});
-  auto a = Take<std::optional<std::string>>("input box");
+// Both text boxes take at most kInputBoxMaxLength characters.
+std::optional<std::string> ScriptedPrompter::TakeText(const char* what) {
+  auto a = Take<std::optional<std::string>>(what);
   if (!a || !*a) return std::nullopt;
   std::string s = **a;
   if (s.size() > static_cast<size_t>(kInputBoxMaxLength)) s.resize(kInputBoxMaxLength);
   return s;
+}
+
+std::optional<std::string> ScriptedPrompter::InputBox(const std::string& caption, const std::string& prompt,
+                                                      const std::string& initial) {
+  calls_.push_back({PromptCall::Input, BoxOwner::Application, prompt, caption, 0, initial, {}});
+  return TakeText("input box");
+}
+
+std::optional<std::string> ScriptedPrompter::PasswordBox(const std::string& caption, const std::string& prompt) {
+  calls_.push_back({PromptCall::Password, BoxOwner::Application, prompt, caption, 0, "", {}});
+  return TakeText("password box");
 }
 
 std::optional<FileDialogResult> ScriptedPrompter::OpenDialog(const FileDialogRequest& r) {

@@ -15,7 +15,7 @@
 namespace nv {
 
 struct PromptCall {
-  enum Kind { Message, Box, Input, Open, Save, Color, Font } kind;
+  enum Kind { Message, Box, Input, Open, Save, Color, Font, Password } kind;
   BoxOwner owner = BoxOwner::None;
   std::string text;     // message text, input prompt
   std::string caption;  // box caption, input caption, dialog title
@@ -39,6 +39,8 @@ class ScriptedPrompter : public Prompter {
   // Queue answers, consumed in order by the calls that need one.
   ScriptedPrompter& AnswerBox(int id);
   ScriptedPrompter& AnswerInput(std::optional<std::string> text);
+  // Password boxes take their answers from the same queue as input boxes.
+  ScriptedPrompter& AnswerPassword(std::optional<std::string> text) { return AnswerInput(std::move(text)); }
   ScriptedPrompter& AnswerFile(std::optional<FileDialogResult> r);
   ScriptedPrompter& AnswerFile(const std::string& name, int filterIndex = 1);
   ScriptedPrompter& AnswerColor(std::optional<std::uint32_t> c);
@@ -55,6 +57,7 @@ class ScriptedPrompter : public Prompter {
                  unsigned flags) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& initial) override;
+  std::optional<std::string> PasswordBox(const std::string& caption, const std::string& prompt) override;
   std::optional<FileDialogResult> OpenDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveDialog(const FileDialogRequest& request) override;
   std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override;
@@ -63,6 +66,7 @@ class ScriptedPrompter : public Prompter {
  private:
   template <class T>
   std::optional<T> Take(const char* what);
+  std::optional<std::string> TakeText(const char* what);
 
   std::vector<PromptCall> calls_;
   std::deque<Answer> answers_;

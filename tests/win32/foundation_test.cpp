@@ -193,6 +193,7 @@ TEST(UniqueHandle, ClosesOnEveryPath) {
 struct DialogScript {
   const wchar_t* type = nullptr;  // text to type (replaces the edit's text), null = Cancel
   std::wstring seenPrompt, seenInitial, seenCaption;
+  LONG_PTR editStyle = 0;
   bool done = false;
 };
 DialogScript* g_script = nullptr;
@@ -218,6 +219,7 @@ void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR id, DWORD) {
   g_script->seenInitial = buf;
   ::GetWindowTextW(dlg, buf, 512);
   g_script->seenCaption = buf;
+  g_script->editStyle = ::GetWindowLongPtrW(::GetDlgItem(dlg, 101), GWL_STYLE);
   if (g_script->type) {
     // Type through the edit control so its 255-character limit applies.
     HWND edit = ::GetDlgItem(dlg, 101);
@@ -248,6 +250,28 @@ TEST(Win32Prompter, InputBoxShowsTextsAndLimitsInput) {
   g_script = &cancel;
   ::SetTimer(nullptr, 0, 50, AnswerDialog);
   EXPECT_FALSE(p.InputBox("Making directory...", "Enter name of new directory:", "").has_value());
+  g_script = nullptr;
+}
+
+TEST(Win32Prompter, PasswordBoxHidesTheTypedTextAndGivesItBack) {
+  Win32Prompter p;
+  DialogScript s;
+  s.type = L"s3cret \x00E9";
+  g_script = &s;
+  ::SetTimer(nullptr, 0, 50, AnswerDialog);
+  auto r = p.PasswordBox("Encrypted notebook", "Enter the password of the encrypted notebook:");
+  EXPECT_EQ(s.seenCaption, L"Encrypted notebook");
+  EXPECT_EQ(s.seenPrompt, L"Enter the password of the encrypted notebook:");
+  EXPECT_TRUE(s.editStyle & ES_PASSWORD);
+  EXPECT_EQ(r, std::optional<std::string>("s3cret \xC3\xA9"));
+
+  // The plain input box shows what is typed.
+  DialogScript plain;
+  plain.type = nullptr;
+  g_script = &plain;
+  ::SetTimer(nullptr, 0, 50, AnswerDialog);
+  EXPECT_FALSE(p.InputBox("Renaming...", "Enter new name:", "").has_value());
+  EXPECT_FALSE(plain.editStyle & ES_PASSWORD);
   g_script = nullptr;
 }
 

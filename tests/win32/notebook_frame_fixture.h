@@ -36,6 +36,23 @@ class NotebookFrameFixture : public ::testing::Test {
   // in for the test host here).
   TNotebookFrame& Notebook() { return *frame; }
   TRichViewEdit& Editor() { return Notebook().RichViewEdit1; }
+  // An 8 x 8 PNG picture item at the caret.
+  bool InsertSmallPicture() {
+    TRVPictureItemInfo pic;
+    pic.Kind = TRVPictureKind::Png;
+    pic.Data = SharedBytes("\x89PNG-bytes", 10);
+    pic.Width = pic.Height = 8;
+    return Editor().InsertPicture(pic);
+  }
+  // The i-th prompt the frame showed.
+  const PromptCall& Call(size_t i) {
+    static PromptCall none{};
+    if (i >= prompter.Calls().size()) {
+      ADD_FAILURE() << "no prompt call " << i;
+      return none;
+    }
+    return prompter.Calls()[i];
+  }
 };
 
 }  // namespace nv

@@ -10,6 +10,7 @@
 
 #include "main_form_fixture.h"
 #include "support/document_items.h"
+#include "notebook/nvx.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/rvf_files.h"
 #include "notebook/win32/notebook_frame.h"
@@ -94,6 +95,21 @@ TEST_F(NotebookRecoveryTest, ExitOffersUnsavedNotesForSavingAndCancelKeepsRunnin
   f.Perform(WM_CLOSE);
   EXPECT_TRUE(f.Closed());
   EXPECT_NE(testing::RvfText(ReadWholeFile(dir.File("plans.rvf"))).find("my secret plans"), std::string::npos);
+}
+
+TEST_F(NotebookRecoveryTest, AnExitSavingAnEncryptedNotebookLeavesNoPasswordBehind) {
+  TfrmMain& f = Start();
+  f.Notebook.EncryptionCosts = {64, 1, 1};
+  TypeInto(f.Notebook.RichViewEdit1, L"exit secrets");
+  // The exit question's save, choosing the encrypted notebook.
+  prompter.AnswerBox(IDYES).AnswerFile(dir.File("exit.nvx"), 7).AnswerPassword("pw").AnswerPassword("pw");
+  f.Close();
+  EXPECT_TRUE(f.Closed());
+  const std::optional<std::string> rvf = OpenNvx(ReadWholeFile(dir.File("exit.nvx")), "pw");
+  ASSERT_TRUE(rvf);
+  EXPECT_NE(testing::RvfText(*rvf).find("exit secrets"), std::string::npos);
+  EXPECT_FALSE(f.Notebook.DocumentEncrypted());
+  EXPECT_FALSE(f.Notebook.DocumentFileEncrypted());
 }
 
 TEST_F(NotebookRecoveryTest, AFailedSaveAtExitKeepsTheProgramRunning) {

@@ -83,14 +83,6 @@ class NotebookTest : public NotebookFrameFixture {
     std::sort(names.begin(), names.end());
     return names;
   }
-  const PromptCall& Call(size_t i) {
-    static PromptCall none{};
-    if (i >= prompter.Calls().size()) {
-      ADD_FAILURE() << "no prompt call " << i;
-      return none;
-    }
-    return prompter.Calls()[i];
-  }
   void OpenFile(const std::string& path, int filterIndex) {
     prompter.AnswerFile(path, filterIndex);
     Notebook().Open1Click();
@@ -468,7 +460,8 @@ TEST_F(NotebookTest, OpenAsksFirstOnlyWhenModifiedAndUsesItsFilterTable) {
   EXPECT_EQ(Call(0).file.title, "Loading & Import");
   EXPECT_EQ(Call(0).file.filter,
             "RTF Files (*.rtf)|*.rtf|Text Files - autodetect (*.txt)|*.txt|ANSI Text Files (*.txt)|*.txt|"
-            "Unicode Text Files (*.txt)|*.txt|RichView Format Files (*.rvf)|*.rvf|");
+            "Unicode Text Files (*.txt)|*.txt|RichView Format Files (*.rvf)|*.rvf|"
+            "Nookvale encrypted notebook (*.nvx)|*.nvx|");
   EXPECT_EQ(Call(0).file.options, fdo::kHideReadOnly | fdo::kFileMustExist | fdo::kEnableSizing);
   const std::string ansi = Text();
   EXPECT_EQ(ansi.substr(ansi.size() - 8), "\r\nsecond");
@@ -558,11 +551,7 @@ TEST_F(NotebookTest, OpenAbandonedByCancelKeepsTheDocument) {
 TEST_F(NotebookTest, SaveWritesEachOfTheSixFormatsAndLeavesTheDocumentModified) {
   Styled({{"Heading", 1}, {" and ", 0}, {"key", 3}});
   Editor().InsertText("\r\n");
-  TRVPictureItemInfo pic;
-  pic.Kind = TRVPictureKind::Png;
-  pic.Data = SharedBytes("\x89PNG-bytes", 10);
-  pic.Width = pic.Height = 8;
-  ASSERT_TRUE(Editor().InsertPicture(pic));
+  ASSERT_TRUE(InsertSmallPicture());
   const TRVDocument before = Editor().Document();
   const char* names[] = {"d.rvf", "d.rtf", "d.txt", "u.txt", "css.htm", "simple.htm"};
   for (int i = 0; i < 6; ++i) {
@@ -576,7 +565,7 @@ TEST_F(NotebookTest, SaveWritesEachOfTheSixFormatsAndLeavesTheDocumentModified) 
     EXPECT_EQ(Call(0).file.filter,
               "RichView Format files(*.rvf)|*.rvf|RTF Files (*.rtf)|*.rtf|Text (*.txt)|*.txt|Unicode Text "
               "(*.txt)|*.txt|HTML - with CSS (*.htm;*.html)|*.htm;*.html|HTML - Simplified "
-              "(*.htm;*.html)|*.htm;*.html");
+              "(*.htm;*.html)|*.htm;*.html|Nookvale encrypted notebook (*.nvx)|*.nvx");
     EXPECT_TRUE(FileExists(dir.File(names[i]))) << names[i];
   }
   EXPECT_TRUE(Editor().Modified());

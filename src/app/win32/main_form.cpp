@@ -437,8 +437,10 @@ void TfrmMain::Close() {
   if (!canClose) return;
   // Captured programs go back to the desktop before anything closes.
   Capture.Captures().ReleaseAll();
-  // The notebook was saved or knowingly given up: nothing to recover.
+  // The notebook was saved or knowingly given up: nothing to recover, and
+  // no password of an encrypted one stays in memory.
   Notebook.DiscardRecovery();
+  Notebook.ForgetDocumentSecret();
   FormClose();
   closed_ = true;
   ::ShowWindow(Handle(), SW_HIDE);

@@ -27,10 +27,24 @@ namespace {
 
 constexpr const char* kOpenFilter =
     "RTF Files (*.rtf)|*.rtf|Text Files - autodetect (*.txt)|*.txt|ANSI Text Files (*.txt)|*.txt|"
-    "Unicode Text Files (*.txt)|*.txt|RichView Format Files (*.rvf)|*.rvf|";
+    "Unicode Text Files (*.txt)|*.txt|RichView Format Files (*.rvf)|*.rvf|"
+    "Nookvale encrypted notebook (*.nvx)|*.nvx|";
 constexpr const char* kSaveFilter =
     "RichView Format files(*.rvf)|*.rvf|RTF Files (*.rtf)|*.rtf|Text (*.txt)|*.txt|Unicode Text (*.txt)|*.txt|"
-    "HTML - with CSS (*.htm;*.html)|*.htm;*.html|HTML - Simplified (*.htm;*.html)|*.htm;*.html";
+    "HTML - with CSS (*.htm;*.html)|*.htm;*.html|HTML - Simplified (*.htm;*.html)|*.htm;*.html|"
+    "Nookvale encrypted notebook (*.nvx)|*.nvx";
+// The encrypted notebook comes after the other entries, so theirs keep
+// their indexes.
+constexpr int kOpenEncryptedIndex = 6;
+constexpr int kSaveEncryptedIndex = 7;
+constexpr const char* kPasswordCaption = "Encrypted notebook";
+constexpr const char* kOpenPasswordPrompt = "Enter the password of the encrypted notebook:";
+constexpr const char* kNewPasswordPrompt = "Enter a password to encrypt the notebook with:";
+constexpr const char* kRepeatPasswordPrompt = "Enter the same password again:";
+constexpr const char* kPasswordsDiffer = "The two passwords differ. The notebook was not saved.";
+constexpr const char* kPasswordEmpty = "An empty password protects nothing. The notebook was not saved.";
+constexpr const char* kRecoveryPasswordPrompt =
+    "Nookvale ended without saving the encrypted notebook. Enter its password to restore the unsaved notes:";
 constexpr const char* kExitSaveQuestion = "The notebook has unsaved changes. Save them before exiting?";
 constexpr const char* kRestoreQuestion = "Nookvale ended without saving the notebook. Restore the unsaved notes?";
 // How often the autosave looks at its schedule while changes wait.
@@ -300,6 +314,7 @@ void TNotebookFrame::Open1Click() {
   if (!chosen) return;
   OpenDialog.fileName = chosen->fileName;
   OpenDialog.filterIndex = chosen->filterIndex;
+  if (chosen->filterIndex == kOpenEncryptedIndex) return OpenEncrypted(chosen->fileName);
   bool ok = false;
   {
     WaitCursor wait;
@@ -313,6 +328,7 @@ void TNotebookFrame::Open1Click() {
   }
   // The unsaved text was saved or knowingly given up in the question above.
   DiscardRecovery();
+  ForgetDocumentSecret();
   // The quick save writes RichView Format: it may go back to the opened
   // file only when that is what the file holds; anything else would be
   // overwritten in a format the user did not choose.
@@ -356,7 +372,19 @@ void TNotebookFrame::Save1Click() {
   SaveDialog.fileName = chosen->fileName;
   SaveDialog.filterIndex = chosen->filterIndex;
   bool ok = false;
-  {
+  if (chosen->filterIndex == kSaveEncryptedIndex) {
+    std::optional<SecretString> password = AskNewPassword();
+    if (!password) return;
+    std::shared_ptr<const NvxKey> key = WriteEncrypted(chosen->fileName, password->View());
+    ok = key != nullptr;
+    // From now on the recovery file of this document is sealed with it too,
+    // unless the document is an encrypted file already: its quick save
+    // keeps that file's own password.
+    if (ok && !documentFileEncrypted_) {
+      documentPassword_ = std::move(*password);
+      documentKey_ = std::move(key);
+    }
+  } else {
     WaitCursor wait;
     ok = WriteFile(chosen->fileName, chosen->filterIndex);
   }
@@ -376,7 +404,11 @@ bool TNotebookFrame::SaveBeforeOpen() {
 bool TNotebookFrame::QuickSave() {
   if (DocumentFileName.empty()) return QuickSaveAs();
   bool ok = false;
-  {
+  if (documentFileEncrypted_) {
+    std::shared_ptr<const NvxKey> key = WriteEncrypted(DocumentFileName, documentPassword_.View());
+    ok = key != nullptr;
+    if (ok) documentKey_ = std::move(key);
+  } else {
     WaitCursor wait;
     ok = WriteFileSafely(DocumentFileName, SaveRVF(RichViewEdit1.Document()));
   }
@@ -403,10 +435,114 @@ bool TNotebookFrame::QuickSaveAs() {
   if (!chosen) return false;
   SaveDialog.fileName = chosen->fileName;
   SaveDialog.filterIndex = chosen->filterIndex;
+  if (chosen->filterIndex == kSaveEncryptedIndex) {
+    // The one choice besides RichView Format: the same, encrypted.
+    std::optional<SecretString> password = AskNewPassword();
+    if (!password) return false;
+    documentPassword_ = std::move(*password);
+    documentFileEncrypted_ = true;
+  } else {
+    // Saved plain from now on: nothing of the old password stays.
+    ForgetDocumentSecret();
+  }
   DocumentFileName = chosen->fileName;
   const bool ok = QuickSave();
   if (ok) ::SetWindowTextW(Host().HostHandle(), Widen(FilePart(DocumentFileName)).c_str());
   return ok;
+}
+
+// --------------------------------------------------- encrypted notebooks
+
+void TNotebookFrame::OpenEncrypted(const std::string& path) {
+  std::optional<std::string> typed = Host().FramePrompter().PasswordBox(kPasswordCaption, kOpenPasswordPrompt);
+  if (!typed) return;
+  SecretString password(std::move(*typed));
+  // Opened into a document of its own: a wrong password or a damaged file
+  // leaves the editor exactly as it was.
+  TRVDocument opened;
+  unsigned warnings = 0;
+  std::shared_ptr<const NvxKey> key;
+  bool ok = false;
+  {
+    WaitCursor wait;
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    ok = bytes && LoadNvx(*bytes, password.View(), opened, warnings, &key);
+  }
+  if (!ok) {
+    Box(BoxOwner::Application, kNvxOpenError, "Error", mb::kOk);
+    return;
+  }
+  RichViewEdit1.Clear();
+  RichViewEdit1.Document() = std::move(opened);
+  RichViewEdit1.RVFWarnings = warnings;
+  RichViewEdit1.Format();
+  DiscardRecovery();
+  DocumentFileName = path;
+  documentFileEncrypted_ = true;
+  documentPassword_ = std::move(password);
+  documentKey_ = std::move(key);
+}
+
+std::optional<SecretString> TNotebookFrame::AskNewPassword() {
+  Prompter& ask = Host().FramePrompter();
+  std::optional<std::string> first = ask.PasswordBox(kPasswordCaption, kNewPasswordPrompt);
+  if (!first) return std::nullopt;
+  SecretString password(std::move(*first));
+  std::optional<std::string> second = ask.PasswordBox(kPasswordCaption, kRepeatPasswordPrompt);
+  if (!second) return std::nullopt;
+  const SecretString repeated(std::move(*second));
+  if (password.View() != repeated.View()) {
+    Box(BoxOwner::Application, kPasswordsDiffer, "Error", mb::kOk | mb::kIconStop);
+    return std::nullopt;
+  }
+  if (password.Empty()) {
+    Box(BoxOwner::Application, kPasswordEmpty, "Error", mb::kOk | mb::kIconStop);
+    return std::nullopt;
+  }
+  return password;
+}
+
+std::shared_ptr<const NvxKey> TNotebookFrame::WriteEncrypted(const std::string& path, std::string_view password) {
+  WaitCursor wait;
+  try {
+    std::shared_ptr<const NvxKey> key = NewNvxKey(password, EncryptionCosts);
+    if (!key) return nullptr;
+    // Only the sealed bytes reach the disk, through the temporary file that
+    // then replaces the old one.
+    const std::optional<std::string> sealed = SaveNvx(RichViewEdit1.Document(), *key);
+    if (!sealed || !WriteFileSafely(path, *sealed)) return nullptr;
+    return key;
+  } catch (const std::bad_alloc&) {
+    // A document too large to seal in the memory left: the old file stays.
+    return nullptr;
+  }
+}
+
+void TNotebookFrame::ForgetDocumentSecret() {
+  documentPassword_.Clear();
+  documentKey_.reset();
+  documentFileEncrypted_ = false;
+}
+
+bool TNotebookFrame::OpenEncryptedRecovery(std::string& bytes, TRVDocument& restored, unsigned& warnings) {
+  std::optional<std::string> typed = Host().FramePrompter().PasswordBox("Nookvale", kRecoveryPasswordPrompt);
+  if (!typed) return false;
+  SecretString password(std::move(*typed));
+  std::shared_ptr<const NvxKey> key;
+  bool ok = false;
+  {
+    WaitCursor wait;
+    ok = LoadNvx(bytes, password.View(), restored, warnings, &key);
+  }
+  if (!ok) {
+    Box(BoxOwner::Application, kNvxOpenError, "Error", mb::kOk);
+    return false;
+  }
+  // The restored notes stay encrypted in the next recovery file; a save
+  // still asks where and how they go.
+  documentPassword_ = std::move(password);
+  documentKey_ = std::move(key);
+  return true;
 }
 
 // ----------------------------------------------------------------- New
@@ -451,6 +587,7 @@ void TNotebookFrame::New1Click() {
   // The old document was given up, and the new one holds only the
   // program's date line.
   DocumentFileName.clear();
+  ForgetDocumentSecret();
   RichViewEdit1.SetModified(false);
   DiscardRecovery();
 }
@@ -511,6 +648,7 @@ void TNotebookFrame::ReplaceThroughExport(ExportCommand command) {
   RichViewEdit1.Format();
   // The file the quick save knew belongs to the old document.
   DocumentFileName.clear();
+  ForgetDocumentSecret();
   DiscardRecovery();
 }
 
@@ -556,7 +694,7 @@ void TNotebookFrame::AutosaveTick() {
   try {
     // A copy taken here, where the document cannot change meanwhile; its
     // file form, the sealing and the writing go on beside typing.
-    if (recovery_->WriteInBackground(RichViewEdit1.Document())) DiscardPendingAutosave();
+    if (recovery_->WriteInBackground(RichViewEdit1.Document(), documentKey_)) DiscardPendingAutosave();
   } catch (const std::exception&) {
     // Out of memory for the copy: the next tick tries again.
   }
@@ -565,21 +703,27 @@ void TNotebookFrame::AutosaveTick() {
 void TNotebookFrame::WriteRecoveryNow() {
   if (!RichViewEdit1.Modified() || recoveryBlocked_) return;
   try {
-    if (recovery_->WriteNow(RichViewEdit1.Document())) DiscardPendingAutosave();
+    if (recovery_->WriteNow(RichViewEdit1.Document(), documentKey_)) DiscardPendingAutosave();
   } catch (const std::exception&) {
     // The session ends all the same; the last autosave stays.
   }
 }
 
 void TNotebookFrame::OfferRecovery() {
-  std::string rvf;
-  const TNotebookRecovery::ReadResult read = recovery_->Read(rvf);
+  std::string bytes;
+  const TNotebookRecovery::ReadResult read = recovery_->Read(bytes);
   if (read == TNotebookRecovery::ReadResult::Missing) return;
   // Read once, into a document of its own: what cannot be read never
   // reaches the editor.
   TRVDocument restored;
   unsigned warnings = 0;
-  const bool readable = read == TNotebookRecovery::ReadResult::Ok && LoadRVF(rvf, restored, warnings);
+  // The notes of an encrypted document need its password: given, they are
+  // restored at once; refused or wrong, they are kept aside like any file
+  // that cannot be read, never deleted.
+  const bool encrypted = read == TNotebookRecovery::ReadResult::Ok && HasNvxMagic(bytes);
+  const bool readable = read == TNotebookRecovery::ReadResult::Ok &&
+                        (encrypted ? OpenEncryptedRecovery(bytes, restored, warnings)
+                                   : LoadRVF(bytes, restored, warnings));
   if (!readable) {
     // Never deleted unasked: moved aside, so the autosave can go on.
     const std::string aside = recovery_->KeepAside();
@@ -593,7 +737,8 @@ void TNotebookFrame::OfferRecovery() {
     }
     return;
   }
-  if (Box(BoxOwner::MainWindow, kRestoreQuestion, "Nookvale", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) {
+  if (!encrypted &&
+      Box(BoxOwner::MainWindow, kRestoreQuestion, "Nookvale", mb::kYesNo | mb::kIconQuestion) != mb::kIdYes) {
     recovery_->Delete();
     return;
   }
@@ -604,6 +749,7 @@ void TNotebookFrame::OfferRecovery() {
   // Restored, not saved: the user still decides where it goes.
   RichViewEdit1.SetModified(true);
   DocumentFileName.clear();
+  documentFileEncrypted_ = false;
 }
 
 void TNotebookFrame::LineBtnClick() {

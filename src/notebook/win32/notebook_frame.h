@@ -21,6 +21,7 @@
 #include "notebook/autosave.h"
 #include "notebook/notebook_dialogs.h"
 #include "notebook/notebook_export.h"
+#include "notebook/nvx.h"
 #include "notebook/win32/notebook_recovery.h"
 
 namespace nv {
@@ -57,6 +58,17 @@ class TNotebookFrame : public TFrame {
 
   // Document state.
   std::string DocumentFileName;
+  // The key derivation's costs for encrypted saves (the file keeps them, so
+  // they may rise without making older files unreadable).
+  NvxParams EncryptionCosts = kNvxFileParams;
+  // An encrypted document: one opened from, or saved as, an encrypted
+  // notebook. Its password stays in memory for the quick save and the
+  // recovery file until New, Open or the end of the program.
+  bool DocumentEncrypted() const { return documentKey_ != nullptr; }
+  // Whether the quick save writes DocumentFileName encrypted.
+  bool DocumentFileEncrypted() const { return documentFileEncrypted_; }
+  // Wipes the password and the key (New, Open, the program's exit).
+  void ForgetDocumentSecret();
   std::string HtmlTitle;
   unsigned HtmlOptions = 320;
 
@@ -164,6 +176,21 @@ class TNotebookFrame : public TFrame {
   // document; answers whether the command may go on.
   bool SaveChangesFirst();
 
+  // Encrypted notebooks.
+  void OpenEncrypted(const std::string& path);
+  // Asks for a new password twice; nothing after Cancel or when the two
+  // differ (said to the user).
+  std::optional<SecretString> AskNewPassword();
+  // Seals the document under a fresh key from the password (a new salt for
+  // every save) and writes it; answers the key, nothing on failure.
+  std::shared_ptr<const NvxKey> WriteEncrypted(const std::string& path, std::string_view password);
+  // The recovery file's unsealed bytes of an encrypted document, opened
+  // with the password the user gives; false after Cancel or a wrong one.
+  bool OpenEncryptedRecovery(std::string& bytes, TRVDocument& restored, unsigned& warnings);
+
+  SecretString documentPassword_;
+  std::shared_ptr<const NvxKey> documentKey_;
+  bool documentFileEncrypted_ = false;
   std::unique_ptr<TNotebookRecovery> recovery_;
   AutosaveSchedule autosave_;
   // An unreadable recovery file could not be moved aside: it is not

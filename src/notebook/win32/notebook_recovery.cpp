@@ -55,9 +55,15 @@ bool TNotebookRecovery::Exists() const {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TNotebookRecovery::SealAndWrite(const TRVDocument& doc) {
+bool TNotebookRecovery::SealAndWrite(const TRVDocument& doc, const NvxKey* key) {
   try {
-    const std::optional<std::string> sealed = SealForUser(SaveRVF(doc));
+    std::optional<std::string> inner;
+    if (key) inner = SaveNvx(doc, *key);
+    else inner = SaveRVF(doc);
+    if (!inner) return false;
+    std::optional<std::string> sealed = SealForUser(*inner);
+    // The plain form is wiped, not left to the heap.
+    if (!key) WipeBytes(inner->data(), inner->size());
     return sealed && WriteFileSafely(path_, *sealed);
   } catch (...) {
     // Out of memory while sealing a large document: the previous recovery
@@ -66,16 +72,16 @@ bool TNotebookRecovery::SealAndWrite(const TRVDocument& doc) {
   }
 }
 
-bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot) {
+bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot, std::shared_ptr<const NvxKey> key) {
   if (busy_.load()) return false;
   Wait();  // joins the finished worker
   busy_ = true;
   try {
     // Pictures are shared, never changed in place, so the copy may be read
     // there while the editor goes on here.
-    worker_ = std::thread([this, doc = std::move(snapshot)] {
+    worker_ = std::thread([this, doc = std::move(snapshot), key = std::move(key)] {
       // A failed write keeps the previous file; the next pause tries again.
-      SealAndWrite(doc);
+      SealAndWrite(doc, key.get());
       busy_ = false;
     });
   } catch (...) {
@@ -86,23 +92,23 @@ bool TNotebookRecovery::WriteInBackground(TRVDocument snapshot) {
   return true;
 }
 
-bool TNotebookRecovery::WriteNow(const TRVDocument& doc) {
+bool TNotebookRecovery::WriteNow(const TRVDocument& doc, const std::shared_ptr<const NvxKey>& key) {
   Wait();
-  return SealAndWrite(doc);
+  return SealAndWrite(doc, key.get());
 }
 
 void TNotebookRecovery::Wait() {
   if (worker_.joinable()) worker_.join();
 }
 
-TNotebookRecovery::ReadResult TNotebookRecovery::Read(std::string& rvf) {
+TNotebookRecovery::ReadResult TNotebookRecovery::Read(std::string& bytes) {
   Wait();
   if (!Exists()) return ReadResult::Missing;
   const std::optional<std::string> sealed = ReadFileBytes(path_);
   if (!sealed) return ReadResult::Unreadable;
   std::optional<std::string> plain = UnsealForUser(*sealed);
   if (!plain) return ReadResult::Unreadable;
-  rvf = std::move(*plain);
+  bytes = std::move(*plain);
   return ReadResult::Ok;
 }
 

@@ -8,6 +8,10 @@
 // document into its file form, the sealing and the disk work can run on a
 // worker thread of their own, given a copy of the document, so that typing
 // never waits for them; one write at a time.
+//
+// The recovery file of an encrypted document is first sealed as an
+// encrypted notebook under the document's key, and only then for the user:
+// the system's seal alone would open for anyone logged on as that user.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "notebook/nvx.h"
 #include "notebook/richview/document.h"
 
 namespace nv {
@@ -37,18 +42,20 @@ class TNotebookRecovery {
   bool Exists() const;
 
   // Writes the document (a copy the worker owns) on a worker thread. False,
-  // and nothing started, while an earlier write is still under way.
-  bool WriteInBackground(TRVDocument snapshot);
+  // and nothing started, while an earlier write is still under way. With a
+  // key, the document is sealed under it first.
+  bool WriteInBackground(TRVDocument snapshot, std::shared_ptr<const NvxKey> key = nullptr);
   // Writes now, after any write under way; answers whether the file was
   // written.
-  bool WriteNow(const TRVDocument& doc);
+  bool WriteNow(const TRVDocument& doc, const std::shared_ptr<const NvxKey>& key = nullptr);
   bool Busy() const { return busy_.load(); }
   // Waits for a write under way.
   void Wait();
 
   enum class ReadResult { Ok, Missing, Unreadable };
-  // The unsealed RichView Format bytes.
-  ReadResult Read(std::string& rvf);
+  // The bytes under the user's seal: RichView Format, or an encrypted
+  // notebook (HasNvxMagic) when the document was encrypted.
+  ReadResult Read(std::string& bytes);
   // Removes the file (after any write under way).
   void Delete();
   // Moves an unreadable file out of the way under a time-stamped name;
@@ -56,7 +63,7 @@ class TNotebookRecovery {
   std::string KeepAside();
 
  private:
-  bool SealAndWrite(const TRVDocument& doc);
+  bool SealAndWrite(const TRVDocument& doc, const NvxKey* key);
   std::string path_;
   std::thread worker_;
   std::atomic<bool> busy_{false};

@@ -119,6 +119,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
           ::GetDlgItemTextW(dlg, kEditId, text.data(), n + 1);
           text.resize(static_cast<size_t>(n));
           st->result = text;
+          ::SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
         }
         ::EndDialog(dlg, LOWORD(wp));
         return TRUE;
@@ -178,20 +179,33 @@ int Win32Prompter::ShowBox(BoxOwner owner, const std::string& text, const std::s
   return ::MessageBoxW(OwnerWindow(owner), Widen(text).c_str(), Widen(caption).c_str(), flags);
 }
 
-std::optional<std::string> Win32Prompter::InputBox(const std::string& caption, const std::string& prompt,
-                                                   const std::string& initial) {
+// The input box, with the typed text shown or hidden.
+static std::optional<std::string> ShowInputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& initial, DWORD editStyle) {
   DialogTemplate t;
   t.Header(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU, 220, 66, Widen(caption), 4);
   t.Item(SS_LEFT, 7, 7, 206, 10, kPromptId, kStaticClass, L"");
-  t.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 20, 206, 13, kEditId, kEditClass, L"");
+  t.Item(editStyle | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 20, 206, 13, kEditId, kEditClass, L"");
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, 43, 50, 14, IDOK, kButtonClass, L"OK");
   t.Item(BS_PUSHBUTTON | WS_TABSTOP, 163, 43, 50, 14, IDCANCEL, kButtonClass, L"Cancel");
   InputBoxState st{Widen(prompt), Widen(initial), {}};
   const INT_PTR r = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.get(),
                                               OwnerWindow(BoxOwner::Application), InputBoxProc,
                                               reinterpret_cast<LPARAM>(&st));
-  if (r != IDOK) return std::nullopt;
-  return Narrow(st.result);
+  std::optional<std::string> answer;
+  if (r == IDOK) answer = Narrow(st.result);
+  // A password typed here lives on only in the answer.
+  ::SecureZeroMemory(st.result.data(), st.result.size() * sizeof(wchar_t));
+  return answer;
+}
+
+std::optional<std::string> Win32Prompter::InputBox(const std::string& caption, const std::string& prompt,
+                                                   const std::string& initial) {
+  return ShowInputBox(caption, prompt, initial, 0);
+}
+
+std::optional<std::string> Win32Prompter::PasswordBox(const std::string& caption, const std::string& prompt) {
+  return ShowInputBox(caption, prompt, "", ES_PASSWORD);
 }
 
 std::optional<FileDialogResult> Win32Prompter::OpenDialog(const FileDialogRequest& r) { return FileDialog(r, false); }

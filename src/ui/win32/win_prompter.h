@@ -12,6 +12,7 @@ class Win32Prompter : public Prompter {
                  unsigned flags) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                       const std::string& initial) override;
+  std::optional<std::string> PasswordBox(const std::string& caption, const std::string& prompt) override;
   std::optional<FileDialogResult> OpenDialog(const FileDialogRequest& request) override;
   std::optional<FileDialogResult> SaveDialog(const FileDialogRequest& request) override;
   std::optional<std::uint32_t> ColorDialog(std::uint32_t initial) override;

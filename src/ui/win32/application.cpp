@@ -1,5 +1,7 @@
 #include "ui/win32/application.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include "ui/errors.h"
@@ -81,6 +83,7 @@ bool MoveFocusByTab(const MSG& msg) {
 }
 
 void DispatchQueued(MSG& msg) {
+  if (Application().DialogMessage(msg)) return;
   if (MoveFocusByTab(msg)) return;
   ::TranslateMessage(&msg);
   Window::DispatchPosted(msg);
@@ -108,6 +111,18 @@ void TApplication::ResetTerminated() {
   while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
   terminated_ = false;
+}
+
+void TApplication::AddModelessDialog(HWND dialog) {
+  if (dialog && std::find(modeless_.begin(), modeless_.end(), dialog) == modeless_.end()) modeless_.push_back(dialog);
+}
+
+void TApplication::RemoveModelessDialog(HWND dialog) { std::erase(modeless_, dialog); }
+
+bool TApplication::DialogMessage(MSG& msg) const {
+  for (HWND dialog : modeless_)
+    if (::IsWindow(dialog) && ::IsDialogMessageW(dialog, &msg)) return true;
+  return false;
 }
 
 void TApplication::ProcessMessages() {

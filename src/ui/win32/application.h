@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/prompter.h"
 #include "ui/win32/window.h"
@@ -43,6 +44,12 @@ class TApplication : public Window {
   bool Terminated() const { return terminated_; }
   // Handles every message waiting now, then returns.
   void ProcessMessages();
+  // A modeless dialog open now (the find and replace dialogs): the message
+  // loop hands it its keys (Tab, Enter, Esc) through IsDialogMessage.
+  // Removed when it is destroyed.
+  void AddModelessDialog(HWND dialog);
+  void RemoveModelessDialog(HWND dialog);
+  bool DialogMessage(MSG& msg) const;
   // Forgets an earlier Terminate (and its pending quit message), so one
   // process can run several main windows in turn, as the tests do.
   void ResetTerminated();
@@ -52,6 +59,7 @@ class TApplication : public Window {
   std::unique_ptr<Prompter> winPrompter_;
   Prompter* prompter_ = nullptr;
   bool terminated_ = false;
+  std::vector<HWND> modeless_;
 };
 
 inline TApplication& Application() { return TApplication::Instance(); }

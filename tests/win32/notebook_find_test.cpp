@@ -37,23 +37,6 @@ class NotebookFindTest : public NotebookFrameFixture {
 
   const TRVDocument& Doc() { return Editor().Document(); }
 
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (Application().DialogMessage(msg)) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-  static bool PumpUntil(const std::function<bool()>& condition) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-      if (::GetTickCount() - start > 10000) return false;
-      Pump();
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
   // A key as the message loop delivers it, with modifiers held.
   void Press(WORD vk, std::initializer_list<int> held = {}) {
     BYTE old[256], now[256];

@@ -1,4 +1,4 @@
-// Find in a 10 MB document.
+// Find in a 10 MB document, and page layout for printing (print_layout.cpp).
 //
 // The search for a word that is not there reads every paragraph: it is
 // timed with each option, against the reference of one std::string::find
@@ -13,6 +13,10 @@
 
 #include "notebook/richview/edit.h"
 #include "notebook/richview/search.h"
+
+namespace bench_find {
+void PrintLayout(const nv::TRVDocument& doc, std::size_t bytes);
+}
 
 namespace {
 
@@ -80,5 +84,8 @@ int main() {
   const int replaced = core.ReplaceAll(nv::TRVTextFinder("dolor", {}), "pain");
   const double s = Seconds(t);
   std::printf("  replace all (%d)      %7.2f ms  ratio %.1f\n", replaced, s * 1000, s / reference);
+  std::string small;
+  const nv::TRVDocument oneMegabyte = MakeDocument(1u << 20, small);
+  bench_find::PrintLayout(oneMegabyte, small.size());
   return sink == 1 ? 1 : 0;
 }

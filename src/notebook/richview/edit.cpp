@@ -332,7 +332,9 @@ void TRVEditCore::Record(TRVUndoAction action) {
   std::vector<TRVUndoAction>& actions = recording_->Actions;
   // Room first: an action applied to the document is always in the record,
   // so a failure later in the edit can take it back.
-  actions.reserve(actions.size() + 1);
+  // Growing by doubling: one operation may record an action for each of
+  // thousands of paragraphs (Replace All).
+  if (actions.size() == actions.capacity()) actions.reserve(std::max<size_t>(4, 2 * actions.capacity()));
   const TRVParaChange c = ApplyUndoAction(doc_, action);
   if (actions.empty() || !MergeText(actions.back(), action)) actions.push_back(std::move(action));
   ++recorded_;

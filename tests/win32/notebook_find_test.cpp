@@ -164,7 +164,8 @@ TEST_F(NotebookFindTest, AlignmentKeysSurviveRtfAndRvfRoundTrips) {
   Press('J', {VK_CONTROL});
   auto alignments = [&](const TRVDocument& d) {
     std::string s;
-    for (const TRVParagraph& p : d.Paragraphs) s += std::to_string(static_cast<int>(d.Style.ParaStyle(p.ParaNo()).Alignment));
+    for (const TRVParagraph& p : d.Paragraphs)
+      s += std::to_string(static_cast<int>(d.Style.ParaStyle(p.ParaNo()).Alignment));
     return s;
   };
   const std::string wanted = {char('0' + int(TParaAlignment::Right)), char('0' + int(TParaAlignment::Right)),
@@ -324,7 +325,8 @@ TEST_F(NotebookPrintTest, CtrlPPrintsPagesWithinTheMarginsNeverSplittingALine) {
   Editor().Clear();
   Editor().Format();
   std::string text;
-  for (int i = 0; i < 120; ++i) text += "Line " + std::to_string(i) + " of the printed notebook, long enough to be seen.\r\n";
+  for (int i = 0; i < 120; ++i)
+    text += "Line " + std::to_string(i) + " of the printed notebook, long enough to be seen.\r\n";
   Editor().InsertText(text);
   // Ctrl+P, as the user presses it.
   BYTE old[256], now[256];

@@ -742,7 +742,8 @@ bool TNotebookFrame::FindNext(bool reverse) {
 }
 
 void TNotebookFrame::NotFound() {
-  Box(BoxOwner::Application, "Cannot find \"" + FindWhat + "\"", Application().Title, mb::kOk | mb::kIconInformation);
+  Box(BoxOwner::Application, "Cannot find \"" + FindWhat + "\"", Application().Title,
+      mb::kOk | mb::kIconInformation);
 }
 
 // ------------------------------------------------------------ printing

@@ -399,7 +399,8 @@ void TRichViewEdit::Paint(HDC dc, const RECT& clip) {
   }
 }
 
-void TRichViewEdit::PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip) {
+void TRichViewEdit::PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top,
+                              TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip) {
   const TRVParagraph& para = doc_.Paragraph(p);
   const TRVParaLayout& pl = layout.Para(p);
   // The part of this paragraph that is selected, [selA, selB).

@@ -148,7 +148,10 @@ class TRichViewEdit : public TControl {
   void UpdateCaret();
   void Paint(HDC dc, const RECT& clip);
   void PaintBuffered(HDC dc, const RECT& area);
-  void PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip);
+  // Paints paragraph p of a layout (the view's, or a printed page's) with
+  // its top at `top`; selFrom.Para -1: nothing selected.
+  void PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top, TRVParaOffset selFrom,
+                 TRVParaOffset selTo, const RECT& clip);
   // Repaints the lines of paragraph p that differ from its lines `before`.
   void InvalidateChangedLines(int p, const TRVParaLayout& before);
   void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);

@@ -32,22 +32,6 @@ class NotebookEditingTest : public NotebookFrameFixture {
   const TRVDocument& Doc() { return Editor().Document(); }
   const TFontInfo& CurrentStyle() { return Notebook().rvs().TextStyle(Editor().CurTextStyleNo()); }
 
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-  static bool PumpUntil(const std::function<bool()>& condition) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-      if (::GetTickCount() - start > 10000) return false;
-      Pump();
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
   // Gives a window the keyboard focus, the host being the active window.
   bool FocusOn(HWND h) {
     return PumpUntil([&] {

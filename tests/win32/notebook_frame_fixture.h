@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "frame_test_host.h"
@@ -52,6 +53,26 @@ class NotebookFrameFixture : public ::testing::Test {
       return none;
     }
     return prompter.Calls()[i];
+  }
+
+  // Handles what waits, as the application's loop does (modeless dialogs
+  // included); PumpUntil goes on until the condition holds, with a limit.
+  static void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (Application().DialogMessage(msg)) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  static bool PumpUntil(const std::function<bool()>& condition) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+      if (::GetTickCount() - start > 10000) return false;
+      Pump();
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
   }
 };
 

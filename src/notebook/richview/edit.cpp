@@ -332,7 +332,9 @@ void TRVEditCore::Record(TRVUndoAction action) {
   std::vector<TRVUndoAction>& actions = recording_->Actions;
   // Room first: an action applied to the document is always in the record,
   // so a failure later in the edit can take it back.
-  actions.reserve(actions.size() + 1);
+  // Growing by doubling: one operation may record an action for each of
+  // thousands of paragraphs (Replace All).
+  if (actions.size() == actions.capacity()) actions.reserve(std::max<size_t>(4, 2 * actions.capacity()));
   const TRVParaChange c = ApplyUndoAction(doc_, action);
   if (actions.empty() || !MergeText(actions.back(), action)) actions.push_back(std::move(action));
   ++recorded_;
@@ -682,6 +684,72 @@ bool TRVEditCore::ApplyStyleConversion(const TRVStyleConversion& convert) {
     ReplaceParagraphs(from.Para, to.Para - from.Para + 1, std::move(repl));
     anchor_ = ToPosition(doc_, anchor);
     caret_ = ToPosition(doc_, caret);
+  });
+}
+
+int TRVEditCore::ReplaceAll(const TRVTextFinder& finder, std::string_view replacement) {
+  if (readOnly_) return 0;
+  const std::vector<TRVTextMatch> matches = finder.FindAll(doc_);
+  if (matches.empty()) return 0;
+  std::string with = CleanItemText(replacement);
+  std::erase(with, '\n');
+  const int withLength = Utf8CharCount(with);
+  const bool done = Edit(TRVUndoGroup::None, [&](bool&) {
+    TRVParaOffset last{};
+    for (size_t i = 0; i < matches.size();) {
+      const int p = matches[i].From.Para;
+      size_t j = i;
+      while (j < matches.size() && matches[j].From.Para == p) ++j;
+      const TRVParagraph& src = doc_.Paragraph(p);
+      TRVParagraph out(src.ParaNo());
+      std::vector<TRVItem> items = src.Items();
+      // From the last match back, so the offsets of the earlier ones hold.
+      for (size_t k = j; k-- > i;) {
+        std::vector<TRVItem> left, mid, right, rest;
+        SplitItems(std::move(items), matches[k].To.Offset, rest, right);
+        SplitItems(std::move(rest), matches[k].From.Offset, left, mid);
+        items = std::move(left);
+        const TRVTextItemInfo* first = nullptr;
+        for (const TRVItem& item : mid)
+          if ((first = item.AsText())) break;
+        // Pushed also when empty: it carries the checkpoints of the replaced
+        // text, and normalising hands them on as removing any empty item does.
+        TRVItem repl = TRVItem::MakeText(with, first ? first->StyleNo : curTextStyle_, first ? first->Target : "");
+        for (TRVItem& item : mid)
+          repl.Checkpoints.insert(repl.Checkpoints.end(), item.Checkpoints.begin(), item.Checkpoints.end());
+        items.push_back(std::move(repl));
+        items.insert(items.end(), std::make_move_iterator(right.begin()), std::make_move_iterator(right.end()));
+      }
+      out.MutableItems() = std::move(items);
+      NormalizeParagraph(out);
+      const TRVTextMatch& final = matches[j - 1];
+      const int shift = static_cast<int>(j - i) * withLength;
+      int removed = 0;
+      for (size_t k = i; k < j; ++k) removed += matches[k].To.Offset - matches[k].From.Offset;
+      last = {p, final.To.Offset - removed + shift};
+      ReplaceParagraphs(p, 1, {std::move(out)});
+      i = j;
+    }
+    PlaceCaret(last);
+  });
+  return done ? static_cast<int>(matches.size()) : 0;
+}
+
+bool TRVEditCore::SetParaAlignment(TParaAlignment alignment) {
+  if (readOnly_ || doc_.IsEmpty()) return false;
+  return Edit(TRVUndoGroup::None, [&](bool& stateChanged) {
+    const int first = SelectionStart().Para, last = SelectionEnd().Para;
+    std::vector<TRVParagraph> repl;
+    for (int p = first; p <= last; ++p) {
+      TRVParagraph& out = repl.emplace_back(doc_.Paragraph(p));
+      TParaInfo wanted = doc_.Style.ParaStyleOrDefault(out.ParaNo());
+      wanted.Alignment = alignment;
+      out.SetParaNo(doc_.Style.FindOrAddParaStyle(wanted, out.ParaNo()));
+    }
+    const int before = curParaStyle_;
+    curParaStyle_ = repl[static_cast<size_t>(caret_.Para - first)].ParaNo();
+    stateChanged = curParaStyle_ != before;
+    ReplaceParagraphs(first, last - first + 1, std::move(repl));
   });
 }
 

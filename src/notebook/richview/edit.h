@@ -27,6 +27,7 @@
 
 #include "notebook/richview/document.h"
 #include "notebook/richview/edit_range.h"
+#include "notebook/richview/search.h"
 #include "notebook/richview/undo.h"
 
 namespace nv {
@@ -135,6 +136,16 @@ class TRVEditCore {
   // neighbours merged afterwards) as one undo step. In a read-only editor
   // only the current style changes, and only when nothing is selected.
   bool ApplyStyleConversion(const TRVStyleConversion& convert);
+  // Replaces every match of the finder in the whole document with
+  // `replacement` (one line; line ends are dropped) as one undo step. Each
+  // replacement takes the style of the first character it replaces. Answers
+  // the number of matches replaced; the caret goes after the last one.
+  int ReplaceAll(const TRVTextFinder& finder, std::string_view replacement);
+  // Gives the paragraphs of the selection (the caret's paragraph without
+  // one) the alignment, each through a paragraph style of the sheet that
+  // looks as wanted (found or appended), as one undo step. The current
+  // paragraph style follows.
+  bool SetParaAlignment(TParaAlignment alignment);
 
   // ------------------------------------------------------------------ undo
   bool Undo();

@@ -10,8 +10,8 @@ namespace {
 
 FontNameComparer fontNameComparer = nullptr;
 
-// The small letter of a capital of the Latin, Greek and Cyrillic alphabets;
-// every other code point as it is.
+}  // namespace
+
 char32_t SmallLetter(char32_t c) {
   if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
   // Latin Extended-A pairs capital and small letters as even and odd,
@@ -27,6 +27,8 @@ char32_t SmallLetter(char32_t c) {
   if (c >= 0x400 && c <= 0x40F) return c + 0x50;
   return c;
 }
+
+namespace {
 
 bool PortableSameFontName(std::string_view a, std::string_view b) {
   if (!IsValidUtf8(a) || !IsValidUtf8(b)) return a == b;

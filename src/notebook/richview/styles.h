@@ -123,6 +123,11 @@ void SetFontNameComparer(FontNameComparer compare);
 // is not UTF-8 is compared byte for byte.
 std::u32string FoldedFontName(std::string_view face);
 
+// The small letter of a capital of the Latin, Greek and Cyrillic alphabets;
+// every other code point as it is. Both take the same number of UTF-8
+// bytes, so text folded with it keeps its byte offsets.
+char32_t SmallLetter(char32_t c);
+
 // ----------------------------------------------------------- paragraph styles
 
 enum class TParaAlignment : std::uint8_t { Left = 0, Right = 1, Center = 2, Justify = 3 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <optional>
 #include <set>
 
 #include "notebook/richview/html.h"
@@ -12,6 +13,7 @@
 #include "notebook/richview/text_format.h"
 #include "notebook/richview/win32/system_ansi_codec.h"
 #include "ui/icon_ids.h"
+#include "ui/win32/application.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/startup_trace.h"
@@ -103,6 +105,21 @@ class WaitCursor {
   HCURSOR old_;
 };
 
+std::optional<TParaAlignment> AlignmentKey(WORD key) {
+  switch (key) {
+    case 'L': return TParaAlignment::Left;
+    case 'E': return TParaAlignment::Center;
+    case 'R': return TParaAlignment::Right;
+    case 'J': return TParaAlignment::Justify;
+    default: return std::nullopt;
+  }
+}
+
+UINT FindMessage() {
+  static const UINT message = ::RegisterWindowMessageW(FINDMSGSTRINGW);
+  return message;
+}
+
 }  // namespace
 
 const std::vector<TNotebookFrame::MenuEntry>& TNotebookFrame::PopupMenu1Items() {
@@ -147,6 +164,7 @@ void TNotebookFrame::CreateComponents() {
   recovery_ = std::make_unique<TNotebookRecovery>(Host().SettingsFolder() + kRecoveryFileName);
   AutosaveTimer.Create(kAutosaveCheckMs);
   AutosaveTimer.OnTimer = [this] { AutosaveTick(); };
+  ChoosePrinter = [this] { return ChoosePrinterTarget(Host().HostHandle(), Application().Title); };
   CreatePopupMenu();
   CreateToolbarItems();
   AlignControls();
@@ -756,17 +774,175 @@ void TNotebookFrame::LineBtnClick() {
   RichViewEdit1.EditThroughCore([](TRVEditCore& core) { nv::LineBtnClick(core); });
 }
 
+// ------------------------------------------------------ find, replace
+
+TNotebookFrame::~TNotebookFrame() { CloseFindDialog(); }
+
+LRESULT TNotebookFrame::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == FindMessage() && lp) {
+    // A system dialog calls in here: nothing may be thrown back into it.
+    try {
+      FindDialogNotify(*reinterpret_cast<const FINDREPLACEW*>(lp));
+    } catch (...) {
+      Application().HandleException(std::current_exception());
+    }
+    return 0;
+  }
+  return TFrame::HandleMessage(msg, wp, lp);
+}
+
+void TNotebookFrame::CloseFindDialog() {
+  if (!findDialog_) return;
+  Application().RemoveModelessDialog(findDialog_);
+  if (::IsWindow(findDialog_)) ::DestroyWindow(findDialog_);
+  findDialog_ = nullptr;
+}
+
+void TNotebookFrame::FindDialogShow(bool replace) {
+  CloseFindDialog();
+  TRVEditCore& core = RichViewEdit1.Core();
+  if (core.SelectionExists() && core.SelectionStart().Para == core.SelectionEnd().Para) {
+    const TRVDocument part = core.CopySelection();
+    std::string text;
+    for (const TRVParagraph& para : part.Paragraphs)
+      for (const TRVItem& item : para.Items())
+        if (const TRVTextItemInfo* t = item.AsText()) text += t->Text;
+    if (!text.empty() && text.find('\n') == std::string::npos) FindWhat = text;
+  }
+  const std::wstring what = Widen(FindWhat).substr(0, std::size(findBuffer_) - 1);
+  const std::wstring with = Widen(ReplaceWith).substr(0, std::size(replaceBuffer_) - 1);
+  std::fill(std::begin(findBuffer_), std::end(findBuffer_), L'\0');
+  std::fill(std::begin(replaceBuffer_), std::end(replaceBuffer_), L'\0');
+  what.copy(findBuffer_, what.size());
+  with.copy(replaceBuffer_, with.size());
+  findReplace_ = {};
+  findReplace_.lStructSize = sizeof findReplace_;
+  findReplace_.hwndOwner = Handle();
+  findReplace_.Flags = (FindOptions.Down || replace ? FR_DOWN : 0) | (FindOptions.MatchCase ? FR_MATCHCASE : 0) |
+                       (FindOptions.WholeWord ? FR_WHOLEWORD : 0);
+  findReplace_.lpstrFindWhat = findBuffer_;
+  findReplace_.wFindWhatLen = static_cast<WORD>(sizeof findBuffer_);
+  if (replace) {
+    findReplace_.lpstrReplaceWith = replaceBuffer_;
+    findReplace_.wReplaceWithLen = static_cast<WORD>(sizeof replaceBuffer_);
+    findDialog_ = ::ReplaceTextW(&findReplace_);
+  } else {
+    findDialog_ = ::FindTextW(&findReplace_);
+  }
+  Application().AddModelessDialog(findDialog_);
+}
+
+void TNotebookFrame::FindDialogNotify(const FINDREPLACEW& fr) {
+  if (fr.Flags & FR_DIALOGTERM) {
+    Application().RemoveModelessDialog(findDialog_);
+    findDialog_ = nullptr;
+    return;
+  }
+  if (!(fr.Flags & (FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL))) return;
+  FindWhat = fr.lpstrFindWhat ? Narrow(fr.lpstrFindWhat) : std::string();
+  if (fr.lpstrReplaceWith) ReplaceWith = Narrow(fr.lpstrReplaceWith);
+  FindOptions.MatchCase = (fr.Flags & FR_MATCHCASE) != 0;
+  FindOptions.WholeWord = (fr.Flags & FR_WHOLEWORD) != 0;
+  // The replace dialog has no direction: it goes down.
+  FindOptions.Down = fr.lpstrReplaceWith || (fr.Flags & FR_DOWN) != 0;
+  if (fr.Flags & FR_REPLACEALL) {
+    if (RichViewEdit1.ReplaceAll(TRVTextFinder(FindWhat, FindOptions), ReplaceWith) == 0) NotFound();
+    return;
+  }
+  if (fr.Flags & FR_REPLACE) {
+    // The selection is replaced only when it is what is searched for (the
+    // match found last); then the next one is found.
+    TRVEditCore& core = RichViewEdit1.Core();
+    const TRVDocument& doc = core.Document();
+    if (core.SelectionExists() &&
+        TRVTextFinder(FindWhat, FindOptions)
+            .Matches(doc, ToParaOffset(doc, core.SelectionStart()), ToParaOffset(doc, core.SelectionEnd()))) {
+      if (ReplaceWith.empty()) RichViewEdit1.DeleteSelection();
+      else RichViewEdit1.InsertText(ReplaceWith);
+    }
+  }
+  FindNext();
+}
+
+bool TNotebookFrame::FindNext(bool reverse) {
+  if (FindWhat.empty()) {
+    FindDialogShow(false);
+    return false;
+  }
+  TRVSearchOptions options = FindOptions;
+  if (reverse) options.Down = !options.Down;
+  TRVEditCore& core = RichViewEdit1.Core();
+  const TRVDocument& doc = core.Document();
+  if (doc.IsEmpty()) {
+    NotFound();
+    return false;
+  }
+  // Down from the selection's end, up from its start: the match selected now
+  // is not found again.
+  const TRVParaOffset at = ToParaOffset(doc, options.Down ? core.SelectionEnd() : core.SelectionStart());
+  const std::optional<TRVTextMatch> found = TRVTextFinder(FindWhat, options).Find(doc, at);
+  if (!found) {
+    NotFound();
+    return false;
+  }
+  RichViewEdit1.SelectRange(found->From, found->To);
+  return true;
+}
+
+void TNotebookFrame::NotFound() {
+  Box(BoxOwner::Application, "Cannot find \"" + FindWhat + "\"", Application().Title,
+      mb::kOk | mb::kIconInformation);
+}
+
+// ------------------------------------------------------------ printing
+
+void TNotebookFrame::PrintDocument() {
+  std::unique_ptr<TPrintTarget> target = ChoosePrinter ? ChoosePrinter() : nullptr;
+  if (!target) return;
+  int pages = 0;
+  {
+    WaitCursor wait;
+    const SIZE page = target->PageSize();
+    pages = RichViewEdit1.PrintTo(
+        target->Dpi(), page.cx, page.cy, [&](int n) { return target->BeginPage(n); },
+        [&](int n) { return target->EndPage(n); });
+    target->Finish(pages > 0);
+  }
+  if (pages == 0) Box(BoxOwner::Application, "Error during printing", "Error", mb::kOk);
+}
+
 // ------------------------------------------------------------ key rule
 
 void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned shift) {
+  const unsigned mods = shift & (TRichViewEdit::kShift | TRichViewEdit::kCtrl | TRichViewEdit::kAlt);
   // Ctrl+B, Ctrl+I and Ctrl+U are the three style buttons.
-  if ((shift & (TRichViewEdit::kShift | TRichViewEdit::kCtrl | TRichViewEdit::kAlt)) == TRichViewEdit::kCtrl) {
+  if (mods == TRichViewEdit::kCtrl) {
     TGlowButton* button = key == 'B' ? &BoldBtn : key == 'I' ? &ItalicBtn : key == 'U' ? &UnderlineBtn : nullptr;
     if (button) {
       button->Click();
       key = 0;
       return;
     }
+    if (const auto align = AlignmentKey(key)) {
+      RichViewEdit1.SetParaAlignment(*align);
+      key = 0;
+      return;
+    }
+    if (key == 'P') {
+      PrintDocument();
+      key = 0;
+      return;
+    }
+    if (key == 'F' || key == 'H') {
+      FindDialogShow(key == 'H');
+      key = 0;
+      return;
+    }
+  }
+  if (key == VK_F3 && (mods == 0 || mods == TRichViewEdit::kShift)) {
+    FindNext(mods == TRichViewEdit::kShift);
+    key = 0;
+    return;
   }
   if ((key != VK_RETURN && key != VK_SPACE) || RichViewEdit1.ReadOnly()) return;
   TRVEditCore& core = RichViewEdit1.Core();

@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,11 +26,13 @@
 #include "notebook/notebook_export.h"
 #include "notebook/nvx.h"
 #include "notebook/win32/notebook_recovery.h"
+#include "notebook/win32/print_target.h"
 
 namespace nv {
 
 class TNotebookFrame : public TFrame {
  public:
+  ~TNotebookFrame() override;
   TRichViewEdit RichViewEdit1;
   TRVStyle& rvs() { return RichViewEdit1.Style(); }
 
@@ -109,11 +114,38 @@ class TNotebookFrame : public TFrame {
   bool QuickSaveAs();
 
   // Editor events. The key handler also turns Ctrl+B, Ctrl+I and Ctrl+U
-  // into clicks of BoldBtn, ItalicBtn and UnderlineBtn.
+  // into clicks of BoldBtn, ItalicBtn and UnderlineBtn; Ctrl+L, Ctrl+E,
+  // Ctrl+R and Ctrl+J align the selected paragraphs left, centred, right
+  // and justified; Ctrl+F, F3, Shift+F3 and Ctrl+H find and replace;
+  // Ctrl+P prints.
   void RichViewEdit1KeyDown(WORD& key, unsigned shift);
   int RichViewEdit1StyleConversion(int styleNo, int code);
   void RichViewEdit1CurTextStyleChanged();
   bool StyleSelectorUpdating() const { return updatingSelectors_; }
+
+  // --- Find and Replace ---------------------------------------------------
+  // Ctrl+F and Ctrl+H: the system's modeless find / replace dialog, one at a
+  // time (asking for the other closes the first). It starts with the
+  // selected text when that is one line, else the last text searched for.
+  void FindDialogShow(bool replace);
+  HWND FindDialog() const { return findDialog_; }
+  // F3 / Shift+F3: the last search again, down / up (Shift+F3 reverses the
+  // dialog's direction); with nothing searched yet, F3 opens the dialog.
+  // Selects the match; "Cannot find" when there is none. Answers whether it
+  // found one.
+  bool FindNext(bool reverse = false);
+  // The dialog's buttons: the registered FINDMSGSTRING message carries them.
+  void FindDialogNotify(const FINDREPLACEW& fr);
+  // What the last search looked for and how; the replacement text.
+  std::string FindWhat, ReplaceWith;
+  TRVSearchOptions FindOptions;
+
+  // --- Printing (Ctrl+P) -----------------------------------------------------
+  // Prints the document through the target ChoosePrinter answers (the
+  // system's print dialog and the printer chosen there unless a test puts
+  // its own target in); nothing when it answers none (Cancel).
+  void PrintDocument();
+  std::function<std::unique_ptr<TPrintTarget>()> ChoosePrinter;
 
   // Called by the main window: when it is first shown (the date line), and
   // whenever its inner tab control changes page.
@@ -151,6 +183,7 @@ class TNotebookFrame : public TFrame {
 
  protected:
   void CreateComponents() override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void LayoutComponents() override;
 
  private:
@@ -191,6 +224,15 @@ class TNotebookFrame : public TFrame {
   SecretString documentPassword_;
   std::shared_ptr<const NvxKey> documentKey_;
   bool documentFileEncrypted_ = false;
+  void CloseFindDialog();
+  void NotFound();
+
+  // The dialog reads and writes these while it is open.
+  FINDREPLACEW findReplace_{};
+  wchar_t findBuffer_[256] = {};
+  wchar_t replaceBuffer_[256] = {};
+  HWND findDialog_ = nullptr;
+
   std::unique_ptr<TNotebookRecovery> recovery_;
   AutosaveSchedule autosave_;
   // An unreadable recovery file could not be moved aside: it is not

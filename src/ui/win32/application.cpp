@@ -99,6 +99,7 @@ bool MoveFocusByTab(const MSG& msg) {
 }
 
 void DispatchQueued(MSG& msg) {
+  if (Application().DialogMessage(msg)) return;
   if (MoveFocusByTab(msg)) return;
   ::TranslateMessage(&msg);
   Window::DispatchPosted(msg);
@@ -128,6 +129,18 @@ void TApplication::ResetTerminated() {
   terminated_ = false;
   holdErrors_ = false;
   heldErrors_.clear();
+}
+
+void TApplication::AddModelessDialog(HWND dialog) {
+  if (dialog && std::find(modeless_.begin(), modeless_.end(), dialog) == modeless_.end()) modeless_.push_back(dialog);
+}
+
+void TApplication::RemoveModelessDialog(HWND dialog) { std::erase(modeless_, dialog); }
+
+bool TApplication::DialogMessage(MSG& msg) const {
+  for (HWND dialog : modeless_)
+    if (::IsWindow(dialog) && ::IsDialogMessageW(dialog, &msg)) return true;
+  return false;
 }
 
 void TApplication::ProcessMessages() {

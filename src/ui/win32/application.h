@@ -48,6 +48,12 @@ class TApplication : public Window {
   bool Terminated() const { return terminated_; }
   // Handles every message waiting now, then returns.
   void ProcessMessages();
+  // A modeless dialog open now (the find and replace dialogs): the message
+  // loop hands it its keys (Tab, Enter, Esc) through IsDialogMessage.
+  // Removed when it is destroyed.
+  void AddModelessDialog(HWND dialog);
+  void RemoveModelessDialog(HWND dialog);
+  bool DialogMessage(MSG& msg) const;
   // Forgets an earlier Terminate (and its pending quit message) and any
   // held errors, so one process can run several main windows in turn, as
   // the tests do.
@@ -60,6 +66,7 @@ class TApplication : public Window {
   bool terminated_ = false;
   bool holdErrors_ = false;
   std::vector<std::string> heldErrors_;
+  std::vector<HWND> modeless_;
 };
 
 inline TApplication& Application() { return TApplication::Instance(); }

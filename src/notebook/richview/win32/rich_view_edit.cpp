@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "notebook/richview/clipboard.h"
+#include "notebook/richview/paginate.h"
 #include "notebook/richview/win32/locale_font_names.h"
 #include "notebook/richview/utf8.h"
 #include "ui/text.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int kLineStep96 = 16;     // pixels per scroll-bar arrow click, at 96 DPI
 constexpr int kMargin96 = 5;        // around the text, at 96 DPI
-constexpr int kWheelStep = 48;      // pixels per wheel notch
 constexpr UINT_PTR kDragTimer = 1;  // auto-scroll while dragging outside
 
 std::string Utf8Slice(std::string_view s, int from, int to) {
@@ -98,13 +98,22 @@ void TRichViewEdit::Create(TControl* parent, const std::string& name) {
   c.cursor = MAKEINTRESOURCEW(32513);  // IDC_IBEAM
   CreateOwnChild(parent, L"TRichViewEdit", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL, c, WS_EX_CLIENTEDGE);
   // Text, margins, indents and pictures grow with the display's DPI.
-  const int dpi = ui::DpiFor(Handle());
+  dpi_ = ui::DpiFor(Handle());
+  SetZoom(zoom_);
+}
+
+void TRichViewEdit::SetZoom(int percent) {
+  zoom_ = std::clamp(percent, kMinZoom, kMaxZoom);
+  // Zooming is laying out for a display of a higher or lower DPI.
+  const int dpi = std::max(1, dpi_ * zoom_ / 100);
   metrics_.SetDpi(dpi);
   layout_.SetDpi(dpi);
   const int margin = layout_.Px(kMargin96);
   layout_.SetMargins(margin, margin, margin, margin);
   layout_.SetWidth(std::max(1, ClientWidth()));
   Format();
+  ScrollToCaret();
+  UpdateCaret();
 }
 
 int TRichViewEdit::LineStep() const { return layout_.Px(kLineStep96); }
@@ -386,13 +395,14 @@ void TRichViewEdit::Paint(HDC dc, const RECT& clip) {
   for (int p = FirstVisiblePara(clip.top + scrollY_); p < doc_.ParagraphCount(); ++p) {
     const int top = layout_.ParaTop(p) - scrollY_;
     if (top >= clip.bottom) break;
-    PaintPara(dc, p, top, selFrom, selTo, clip);
+    PaintPara(dc, layout_, metrics_, p, top, selFrom, selTo, clip);
   }
 }
 
-void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip) {
+void TRichViewEdit::PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top,
+                              TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip) {
   const TRVParagraph& para = doc_.Paragraph(p);
-  const TRVParaLayout& pl = layout_.Para(p);
+  const TRVParaLayout& pl = layout.Para(p);
   // The part of this paragraph that is selected, [selA, selB).
   int selA = INT_MAX, selB = INT_MIN;
   if (selFrom.Para >= 0 && p >= selFrom.Para && p <= selTo.Para) {
@@ -430,7 +440,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
             ::FillRect(dc, &box, b);
             ::DeleteObject(b);
           }
-          HGDIOBJ oldFont = ::SelectObject(dc, metrics_.Font(font));
+          HGDIOBJ oldFont = ::SelectObject(dc, metrics.Font(font));
           ::SetTextCharacterExtra(dc, font.CharSpacing);
           const int y = baseline - run.Shift;
           auto draw = [&](COLORREF color) {
@@ -447,7 +457,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
           };
           draw(GdiColor(font.Color, windowText));
           if (selected) {
-            const std::vector<int> xs = layout_.RunBoundaries(doc_, p, run);
+            const std::vector<int> xs = layout.RunBoundaries(doc_, p, run);
             const size_t si = static_cast<size_t>(s - run.Start), ei = static_cast<size_t>(e - run.Start);
             if (ei < xs.size()) {
               RECT sel{xs[si], lineTop, xs[ei], lineTop + line.Height};
@@ -477,7 +487,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
             const int penStyle = brk->Style == TRVBreakStyle::Dotted ? PS_DOT
                                  : brk->Style == TRVBreakStyle::Dashed ? PS_DASH
                                                                         : PS_SOLID;
-            HPEN pen = ::CreatePen(penStyle, std::max(1, layout_.Px(brk->Width)), GdiColor(brk->Color, windowText));
+            HPEN pen = ::CreatePen(penStyle, std::max(1, layout.Px(brk->Width)), GdiColor(brk->Color, windowText));
             HGDIOBJ oldPen = ::SelectObject(dc, pen);
             const int y = lineTop + line.Height / 2;
             ::MoveToEx(dc, run.X, y, nullptr);
@@ -501,7 +511,7 @@ void TRichViewEdit::PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRV
   }
   // A selected paragraph end shows as a small block after the last line.
   if (selB > ParagraphLength(para) && selA <= ParagraphLength(para)) {
-    RECT mark{lineRight, lastLineTop, lineRight + layout_.Px(6), lastLineTop + lastLineHeight};
+    RECT mark{lineRight, lastLineTop, lineRight + layout.Px(6), lastLineTop + lastLineHeight};
     HBRUSH b = ::CreateSolidBrush(highlight);
     ::FillRect(dc, &mark, b);
     ::DeleteObject(b);
@@ -535,6 +545,42 @@ void TRichViewEdit::PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RE
   ::SelectObject(dc, oldBrush);
   ::SelectObject(dc, oldPen);
   ::DeleteObject(pen);
+}
+
+// -------------------------------------------------------------- printing
+
+int TRichViewEdit::PrintTo(int dpi, int pageWidth, int pageHeight, const std::function<HDC(int)>& beginPage,
+                           const std::function<bool(int)>& endPage) {
+  // The screen's layout code, at the printer's resolution and the page's
+  // width: what is printed is what the screen shows, only finer.
+  dpi = std::max(1, dpi);
+  TGdiFontMetrics metrics;
+  metrics.SetDpi(dpi);
+  TRVLayout layout(metrics);
+  layout.SetDpi(dpi);
+  const int margin = PrintMarginPixels(dpi);
+  layout.SetMargins(margin, 0, margin, 0);
+  layout.SetWidth(std::max(2 * margin + 1, pageWidth));
+  layout.Format(doc_);
+  const std::vector<TRVPageBand> pages = Paginate(layout, pageHeight - 2 * margin);
+  const TRVParaOffset none{-1, 0};
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const TRVPageBand& band = pages[i];
+    HDC dc = beginPage(static_cast<int>(i));
+    if (!dc) return 0;
+    const int saved = ::SaveDC(dc);
+    const RECT clip{0, margin, pageWidth, margin + band.Bottom - band.Top};
+    ::IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+    for (int p = 0; p < layout.ParagraphCount() && layout.ParaTop(p) < band.Bottom; ++p) {
+      if (p + 1 < layout.ParagraphCount() && layout.ParaTop(p + 1) <= band.Top) continue;
+      PaintPara(dc, layout, metrics, p, layout.ParaTop(p) - band.Top + margin, none, none, clip);
+    }
+    ::RestoreDC(dc, saved);
+    if (!endPage(static_cast<int>(i))) return 0;
+  }
+  return static_cast<int>(pages.size());
 }
 
 // -------------------------------------------------------------- commands
@@ -573,6 +619,23 @@ bool TRichViewEdit::ApplyStyleConversion(int code) {
       return OnStyleConversion ? OnStyleConversion(styleNo, code) : styleNo;
     });
   });
+}
+
+void TRichViewEdit::SelectRange(TRVParaOffset from, TRVParaOffset to) {
+  Run([&] {
+    core_.SetSelection(ToPosition(doc_, from), ToPosition(doc_, to));
+    return true;
+  });
+}
+
+int TRichViewEdit::ReplaceAll(const TRVTextFinder& finder, std::string_view replacement) {
+  int replaced = 0;
+  Run([&] { return (replaced = core_.ReplaceAll(finder, replacement)) > 0; });
+  return replaced;
+}
+
+bool TRichViewEdit::SetParaAlignment(TParaAlignment alignment) {
+  return Run([&] { return core_.SetParaAlignment(alignment); });
 }
 
 bool TRichViewEdit::CopyDef() {
@@ -695,6 +758,12 @@ bool TRichViewEdit::KeyDown(WORD key) {
       case 'V': Paste(); return true;
       case 'A': SelectAll(); return true;
       case VK_INSERT: CopyDef(); return true;
+      case VK_OEM_PLUS:
+      case VK_ADD: SetZoom(zoom_ + kZoomStep); return true;
+      case VK_OEM_MINUS:
+      case VK_SUBTRACT: SetZoom(zoom_ - kZoomStep); return true;
+      case '0':
+      case VK_NUMPAD0: SetZoom(100); return true;
       default: break;
     }
   }
@@ -960,9 +1029,22 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case WM_MOUSEWHEEL:
-      ScrollTo(scrollY_ - GET_WHEEL_DELTA_WPARAM(wp) * kWheelStep / WHEEL_DELTA);
+    case WM_MOUSEWHEEL: {
+      // Parts of a notch (fine-grained wheels) add up until they make one.
+      wheelRest_ += GET_WHEEL_DELTA_WPARAM(wp);
+      const int notches = wheelRest_ / WHEEL_DELTA;
+      wheelRest_ %= WHEEL_DELTA;
+      if (notches == 0) return 0;
+      if (GET_KEYSTATE_WPARAM(wp) & MK_CONTROL) {
+        SetZoom(zoom_ + notches * kZoomStep);
+        return 0;
+      }
+      UINT lines = 3;
+      ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+      if (lines == WHEEL_PAGESCROLL) ScrollTo(scrollY_ - notches * ClientHeight());
+      else ScrollTo(scrollY_ - notches * static_cast<int>(lines) * LineStep());
       return 0;
+    }
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Widen(PlainText()).size());
     case WM_GETTEXT: {
       if (wp == 0 || lp == 0) return 0;

@@ -58,6 +58,26 @@ class TRichViewEdit : public TControl {
   bool Redo();
   void SelectAll();
   bool ApplyStyleConversion(int code);
+  // Find and Replace: selects a range (a match found), scrolled into view;
+  // replaces every match as one undo step (answers how many).
+  void SelectRange(TRVParaOffset from, TRVParaOffset to);
+  int ReplaceAll(const TRVTextFinder& finder, std::string_view replacement);
+  // Alignment of the selected paragraphs, one undo step.
+  bool SetParaAlignment(TParaAlignment alignment);
+
+  // Prints the document on pages of pageWidth x pageHeight device pixels at
+  // `dpi`, with 2 cm margins, never splitting a line: page n is drawn into
+  // the DC that beginPage(n) answers, and endPage(n) follows it. Answers the
+  // number of pages, or 0 when a page could not begin or end.
+  int PrintTo(int dpi, int pageWidth, int pageHeight, const std::function<HDC(int)>& beginPage,
+              const std::function<bool(int)>& endPage);
+
+  // Zoom in percent (kMinZoom..kMaxZoom): text, pictures and margins are
+  // laid out as on a display of that many times the DPI. Ctrl+plus,
+  // Ctrl+minus, Ctrl+0 and Ctrl+wheel change it; the caret stays in view.
+  static constexpr int kMinZoom = 50, kMaxZoom = 400, kZoomStep = 10;
+  int Zoom() const { return zoom_; }
+  void SetZoom(int percent);
   // The clipboard: our own format, "Rich Text Format" and Unicode text.
   bool CopyDef();
   bool CutDef();
@@ -128,7 +148,10 @@ class TRichViewEdit : public TControl {
   void UpdateCaret();
   void Paint(HDC dc, const RECT& clip);
   void PaintBuffered(HDC dc, const RECT& area);
-  void PaintPara(HDC dc, int p, int top, TRVParaOffset selFrom, TRVParaOffset selTo, const RECT& clip);
+  // Paints paragraph p of a layout (the view's, or a printed page's) with
+  // its top at `top`; selFrom.Para -1: nothing selected.
+  void PaintPara(HDC dc, const TRVLayout& layout, TGdiFontMetrics& metrics, int p, int top, TRVParaOffset selFrom,
+                 TRVParaOffset selTo, const RECT& clip);
   // Repaints the lines of paragraph p that differ from its lines `before`.
   void InvalidateChangedLines(int p, const TRVParaLayout& before);
   void PaintPicture(HDC dc, const TRVPictureItemInfo& pic, const RECT& r);
@@ -154,6 +177,9 @@ class TRichViewEdit : public TControl {
   TGdiFontMetrics metrics_;
   TRVLayout layout_;
   int scrollY_ = 0;
+  int zoom_ = 100;
+  int dpi_ = 96;    // the display's
+  int wheelRest_ = 0;  // wheel movement not yet scrolled, in WHEEL_DELTA units
   int caretX_ = -1;  // wanted x for Up/Down moves; -1 none
   bool caretMade_ = false;
   int caretHeight_ = 0;

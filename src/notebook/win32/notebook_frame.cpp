@@ -148,7 +148,24 @@ void TNotebookFrame::CreatePopupMenu() {
   }
 }
 
+UINT TNotebookFrame::MenuItemId(const std::string& name) {
+  const auto& items = PopupMenu1Items();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (name == items[i].name) return kFirstMenuId + static_cast<UINT>(i);
+  return 0;
+}
+
+void TNotebookFrame::UpdatePopupMenu1() {
+  const std::pair<const char*, bool> states[] = {
+      {"Undo1", RichViewEdit1.CanUndo()}, {"Redo1", RichViewEdit1.CanRedo()}, {"Cut1", RichViewEdit1.CanCut()},
+      {"Copy1", RichViewEdit1.CanCopy()}, {"Paste1", RichViewEdit1.CanPaste()},
+  };
+  for (const auto& [name, enabled] : states)
+    ::EnableMenuItem(popup_.get(), MenuItemId(name), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void TNotebookFrame::ShowPopup(POINT screen) {
+  UpdatePopupMenu1();
   const UINT cmd = static_cast<UINT>(::TrackPopupMenu(popup_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                                       screen.y, 0, RichViewEdit1.Handle(), nullptr));
   const auto& items = PopupMenu1Items();
@@ -275,8 +292,8 @@ bool TNotebookFrame::ReadFile(const std::string& path, int filterIndex, int text
         UnicodeWarning();
         return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);
       }
-      return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
-    case 3: return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
+      return LoadAnsiOrUtf8TextFromFile(path, doc, textStyle, paraStyle, ansi);
+    case 3: return LoadAnsiOrUtf8TextFromFile(path, doc, textStyle, paraStyle, ansi);
     case 4:
       UnicodeWarning();
       return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);

@@ -47,6 +47,10 @@ class TNotebookFrame : public TFrame {
   HMENU PopupMenu1() const { return popup_.get(); }
   // Runs the handler of the popup menu item with this name.
   bool ClickMenuItem(const std::string& name);
+  // Greys the edit items that can do nothing now; run before the menu shows.
+  void UpdatePopupMenu1();
+  // The popup menu's command id of the item with this name; 0 when none.
+  static UINT MenuItemId(const std::string& name);
 
   // The file dialogs shared with the picture and Base64 commands: what a
   // command does not set stays as the previous command left it.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <utility>
@@ -76,6 +77,11 @@ UINT TRichViewEdit::RVFClipboardFormat() {
 
 UINT TRichViewEdit::RTFClipboardFormat() {
   static const UINT format = ::RegisterClipboardFormatW(L"Rich Text Format");
+  return format;
+}
+
+UINT TRichViewEdit::PNGClipboardFormat() {
+  static const UINT format = ::RegisterClipboardFormatW(L"PNG");
   return format;
 }
 
@@ -606,10 +612,24 @@ bool TRichViewEdit::Paste() {
     if (!u.empty()) std::memcpy(u.data(), text.data(), u.size() * 2);
     if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
     data.unicodeText = std::move(u);
+    // The picture forms are only read when no text form is there: a
+    // program offering both means its text.
+    if (data.rvf.empty() && data.rtf.empty() && data.unicodeText.empty()) {
+      data.png = GetClipboardBytes(PNGClipboardFormat());
+      data.dibV5 = GetClipboardBytes(CF_DIBV5);
+      data.dib = GetClipboardBytes(CF_DIB);
+    }
   }
   TRVDocument fragment;
   if (!ReadClipboardData(data, fragment)) return false;
   return Run([&] { return core_.Paste(fragment); });
+}
+
+bool TRichViewEdit::CanPaste() const {
+  if (core_.ReadOnly()) return false;
+  const UINT forms[] = {RVFClipboardFormat(), RTFClipboardFormat(), CF_UNICODETEXT, PNGClipboardFormat(), CF_DIBV5,
+                        CF_DIB};
+  return std::any_of(std::begin(forms), std::end(forms), [](UINT f) { return ::IsClipboardFormatAvailable(f) != FALSE; });
 }
 
 std::string TRichViewEdit::PlainText() const {
@@ -679,6 +699,32 @@ void TRichViewEdit::SelectWordAt(TRVPosition pos) {
   while (a > 0 && WordCharClass(chars[static_cast<size_t>(a - 1)]) == c) --a;
   while (b < n && WordCharClass(chars[static_cast<size_t>(b)]) == c) ++b;
   core_.SetSelection(ToPosition(doc_, {place.Para, a}), ToPosition(doc_, {place.Para, b}));
+}
+
+void TRichViewEdit::SelectParagraphAt(TRVPosition pos) {
+  const int p = ToParaOffset(doc_, pos).Para;
+  core_.SetSelection(ToPosition(doc_, {p, 0}), ToPosition(doc_, {p, ParagraphLength(doc_.Paragraph(p))}));
+}
+
+bool TRichViewEdit::IsTripleClick(POINT at) const {
+  if (doubleClickTick_ == 0 || ::GetTickCount64() - doubleClickTick_ > ::GetDoubleClickTime()) return false;
+  return std::abs(at.x - doubleClickAt_.x) <= ::GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+         std::abs(at.y - doubleClickAt_.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+}
+
+void TRichViewEdit::RightClickAt(int x, int y) {
+  if (doc_.IsEmpty()) return;
+  const TRVPosition pos = layout_.HitTest(doc_, x, y + scrollY_);
+  if (core_.SelectionExists()) {
+    // The menu's Cut and Copy act on the selection the user right-clicked.
+    const TRVParaOffset at = ToParaOffset(doc_, pos);
+    if (ToParaOffset(doc_, core_.SelectionStart()) <= at && at <= ToParaOffset(doc_, core_.SelectionEnd())) return;
+  }
+  caretX_ = -1;
+  Run([&] {
+    core_.SetCaret(pos);
+    return true;
+  });
 }
 
 bool TRichViewEdit::KeyDown(WORD key) {
@@ -882,11 +928,24 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       ::SetFocus(Handle());
       caretX_ = -1;
+      if (IsTripleClick({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
+        doubleClickTick_ = 0;
+        if (!doc_.IsEmpty()) {
+          const TRVPosition pos = layout_.HitTest(doc_, GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollY_);
+          Run([&] {
+            SelectParagraphAt(pos);
+            return true;
+          });
+        }
+        return 0;
+      }
       MouseTo(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_SHIFT) != 0);
       ::SetCapture(Handle());
       dragging_ = true;
       return 0;
     case WM_LBUTTONDBLCLK:
+      doubleClickTick_ = ::GetTickCount64();
+      doubleClickAt_ = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (!doc_.IsEmpty()) {
         const TRVPosition pos = layout_.HitTest(doc_, GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollY_);
         Run([&] {
@@ -923,6 +982,10 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       dragging_ = false;
       ::KillTimer(Handle(), kDragTimer);
       return 0;
+    case WM_RBUTTONDOWN:
+      ::SetFocus(Handle());
+      RightClickAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      break;  // the button's release brings WM_CONTEXTMENU
     case WM_CONTEXTMENU: {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (lp == -1) {

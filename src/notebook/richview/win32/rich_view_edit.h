@@ -58,10 +58,20 @@ class TRichViewEdit : public TControl {
   bool Redo();
   void SelectAll();
   bool ApplyStyleConversion(int code);
-  // The clipboard: our own format, "Rich Text Format" and Unicode text.
+  // The clipboard: our own format, "Rich Text Format" and Unicode text;
+  // Paste also takes a picture ("PNG", CF_DIBV5, CF_DIB) when there is no
+  // text form.
   bool CopyDef();
   bool CutDef();
   bool Paste();
+
+  // Whether the edit commands can do anything now (their menu items are
+  // greyed otherwise). Paste asks the clipboard for a form it reads.
+  bool CanUndo() const { return !ReadOnly() && core_.CanUndo(); }
+  bool CanRedo() const { return !ReadOnly() && core_.CanRedo(); }
+  bool CanCut() const { return !ReadOnly() && core_.SelectionExists(); }
+  bool CanCopy() const { return core_.SelectionExists(); }
+  bool CanPaste() const;
 
   TColor Color() const { return doc_.Color; }
   // A different colour sets the modified flag (reading a file sets the
@@ -112,6 +122,7 @@ class TRichViewEdit : public TControl {
   // The clipboard formats registered by name.
   static UINT RVFClipboardFormat();
   static UINT RTFClipboardFormat();
+  static UINT PNGClipboardFormat();
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -144,6 +155,11 @@ class TRichViewEdit : public TControl {
   void MoveToLineEdge(bool end, bool extend);
   void MoveWord(bool right, bool extend);
   void SelectWordAt(TRVPosition pos);
+  void SelectParagraphAt(TRVPosition pos);
+  // A left button press soon after a double click, near it.
+  bool IsTripleClick(POINT at) const;
+  // A right click moves the caret unless it falls inside the selection.
+  void RightClickAt(int x, int y);
   void TypeCodePoint(char32_t cp);
   void MouseTo(int x, int y, bool extend);
   bool OverJump(int x, int y) const;
@@ -160,6 +176,8 @@ class TRichViewEdit : public TControl {
   int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
   bool dragging_ = false;
   POINT lastMouse_{};
+  ULONGLONG doubleClickTick_ = 0;  // when the last double click came; 0 none
+  POINT doubleClickAt_{};
   wchar_t highSurrogate_ = 0;
   bool swallowChar_ = false;  // a Ctrl shortcut was handled: drop its control character
   // The back buffer painting draws into, kept between paints (making a

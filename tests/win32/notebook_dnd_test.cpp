@@ -1,0 +1,196 @@
+// The notebook's exchange with the outside: text files in UTF-8, pictures
+// from the clipboard, links opened through the shell, drops from other
+// programs, and the edit commands' menu state, through the real control.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "notebook_frame_fixture.h"
+#include "ui/win32/safe_write.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+namespace {
+
+class NotebookExchangeTest : public NotebookFrameFixture {
+ protected:
+  std::string Text() { return Editor().PlainText(); }
+  void Write(const std::string& name, const std::string& bytes) {
+    ASSERT_TRUE(WriteFileSafely(dir.File(name), bytes));
+  }
+  // A client point in the middle of the line at this character offset of
+  // the first paragraph.
+  LPARAM At(int offset, int para = 0) {
+    const TRVRect r = Editor().Layout().CaretRect(Editor().Document(), {para, 0, offset});
+    return MAKELPARAM(r.Left + 1, (r.Top + r.Bottom) / 2 - Editor().ScrollPos());
+  }
+  bool Enabled(const char* item) {
+    const UINT state = ::GetMenuState(Notebook().PopupMenu1(), TNotebookFrame::MenuItemId(item), MF_BYCOMMAND);
+    EXPECT_NE(state, static_cast<UINT>(-1)) << item;
+    return (state & (MF_GRAYED | MF_DISABLED)) == 0;
+  }
+  // Undo, Redo, Cut, Copy, Paste: which are enabled after the menu's update.
+  std::string MenuState() {
+    Notebook().UpdatePopupMenu1();
+    std::string s;
+    for (const char* item : {"Undo1", "Redo1", "Cut1", "Copy1", "Paste1"}) s += Enabled(item) ? '1' : '0';
+    return s;
+  }
+  static void EmptyClipboard() {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+  }
+  void OpenFile(const std::string& path, int filterIndex) {
+    prompter.AnswerFile(path, filterIndex);
+    Notebook().Open1Click();
+  }
+};
+
+// ------------------------------------------------------------ UTF-8 text
+
+TEST_F(NotebookExchangeTest, TextReadersTakeUtf8AsUtf8AndTheRestAsBefore) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"marked.txt", "\xEF\xBB\xBF" "\xD0\x96uk\r\ncaf\xC3\xA9", "\xD0\x96uk\r\ncaf\xC3\xA9"},
+      {"plain.txt", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},
+      // Not well-formed UTF-8: the ANSI reading (Windows-1252 here).
+      {"ansi.txt", "caf\xE9", "caf\xC3\xA9"},
+      {"ascii.txt", "just ascii", "just ascii"},
+  };
+  for (const Case& c : cases) {
+    Write(c.name, c.bytes);
+    for (int filter : {2, 3}) {
+      Editor().SetModified(false);
+      OpenFile(dir.File(c.name), filter);
+      EXPECT_EQ(Text(), c.text) << c.name << " through filter " << filter;
+    }
+  }
+  // No warning was shown: UTF-8 is read without the Unicode warning.
+  for (const PromptCall& call : prompter.Calls()) EXPECT_EQ(call.kind, PromptCall::Open);
+}
+
+// ------------------------------------------------------ pasted pictures
+
+TEST_F(NotebookExchangeTest, PastedBitmapBecomesAPictureAndTextStillWins) {
+  // What a screenshot leaves: a device bitmap, which the system also
+  // offers as CF_DIB and CF_DIBV5.
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 6, 4);
+  ::ReleaseDC(nullptr, screen);
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ASSERT_NE(::SetClipboardData(CF_BITMAP, bitmap), nullptr);  // the clipboard owns it now
+  ::CloseClipboard();
+  Notebook().UpdatePopupMenu1();
+  EXPECT_TRUE(Enabled("Paste1"));
+  Editor().InsertText("ab");
+  Notebook().Paste1Click();
+  const TRVParagraph& para = Editor().Document().Paragraph(0);
+  ASSERT_EQ(para.ItemCount(), 2);
+  const TRVPictureItemInfo* pic = para.Item(1).AsPicture();
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic->Kind, TRVPictureKind::Bmp);
+  EXPECT_EQ(pic->Width, 6);
+  EXPECT_EQ(pic->Height, 4);
+  // One undo step takes it out again.
+  Notebook().Undo1Click();
+  EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
+
+  // A plain DIB put there directly, with text beside it: the text is pasted.
+  std::string dib(40 + 8 * 2, '\0');
+  dib[0] = 40;
+  dib[4] = 2;
+  dib[8] = 2;
+  dib[12] = 1;
+  dib[14] = 24;
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, dib.size());
+  std::memcpy(::GlobalLock(h), dib.data(), dib.size());
+  ::GlobalUnlock(h);
+  ::SetClipboardData(CF_DIB, h);
+  const wchar_t text[] = L"words";
+  HGLOBAL t = ::GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+  std::memcpy(::GlobalLock(t), text, sizeof text);
+  ::GlobalUnlock(t);
+  ::SetClipboardData(CF_UNICODETEXT, t);
+  ::CloseClipboard();
+  Notebook().Paste1Click();
+  EXPECT_EQ(Text(), "abwords");
+}
+
+// ------------------------------------------------------- menus and state
+
+TEST_F(NotebookExchangeTest, EditItemsAreGreyedWhenTheyCanDoNothing) {
+  EmptyClipboard();
+  EXPECT_EQ(MenuState(), "00000");
+  Editor().Perform(WM_CHAR, L'a', 1);
+  Editor().Perform(WM_CHAR, L'b', 1);
+  EXPECT_EQ(MenuState(), "10000");  // undo only: nothing selected, nothing to paste
+  Notebook().SelectAll1Click();
+  EXPECT_EQ(MenuState(), "10110");
+  Notebook().Copy1Click();
+  EXPECT_EQ(MenuState(), "10111");
+  Notebook().Undo1Click();
+  EXPECT_EQ(MenuState(), "01001");  // the typing undone: nothing left to select
+  // A read-only editor offers only Copy.
+  Notebook().Redo1Click();
+  Notebook().SelectAll1Click();
+  Editor().SetReadOnly(true);
+  EXPECT_EQ(MenuState(), "00010");
+  Editor().SetReadOnly(false);
+  // Text of another program counts as something to paste.
+  EmptyClipboard();
+  EXPECT_EQ(MenuState().back(), '0');
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  const wchar_t text[] = L"other";
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+  std::memcpy(::GlobalLock(h), text, sizeof text);
+  ::GlobalUnlock(h);
+  ::SetClipboardData(CF_UNICODETEXT, h);
+  ::CloseClipboard();
+  EXPECT_EQ(MenuState().back(), '1');
+}
+
+TEST_F(NotebookExchangeTest, RightClickMovesTheCaretUnlessInsideTheSelection) {
+  Editor().InsertText("alpha beta gamma");
+  // Inside the selection: kept for the menu's Cut and Copy.
+  Editor().Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, At(8));  // selects "beta"
+  Editor().Perform(WM_LBUTTONUP, 0, At(8));
+  Editor().Perform(WM_RBUTTONDOWN, MK_RBUTTON, At(7));
+  ASSERT_TRUE(Editor().Core().SelectionExists());
+  EXPECT_EQ(Editor().Core().SelectionStart().Offset, 6);
+  // Outside it: the caret goes where the click was, the selection ends.
+  Editor().Perform(WM_RBUTTONDOWN, MK_RBUTTON, At(2));
+  EXPECT_FALSE(Editor().Core().SelectionExists());
+  EXPECT_EQ(Editor().Core().Caret().Offset, 2);
+}
+
+TEST_F(NotebookExchangeTest, TripleClickSelectsTheParagraph) {
+  Editor().InsertText("first line\r\nsecond para here\r\nthird");
+  const LPARAM p = At(3, 1);
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_CHAR, L'X', 1);
+  EXPECT_EQ(Text(), "first line\r\nX\r\nthird");
+  // A single click after that places the caret again.
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(2, 0));
+  Editor().Perform(WM_LBUTTONUP, 0, At(2, 0));
+  EXPECT_FALSE(Editor().Core().SelectionExists());
+}
+
+}  // namespace
+}  // namespace nv

@@ -7,8 +7,12 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "notebook_frame_fixture.h"
+#include "notebook/notebook_links.h"
+#include "notebook/richview/edit_range.h"
+#include "rss/win32/embedded_wb.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
 
@@ -21,10 +25,11 @@ class NotebookExchangeTest : public NotebookFrameFixture {
   void Write(const std::string& name, const std::string& bytes) {
     ASSERT_TRUE(WriteFileSafely(dir.File(name), bytes));
   }
-  // A client point in the middle of the line at this character offset of
-  // the first paragraph.
+  // A client point just right of this character offset of a paragraph, in
+  // the middle of its line.
   LPARAM At(int offset, int para = 0) {
-    const TRVRect r = Editor().Layout().CaretRect(Editor().Document(), {para, 0, offset});
+    const TRVDocument& doc = Editor().Document();
+    const TRVRect r = Editor().Layout().CaretRect(doc, ToPosition(doc, {para, offset}));
     return MAKELPARAM(r.Left + 1, (r.Top + r.Bottom) / 2 - Editor().ScrollPos());
   }
   bool Enabled(const char* item) {
@@ -126,6 +131,44 @@ TEST_F(NotebookExchangeTest, PastedBitmapBecomesAPictureAndTextStillWins) {
   ::CloseClipboard();
   Notebook().Paste1Click();
   EXPECT_EQ(Text(), "abwords");
+}
+
+// ----------------------------------------------------------------- links
+
+TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
+  std::vector<std::wstring> opened;
+  const auto saved = rss::TEmbeddedWB::ShellOpen();
+  rss::TEmbeddedWB::ShellOpen() = [&](const std::wstring& u) { opened.push_back(u); };
+  TRVDocument& doc = Editor().Document();
+  TRVParagraph& para = doc.AddParagraph(0);
+  para.AddItem(TRVItem::MakeText("web", 4, "https://example.org/x"));
+  para.AddItem(TRVItem::MakeText(" ", 0));
+  para.AddItem(TRVItem::MakeText("mail", 4, "mailto:me@example.org"));
+  para.AddItem(TRVItem::MakeText(" ", 0));
+  para.AddItem(TRVItem::MakeText("file", 5, "file:///C:/windows/notepad.exe"));
+  Editor().Format();
+  auto click = [&](int offset, WPARAM keys) {
+    Editor().Perform(WM_LBUTTONDOWN, keys, At(offset));
+    Editor().Perform(WM_LBUTTONUP, 0, At(offset));
+  };
+  click(1, MK_LBUTTON);  // a plain click only places the caret
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(Editor().Core().Caret().Offset, 1);
+  click(1, MK_LBUTTON | MK_CONTROL);
+  click(6, MK_LBUTTON | MK_CONTROL);
+  click(2, MK_LBUTTON | MK_CONTROL);
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://example.org/x", L"mailto:me@example.org",
+                                               L"https://example.org/x"}));
+  // Any other target is refused with a message; plain text is not a link.
+  prompter.ClearCalls();
+  click(12, MK_LBUTTON | MK_CONTROL);
+  EXPECT_EQ(opened.size(), 3u);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, LinkNotOpenedText("file:///C:/windows/notepad.exe"));
+  click(3, MK_LBUTTON | MK_CONTROL);  // the blank between the links
+  EXPECT_EQ(opened.size(), 3u);
+  EXPECT_EQ(prompter.Calls().size(), 1u);
+  rss::TEmbeddedWB::ShellOpen() = saved;
 }
 
 // ------------------------------------------------------- menus and state

@@ -15,10 +15,12 @@
 #include "ui/win32/icons.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
+#include "notebook/notebook_links.h"
 #include "notebook/notebook_pictures.h"
 #include "notebook/richview/win32/system_ansi_codec.h"
 #include "notebook/win32/metafile_png.h"
 #include "notebook/win32/picture_draw.h"
+#include "rss/win32/embedded_wb.h"
 
 namespace nv {
 
@@ -128,6 +130,7 @@ void TNotebookFrame::CreateComponents() {
   RichViewEdit1.OnCurTextStyleChanged = [this] { RichViewEdit1CurTextStyleChanged(); };
   RichViewEdit1.OnContextPopup = [this](POINT pt) { ShowPopup(pt); };
   RichViewEdit1.OnChange = [this] { DocumentChanged(); };
+  RichViewEdit1.OnJump = [this](const std::string& target) { RichViewEdit1Jump(target); };
   recovery_ = std::make_unique<TNotebookRecovery>(Host().SettingsFolder() + kRecoveryFileName);
   AutosaveTimer.Create(kAutosaveCheckMs);
   AutosaveTimer.OnTimer = [this] { AutosaveTick(); };
@@ -643,6 +646,13 @@ void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned shift) {
   if (cur != core.CaretItemStyleNo() || !core.IsJumpStyle(cur) || core.SelectionExists()) return;
   if (core.CaretOffset() < core.GetOffsAfterItem(core.CaretItemNo())) return;
   core.SetCurTextStyleNo(PlainCounterpart(rvs(), cur));
+}
+
+void TNotebookFrame::RichViewEdit1Jump(const std::string& target) {
+  if (target.empty()) return;
+  // Through the reader's seam, so the same addresses reach the browser.
+  if (IsLinkToOpen(target)) rss::TEmbeddedWB::ShellOpen()(Widen(target));
+  else Host().FramePrompter().ShowMessage(LinkNotOpenedText(target));
 }
 
 // --------------------------------------------------------------- styles

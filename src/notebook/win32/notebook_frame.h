@@ -104,6 +104,8 @@ class TNotebookFrame : public TFrame {
   // into clicks of BoldBtn, ItalicBtn and UnderlineBtn.
   void RichViewEdit1KeyDown(WORD& key, unsigned shift);
   int RichViewEdit1StyleConversion(int styleNo, int code);
+  // Ctrl+click on a link: http, https and mailto targets go to the shell.
+  void RichViewEdit1Jump(const std::string& target);
   void RichViewEdit1CurTextStyleChanged();
   bool StyleSelectorUpdating() const { return updatingSelectors_; }
 

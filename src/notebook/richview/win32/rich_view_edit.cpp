@@ -824,8 +824,10 @@ void TRichViewEdit::MouseTo(int x, int y, bool extend) {
   });
 }
 
-bool TRichViewEdit::OverJump(int x, int y) const {
-  if (doc_.IsEmpty() || layout_.ParagraphCount() != doc_.ParagraphCount()) return false;
+bool TRichViewEdit::OverJump(int x, int y) const { return JumpAt(x, y) != nullptr; }
+
+const TRVTextItemInfo* TRichViewEdit::JumpAt(int x, int y) const {
+  if (doc_.IsEmpty() || layout_.ParagraphCount() != doc_.ParagraphCount()) return nullptr;
   const int docY = y + scrollY_;
   const int p = FirstVisiblePara(docY);
   const int top = layout_.ParaTop(p);
@@ -834,11 +836,13 @@ bool TRichViewEdit::OverJump(int x, int y) const {
     if (docY < top + line.Top || docY >= top + line.Top + line.Height) continue;
     for (int i = line.FirstRun; i < line.FirstRun + line.RunCount; ++i) {
       const TRVLayoutRun& run = pl.Runs[static_cast<size_t>(i)];
-      if (run.Kind == TRVRunKind::Text && x >= run.X && x < run.X + run.Width)
-        return doc_.IsHyperlink(doc_.Paragraph(p).Item(run.Item));
+      if (run.Kind == TRVRunKind::Text && x >= run.X && x < run.X + run.Width) {
+        const TRVItem& item = doc_.Paragraph(p).Item(run.Item);
+        return doc_.IsHyperlink(item) ? item.AsText() : nullptr;
+      }
     }
   }
-  return false;
+  return nullptr;
 }
 
 // -------------------------------------------------------------- messages
@@ -928,6 +932,14 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       ::SetFocus(Handle());
       caretX_ = -1;
+      if ((wp & MK_CONTROL) && OnJump) {
+        // Ctrl+click follows a link; a plain click edits its text.
+        if (const TRVTextItemInfo* jump = JumpAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
+          const std::string target = jump->Target;
+          OnJump(target);
+          return 0;
+        }
+      }
       if (IsTripleClick({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
         doubleClickTick_ = 0;
         if (!doc_.IsEmpty()) {

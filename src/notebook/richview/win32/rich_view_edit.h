@@ -113,6 +113,8 @@ class TRichViewEdit : public TControl {
   std::function<void()> OnCurTextStyleChanged;
   // A right click or the menu key: the point in screen coordinates.
   std::function<void(POINT)> OnContextPopup;
+  // A Ctrl+click on hyperlink text: its target (empty when it has none).
+  std::function<void(const std::string& target)> OnJump;
   // After every change to the document.
   std::function<void()> OnChange;
 
@@ -163,6 +165,8 @@ class TRichViewEdit : public TControl {
   void TypeCodePoint(char32_t cp);
   void MouseTo(int x, int y, bool extend);
   bool OverJump(int x, int y) const;
+  // The hyperlink text under a client point; null when none.
+  const TRVTextItemInfo* JumpAt(int x, int y) const;
   const TRVLayoutLine* LineAt(int p, int offset, bool preferEnd) const;
 
   TRVDocument doc_;

@@ -2,6 +2,9 @@
 // from the clipboard, links opened through the shell, drops from other
 // programs, and the edit commands' menu state, through the real control.
 #include <windows.h>
+#include <ole2.h>
+#include <shlobj.h>
+#include <windowsx.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include "notebook_frame_fixture.h"
 #include "notebook/notebook_links.h"
 #include "notebook/richview/edit_range.h"
+#include "notebook/richview/rtf_picture.h"
 #include "rss/win32/embedded_wb.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
@@ -169,6 +173,103 @@ TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
   EXPECT_EQ(opened.size(), 3u);
   EXPECT_EQ(prompter.Calls().size(), 1u);
   rss::TEmbeddedWB::ShellOpen() = saved;
+}
+
+// ---------------------------------------------------------------- drops
+
+// An OLE data object holding what the clipboard was just given.
+struct ClipboardObject {
+  IDataObject* data = nullptr;
+  ~ClipboardObject() {
+    if (data) data->Release();
+  }
+};
+
+void PutOnClipboard(UINT format, const void* bytes, size_t size) {
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  std::memcpy(::GlobalLock(h), bytes, size);
+  ::GlobalUnlock(h);
+  ::SetClipboardData(format, h);
+}
+
+TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
+  IDropTarget* target = Editor().DropTarget();
+  ASSERT_NE(target, nullptr);
+  Editor().InsertText("[]");
+  auto drop = [&](auto fill) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    fill();
+    ::CloseClipboard();
+    ClipboardObject obj;
+    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+    POINT pt{GET_X_LPARAM(At(1)), GET_Y_LPARAM(At(1))};
+    ::ClientToScreen(Editor().Handle(), &pt);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target->DragEnter(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target->Drop(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  };
+  auto reset = [&] {
+    Editor().SelectAll();
+    Editor().InsertText("[]");
+  };
+
+  const wchar_t text[] = L"text";
+  drop([&] { PutOnClipboard(CF_UNICODETEXT, text, sizeof text); });
+  EXPECT_EQ(Text(), "[text]");
+
+  reset();
+  const char rtf[] = "{\\rtf1\\ansi {\\b bold}}";
+  drop([&] { PutOnClipboard(TRichViewEdit::RTFClipboardFormat(), rtf, sizeof rtf); });
+  EXPECT_EQ(Text(), "[bold]");
+  EXPECT_TRUE(Notebook().rvs().TextStyle(Editor().Document().Paragraph(0).Item(1).AsText()->StyleNo).HasStyle(fsBold));
+
+  // Files: UTF-8 text, RTF and a picture, in one drop.
+  Write("u.txt", "\xEF\xBB\xBF" "caf\xC3\xA9");
+  Write("f.rtf", "{\\rtf1\\ansi {\\i it}}");
+  std::string dib(40 + 8 * 2, '\0');
+  dib[0] = 40;
+  dib[4] = 2;
+  dib[8] = 2;
+  dib[12] = 1;
+  dib[14] = 24;
+  const std::vector<std::uint8_t> bmp = DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()});
+  Write("p.bmp", std::string(bmp.begin(), bmp.end()));
+  std::wstring names;
+  for (const char* n : {"p.bmp", "f.rtf", "u.txt"}) names += Widen(dir.File(n)) + L'\0';
+  names += L'\0';
+  std::string drops(sizeof(DROPFILES), '\0');
+  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  reset();
+  drop([&] { PutOnClipboard(CF_HDROP, drops.data(), drops.size()); });
+  // Each file goes in at the caret, after the one before it.
+  EXPECT_EQ(Text(), "[itcaf\xC3\xA9]");
+  const TRVParagraph& para = Editor().Document().Paragraph(0);
+  bool picture = false;
+  for (const TRVItem& item : para.Items()) picture = picture || item.AsPicture() != nullptr;
+  EXPECT_TRUE(picture);
+
+  // A read-only editor refuses drops.
+  Editor().SetReadOnly(true);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+  ::CloseClipboard();
+  ClipboardObject obj;
+  ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(obj.data, MK_LBUTTON, {0, 0}, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  target->Drop(obj.data, MK_LBUTTON, {0, 0}, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  Editor().SetReadOnly(false);
 }
 
 // ------------------------------------------------------- menus and state

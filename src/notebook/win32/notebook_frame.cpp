@@ -1,6 +1,7 @@
 #include "notebook/win32/notebook_frame.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <iterator>
 #include <set>
@@ -131,6 +132,7 @@ void TNotebookFrame::CreateComponents() {
   RichViewEdit1.OnContextPopup = [this](POINT pt) { ShowPopup(pt); };
   RichViewEdit1.OnChange = [this] { DocumentChanged(); };
   RichViewEdit1.OnJump = [this](const std::string& target) { RichViewEdit1Jump(target); };
+  RichViewEdit1.OnDropFile = [this](const std::string& path) { RichViewEdit1DropFile(path); };
   recovery_ = std::make_unique<TNotebookRecovery>(Host().SettingsFolder() + kRecoveryFileName);
   AutosaveTimer.Create(kAutosaveCheckMs);
   AutosaveTimer.OnTimer = [this] { AutosaveTick(); };
@@ -653,6 +655,30 @@ void TNotebookFrame::RichViewEdit1Jump(const std::string& target) {
   // Through the reader's seam, so the same addresses reach the browser.
   if (IsLinkToOpen(target)) rss::TEmbeddedWB::ShellOpen()(Widen(target));
   else Host().FramePrompter().ShowMessage(LinkNotOpenedText(target));
+}
+
+void TNotebookFrame::RichViewEdit1DropFile(const std::string& path) {
+  if (IsPictureFileName(path)) {
+    RichViewEdit1.EditThroughCore(
+        [&](TRVEditCore& core) { InsertPictureFile(core, Host().FramePrompter(), path); });
+    return;
+  }
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return;
+  TRVDocument fragment;
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  bool ok = false;
+  if (lower.ends_with(".rtf")) {
+    ok = LoadRTF(*bytes, fragment);
+  } else {
+    // Any other file is taken as text, recognised as the autodetecting
+    // Open recognises it.
+    const TextEncoding enc = IsUnicodeText(*bytes) ? TextEncoding::Utf16 : AnsiOrUtf8(*bytes);
+    ok = LoadText(*bytes, fragment, 0, 0, false, enc, SystemAnsiCodec());
+  }
+  if (ok && !fragment.Paragraphs.empty())
+    RichViewEdit1.EditThroughCore([&](TRVEditCore& core) { core.Paste(fragment); });
 }
 
 // --------------------------------------------------------------- styles

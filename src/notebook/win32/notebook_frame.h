@@ -106,6 +106,9 @@ class TNotebookFrame : public TFrame {
   int RichViewEdit1StyleConversion(int styleNo, int code);
   // Ctrl+click on a link: http, https and mailto targets go to the shell.
   void RichViewEdit1Jump(const std::string& target);
+  // A file dropped on the editor: pictures through the picture command's
+  // path, RTF as formatted text, anything else as text.
+  void RichViewEdit1DropFile(const std::string& path);
   void RichViewEdit1CurTextStyleChanged();
   bool StyleSelectorUpdating() const { return updatingSelectors_; }
 

@@ -1,6 +1,7 @@
 #include "notebook/richview/win32/rich_view_edit.h"
 
 #include <imm.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 #include <utility>
 
 #include "notebook/richview/clipboard.h"
@@ -93,8 +95,143 @@ TRichViewEdit::TRichViewEdit() : core_(doc_), layout_(metrics_) {
   };
 }
 
+// The editor as a drop target. It lives as long as the control; OLE's
+// references only keep the object, never the control, alive.
+class TRichViewEdit::DropTargetImpl : public IDropTarget {
+ public:
+  explicit DropTargetImpl(TRichViewEdit& edit) : edit_(edit) {}
+  virtual ~DropTargetImpl() = default;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+      *out = static_cast<IDropTarget*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG n = ::InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+  STDMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
+    accept_ = alive_ && !edit_.ReadOnly() && Acceptable(data);
+    return DragOver(0, pt, effect);
+  }
+  STDMETHODIMP DragOver(DWORD, POINTL pt, DWORD* effect) override {
+    if (!effect) return E_INVALIDARG;
+    *effect = accept_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    if (accept_) edit_.CaretToScreenPoint(pt);
+    return S_OK;
+  }
+  STDMETHODIMP DragLeave() override { return S_OK; }
+  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
+    if (!effect) return E_INVALIDARG;
+    *effect = DROPEFFECT_NONE;
+    if (!alive_ || !data || edit_.ReadOnly()) return S_OK;
+    try {
+      edit_.CaretToScreenPoint(pt);
+      if (edit_.DropData(data)) *effect = DROPEFFECT_COPY;
+    } catch (...) {
+      // Nothing may cross back into OLE; the document is as the failed
+      // step left it, which the edit core keeps consistent.
+    }
+    return S_OK;
+  }
+  void Detach() { alive_ = false; }
+
+ private:
+  static bool Acceptable(IDataObject* data) {
+    if (!data) return false;
+    for (UINT f : {static_cast<UINT>(CF_HDROP), RVFClipboardFormat(), RTFClipboardFormat(),
+                   static_cast<UINT>(CF_UNICODETEXT)}) {
+      FORMATETC fe{static_cast<CLIPFORMAT>(f), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+      if (data->QueryGetData(&fe) == S_OK) return true;
+    }
+    return false;
+  }
+  TRichViewEdit& edit_;
+  LONG refs_ = 1;
+  bool alive_ = true;
+  bool accept_ = false;
+};
+
+namespace {
+
+std::string DataBytes(IDataObject* data, UINT format) {
+  FORMATETC fe{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (data->GetData(&fe, &medium) != S_OK) return {};
+  std::string bytes;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+    if (const void* p = ::GlobalLock(medium.hGlobal)) {
+      bytes.assign(static_cast<const char*>(p), ::GlobalSize(medium.hGlobal));
+      ::GlobalUnlock(medium.hGlobal);
+    }
+  }
+  ::ReleaseStgMedium(&medium);
+  return bytes;
+}
+
+std::vector<std::string> DroppedFiles(IDataObject* data) {
+  std::vector<std::string> files;
+  FORMATETC fe{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (data->GetData(&fe, &medium) != S_OK) return files;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+    auto drop = static_cast<HDROP>(medium.hGlobal);
+    const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+      std::wstring name(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+      name.resize(::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+      if (!name.empty()) files.push_back(Narrow(name));
+    }
+  }
+  ::ReleaseStgMedium(&medium);
+  return files;
+}
+
+}  // namespace
+
+IDropTarget* TRichViewEdit::DropTarget() { return dropTarget_; }
+
+void TRichViewEdit::CaretToScreenPoint(POINTL pt) {
+  POINT p{pt.x, pt.y};
+  ::ScreenToClient(Handle(), &p);
+  MouseTo(p.x, p.y, false);
+}
+
+bool TRichViewEdit::DropData(IDataObject* data) {
+  const std::vector<std::string> files = DroppedFiles(data);
+  if (!files.empty()) {
+    if (!OnDropFile) return false;
+    for (const std::string& f : files) OnDropFile(f);
+    return true;
+  }
+  TRVClipboardData forms;
+  forms.rvf = DataBytes(data, RVFClipboardFormat());
+  forms.rtf = DataBytes(data, RTFClipboardFormat());
+  if (auto nul = forms.rtf.find('\0'); nul != std::string::npos) forms.rtf.resize(nul);
+  const std::string text = DataBytes(data, CF_UNICODETEXT);
+  std::u16string u(text.size() / 2, u'\0');
+  if (!u.empty()) std::memcpy(u.data(), text.data(), u.size() * 2);
+  if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
+  forms.unicodeText = std::move(u);
+  TRVDocument fragment;
+  if (!ReadClipboardData(forms, fragment)) return false;
+  return Run([&] { return core_.Paste(fragment); });
+}
+
 TRichViewEdit::~TRichViewEdit() {
   if (HandleAllocated()) DestroyHandle();
+  if (dropTarget_) {
+    dropTarget_->Detach();
+    dropTarget_->Release();
+  }
+  if (oleInit_) ::OleUninitialize();
 }
 
 void TRichViewEdit::Create(TControl* parent, const std::string& name) {
@@ -111,6 +248,10 @@ void TRichViewEdit::Create(TControl* parent, const std::string& name) {
   layout_.SetMargins(margin, margin, margin, margin);
   layout_.SetWidth(std::max(1, ClientWidth()));
   Format();
+  // Drops from other programs need OLE on this (the GUI) thread.
+  oleInit_ = SUCCEEDED(::OleInitialize(nullptr));
+  dropTarget_ = new DropTargetImpl(*this);
+  if (oleInit_) ::RegisterDragDrop(Handle(), dropTarget_);
 }
 
 int TRichViewEdit::LineStep() const { return layout_.Px(kLineStep96); }
@@ -850,6 +991,9 @@ const TRVTextItemInfo* TRichViewEdit::JumpAt(int x, int y) const {
 LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND: return 1;
+    case WM_DESTROY:
+      if (oleInit_) ::RevokeDragDrop(Handle());
+      break;
     case WM_PAINT: {
       PaintScope painting(Handle());
       PaintBuffered(painting.dc(), painting.info().rcPaint);

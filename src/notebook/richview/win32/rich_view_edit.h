@@ -12,6 +12,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <functional>
 #include <string>
@@ -115,6 +116,12 @@ class TRichViewEdit : public TControl {
   std::function<void(POINT)> OnContextPopup;
   // A Ctrl+click on hyperlink text: its target (empty when it has none).
   std::function<void(const std::string& target)> OnJump;
+  // A file dropped on the editor (the caret stands at the drop point).
+  std::function<void(const std::string& path)> OnDropFile;
+  // What other programs drop: files go to OnDropFile, data in our own
+  // format, RTF or text is pasted at the drop point. Registered with OLE
+  // when the control is made; tests call it directly.
+  IDropTarget* DropTarget();
   // After every change to the document.
   std::function<void()> OnChange;
 
@@ -169,8 +176,16 @@ class TRichViewEdit : public TControl {
   const TRVTextItemInfo* JumpAt(int x, int y) const;
   const TRVLayoutLine* LineAt(int p, int offset, bool preferEnd) const;
 
+  class DropTargetImpl;
+  friend class DropTargetImpl;
+  // Places the caret at a screen point (while dragging over, and at a drop).
+  void CaretToScreenPoint(POINTL pt);
+  bool DropData(IDataObject* data);
+
   TRVDocument doc_;
   TRVEditCore core_;
+  DropTargetImpl* dropTarget_ = nullptr;
+  bool oleInit_ = false;
   TGdiFontMetrics metrics_;
   TRVLayout layout_;
   int scrollY_ = 0;

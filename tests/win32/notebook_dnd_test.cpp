@@ -23,6 +23,25 @@
 namespace nv {
 namespace {
 
+// Gives the clipboard (opened by the caller) a copy of the bytes.
+void PutOnClipboard(UINT format, const void* bytes, size_t size) {
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  std::memcpy(::GlobalLock(h), bytes, size);
+  ::GlobalUnlock(h);
+  ::SetClipboardData(format, h);
+}
+
+// A bare 2 x 2 DIB of 24 bits a pixel.
+std::string TinyDib() {
+  std::string dib(40 + 8 * 2, '\0');
+  dib[0] = 40;
+  dib[4] = 2;
+  dib[8] = 2;
+  dib[12] = 1;
+  dib[14] = 24;
+  return dib;
+}
+
 class NotebookExchangeTest : public NotebookFrameFixture {
  protected:
   std::string Text() { return Editor().PlainText(); }
@@ -115,23 +134,12 @@ TEST_F(NotebookExchangeTest, PastedBitmapBecomesAPictureAndTextStillWins) {
   EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
 
   // A plain DIB put there directly, with text beside it: the text is pasted.
-  std::string dib(40 + 8 * 2, '\0');
-  dib[0] = 40;
-  dib[4] = 2;
-  dib[8] = 2;
-  dib[12] = 1;
-  dib[14] = 24;
+  const std::string dib = TinyDib();
   ASSERT_TRUE(::OpenClipboard(nullptr));
   ::EmptyClipboard();
-  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, dib.size());
-  std::memcpy(::GlobalLock(h), dib.data(), dib.size());
-  ::GlobalUnlock(h);
-  ::SetClipboardData(CF_DIB, h);
+  PutOnClipboard(CF_DIB, dib.data(), dib.size());
   const wchar_t text[] = L"words";
-  HGLOBAL t = ::GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-  std::memcpy(::GlobalLock(t), text, sizeof text);
-  ::GlobalUnlock(t);
-  ::SetClipboardData(CF_UNICODETEXT, t);
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
   ::CloseClipboard();
   Notebook().Paste1Click();
   EXPECT_EQ(Text(), "abwords");
@@ -185,13 +193,6 @@ struct ClipboardObject {
   }
 };
 
-void PutOnClipboard(UINT format, const void* bytes, size_t size) {
-  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, size);
-  std::memcpy(::GlobalLock(h), bytes, size);
-  ::GlobalUnlock(h);
-  ::SetClipboardData(format, h);
-}
-
 TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   IDropTarget* target = Editor().DropTarget();
   ASSERT_NE(target, nullptr);
@@ -230,12 +231,7 @@ TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   // Files: UTF-8 text, RTF and a picture, in one drop.
   Write("u.txt", "\xEF\xBB\xBF" "caf\xC3\xA9");
   Write("f.rtf", "{\\rtf1\\ansi {\\i it}}");
-  std::string dib(40 + 8 * 2, '\0');
-  dib[0] = 40;
-  dib[4] = 2;
-  dib[8] = 2;
-  dib[12] = 1;
-  dib[14] = 24;
+  const std::string dib = TinyDib();
   const std::vector<std::uint8_t> bmp = DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()});
   Write("p.bmp", std::string(bmp.begin(), bmp.end()));
   std::wstring names;
@@ -297,10 +293,7 @@ TEST_F(NotebookExchangeTest, EditItemsAreGreyedWhenTheyCanDoNothing) {
   EXPECT_EQ(MenuState().back(), '0');
   ASSERT_TRUE(::OpenClipboard(nullptr));
   const wchar_t text[] = L"other";
-  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-  std::memcpy(::GlobalLock(h), text, sizeof text);
-  ::GlobalUnlock(h);
-  ::SetClipboardData(CF_UNICODETEXT, h);
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
   ::CloseClipboard();
   EXPECT_EQ(MenuState().back(), '1');
 }

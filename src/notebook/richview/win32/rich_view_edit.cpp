@@ -59,6 +59,14 @@ void PutClipboard(UINT format, const void* data, size_t size) {
   ::GlobalFree(h);
 }
 
+// UTF-16 text as the clipboard and OLE hand it over: up to its NUL.
+std::u16string TextUpToNul(const std::string& bytes) {
+  std::u16string u(bytes.size() / 2, u'\0');
+  if (!u.empty()) std::memcpy(u.data(), bytes.data(), u.size() * 2);
+  if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
+  return u;
+}
+
 std::string GetClipboardBytes(UINT format) {
   HANDLE h = ::GetClipboardData(format);
   if (!h) return {};
@@ -215,11 +223,7 @@ bool TRichViewEdit::DropData(IDataObject* data) {
   forms.rvf = DataBytes(data, RVFClipboardFormat());
   forms.rtf = DataBytes(data, RTFClipboardFormat());
   if (auto nul = forms.rtf.find('\0'); nul != std::string::npos) forms.rtf.resize(nul);
-  const std::string text = DataBytes(data, CF_UNICODETEXT);
-  std::u16string u(text.size() / 2, u'\0');
-  if (!u.empty()) std::memcpy(u.data(), text.data(), u.size() * 2);
-  if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
-  forms.unicodeText = std::move(u);
+  forms.unicodeText = TextUpToNul(DataBytes(data, CF_UNICODETEXT));
   TRVDocument fragment;
   if (!ReadClipboardData(forms, fragment)) return false;
   return Run([&] { return core_.Paste(fragment); });
@@ -748,11 +752,7 @@ bool TRichViewEdit::Paste() {
     data.rvf = GetClipboardBytes(RVFClipboardFormat());
     data.rtf = GetClipboardBytes(RTFClipboardFormat());
     if (auto nul = data.rtf.find('\0'); nul != std::string::npos) data.rtf.resize(nul);
-    const std::string text = GetClipboardBytes(CF_UNICODETEXT);
-    std::u16string u(text.size() / 2, u'\0');
-    if (!u.empty()) std::memcpy(u.data(), text.data(), u.size() * 2);
-    if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
-    data.unicodeText = std::move(u);
+    data.unicodeText = TextUpToNul(GetClipboardBytes(CF_UNICODETEXT));
     // The picture forms are only read when no text form is there: a
     // program offering both means its text.
     if (data.rvf.empty() && data.rtf.empty() && data.unicodeText.empty()) {

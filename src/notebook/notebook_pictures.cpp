@@ -39,7 +39,14 @@ void InsertImage1Click(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs
   dialogs.Open.filter = kInsertImageFilter;
   const auto chosen = ShowOpenDialog(prompter, dialogs.Open);
   if (!chosen) return;
-  const std::string& name = chosen->fileName;
+  InsertPictureFile(editor, prompter, chosen->fileName);
+}
+
+bool IsPictureFileName(const std::string& name) {
+  return PictureKindFromExtension(LowerExtension(name)).has_value();
+}
+
+void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name) {
   const std::string ext = LowerExtension(name);
 
   if (ext == ".gif") {

@@ -20,6 +20,12 @@ inline constexpr const char* kInsertImageFilter =
 // "Cannot read picture from file <full path>".
 void InsertImage1Click(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs);
 
+// What the command does with the chosen file; also used for picture files
+// dropped on the editor.
+void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name);
+// Whether a file name's extension is one of a picture kind.
+bool IsPictureFileName(const std::string& name);
+
 // A plain horizontal line at the caret, 1 pixel thick, in the text colour.
 void LineBtnClick(TRVEditCore& editor);
 

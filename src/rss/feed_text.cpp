@@ -583,6 +583,11 @@ std::string UrlScheme(std::string_view url) {
   return s;
 }
 
+bool IsWebAddress(std::string_view url) {
+  const std::string scheme = UrlScheme(url);
+  return scheme == "http" || scheme == "https";
+}
+
 namespace {
 
 struct UrlParts {

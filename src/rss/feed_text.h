@@ -53,4 +53,10 @@ std::string ResolveUrl(std::string_view base, std::string_view reference);
 // The scheme of an address, lower-cased, or empty when it has none.
 std::string UrlScheme(std::string_view url);
 
+// Whether an address is one the program hands to a browser: http and https
+// only. Links come from outside data (feeds, pasted or opened documents);
+// javascript:, file: or res: addresses would run script or open local
+// files.
+bool IsWebAddress(std::string_view url);
+
 }  // namespace nv::rss

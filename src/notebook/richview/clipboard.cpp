@@ -1,6 +1,7 @@
 #include "notebook/richview/clipboard.h"
 
 #include "notebook/richview/rtf.h"
+#include "notebook/richview/rtf_picture.h"
 #include "notebook/richview/rvf.h"
 #include "notebook/richview/text_format.h"
 
@@ -66,7 +67,30 @@ bool ReadClipboardData(const TRVClipboardData& data, TRVDocument& fragment) {
       return true;
     }
   }
+  if (!data.png.empty() && PictureFragment(TRVPictureKind::Png, data.png, fragment)) return true;
+  for (const std::string* dib : {&data.dibV5, &data.dib}) {
+    if (dib->empty()) continue;
+    const std::vector<std::uint8_t> bmp =
+        DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib->data()), dib->size()});
+    if (PictureFragment(TRVPictureKind::Bmp, {reinterpret_cast<const char*>(bmp.data()), bmp.size()}, fragment))
+      return true;
+  }
   return false;
+}
+
+bool PictureFragment(TRVPictureKind kind, std::string_view bytes, TRVDocument& fragment) {
+  const std::span<const std::uint8_t> span{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+  const std::optional<std::pair<int, int>> size = PictureHeaderSize(kind, span);
+  if (!size || size->first > kMaxPictureSize || size->second > kMaxPictureSize) return false;
+  TRVPictureItemInfo pic;
+  pic.Kind = kind;
+  pic.Data = SharedBytes(span.data(), span.size());
+  pic.Width = size->first;
+  pic.Height = size->second;
+  TRVDocument doc;
+  doc.AddParagraph(0).AddItem(TRVItem(std::move(pic)));
+  fragment = std::move(doc);
+  return true;
 }
 
 }  // namespace nv

@@ -1,5 +1,6 @@
 #include "notebook/richview/text_format.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "codec/code_page.h"
@@ -25,6 +26,12 @@ bool IsUnicodeText(std::string_view head, std::uint64_t size) {
   if (size == 0 || size % 2 != 0 || head.size() < 2) return false;
   if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) return true;
   return head.substr(2, 500).find('\0') != std::string_view::npos;
+}
+
+bool IsUtf8Text(std::string_view bytes) {
+  const bool ascii =
+      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return !ascii && IsValidUtf8(bytes);
 }
 
 namespace {
@@ -148,6 +155,12 @@ bool LoadTextFromFile(const std::string& path, TRVDocument& doc, int styleNo, in
                       bool asSingleParagraph, TextEncoding enc, const AnsiCodec& ansi) {
   const std::optional<std::string> bytes = ReadFileBytes(path);
   return bytes && LoadText(*bytes, doc, styleNo, paraNo, asSingleParagraph, enc, ansi);
+}
+
+bool LoadAnsiOrUtf8TextFromFile(const std::string& path, TRVDocument& doc, int styleNo, int paraNo,
+                                const AnsiCodec& ansi) {
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  return bytes && LoadText(*bytes, doc, styleNo, paraNo, false, AnsiOrUtf8(*bytes), ansi);
 }
 
 bool SaveTextToFile(const TRVDocument& doc, const std::string& path, int lineWidth, TextEncoding enc,

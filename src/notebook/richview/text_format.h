@@ -38,6 +38,17 @@ inline constexpr std::size_t kUnicodeTestBytes = 502;
 bool IsUnicodeText(std::string_view head, std::uint64_t size);
 inline bool IsUnicodeText(std::string_view bytes) { return IsUnicodeText(bytes, bytes.size()); }
 
+// The text readers' UTF-8 test: yes when the bytes are well-formed UTF-8
+// and not plain ASCII (a byte-order mark counts as UTF-8 of its own). Text
+// in an ANSI code page with letters above 0x7F is almost never well-formed
+// UTF-8, and plain ASCII reads the same either way, so a yes is taken as
+// UTF-8 and everything else keeps the ANSI reading.
+bool IsUtf8Text(std::string_view bytes);
+// The encoding the ANSI text readers take bytes in: Utf8 or Ansi.
+inline TextEncoding AnsiOrUtf8(std::string_view bytes) {
+  return IsUtf8Text(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+}
+
 // Adds the text's lines to doc as paragraphs of paragraph style paraNo, each
 // holding one text item of text style styleNo (an empty line: empty text).
 // CR LF, LF and a lone CR end lines; the last line is the text after the
@@ -62,6 +73,10 @@ std::string SaveText(const TRVDocument& doc, int lineWidth, TextEncoding enc, co
 bool IsUnicodeTextFile(const std::string& path);
 bool LoadTextFromFile(const std::string& path, TRVDocument& doc, int styleNo, int paraNo,
                       bool asSingleParagraph, TextEncoding enc, const AnsiCodec& ansi);
+// Reads a file that is not UTF-16: as UTF-8 when IsUtf8Text says so, else
+// through the ANSI codec.
+bool LoadAnsiOrUtf8TextFromFile(const std::string& path, TRVDocument& doc, int styleNo, int paraNo,
+                                const AnsiCodec& ansi);
 bool SaveTextToFile(const TRVDocument& doc, const std::string& path, int lineWidth, TextEncoding enc,
                     const AnsiCodec& ansi);
 

@@ -1,6 +1,7 @@
 #include "notebook/win32/notebook_frame.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <iterator>
 #include <optional>
@@ -18,10 +19,12 @@
 #include "ui/win32/safe_write.h"
 #include "ui/win32/startup_trace.h"
 #include "ui/win32/win_text.h"
+#include "notebook/notebook_links.h"
 #include "notebook/notebook_pictures.h"
 #include "notebook/richview/win32/system_ansi_codec.h"
 #include "notebook/win32/metafile_png.h"
 #include "notebook/win32/picture_draw.h"
+#include "rss/win32/embedded_wb.h"
 
 namespace nv {
 
@@ -161,6 +164,8 @@ void TNotebookFrame::CreateComponents() {
   RichViewEdit1.OnCurTextStyleChanged = [this] { RichViewEdit1CurTextStyleChanged(); };
   RichViewEdit1.OnContextPopup = [this](POINT pt) { ShowPopup(pt); };
   RichViewEdit1.OnChange = [this] { DocumentChanged(); };
+  RichViewEdit1.OnJump = [this](const std::string& target) { RichViewEdit1Jump(target); };
+  RichViewEdit1.OnDropFile = [this](const std::string& path) { RichViewEdit1DropFile(path); };
   recovery_ = std::make_unique<TNotebookRecovery>(Host().SettingsFolder() + kRecoveryFileName);
   AutosaveTimer.Create(kAutosaveCheckMs);
   AutosaveTimer.OnTimer = [this] { AutosaveTick(); };
@@ -182,7 +187,24 @@ void TNotebookFrame::CreatePopupMenu() {
   }
 }
 
+UINT TNotebookFrame::MenuItemId(const std::string& name) {
+  const auto& items = PopupMenu1Items();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (name == items[i].name) return kFirstMenuId + static_cast<UINT>(i);
+  return 0;
+}
+
+void TNotebookFrame::UpdatePopupMenu1() {
+  const std::pair<const char*, bool> states[] = {
+      {"Undo1", RichViewEdit1.CanUndo()}, {"Redo1", RichViewEdit1.CanRedo()}, {"Cut1", RichViewEdit1.CanCut()},
+      {"Copy1", RichViewEdit1.CanCopy()}, {"Paste1", RichViewEdit1.CanPaste()},
+  };
+  for (const auto& [name, enabled] : states)
+    ::EnableMenuItem(popup_.get(), MenuItemId(name), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void TNotebookFrame::ShowPopup(POINT screen) {
+  UpdatePopupMenu1();
   const UINT cmd = static_cast<UINT>(::TrackPopupMenu(popup_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                                       screen.y, 0, RichViewEdit1.Handle(), nullptr));
   const auto& items = PopupMenu1Items();
@@ -309,8 +331,8 @@ bool TNotebookFrame::ReadFile(const std::string& path, int filterIndex, int text
         UnicodeWarning();
         return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);
       }
-      return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
-    case 3: return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Ansi, ansi);
+      return LoadAnsiOrUtf8TextFromFile(path, doc, textStyle, paraStyle, ansi);
+    case 3: return LoadAnsiOrUtf8TextFromFile(path, doc, textStyle, paraStyle, ansi);
     case 4:
       UnicodeWarning();
       return LoadTextFromFile(path, doc, textStyle, paraStyle, false, TextEncoding::Utf16, ansi);
@@ -950,6 +972,37 @@ void TNotebookFrame::RichViewEdit1KeyDown(WORD& key, unsigned shift) {
   if (cur != core.CaretItemStyleNo() || !core.IsJumpStyle(cur) || core.SelectionExists()) return;
   if (core.CaretOffset() < core.GetOffsAfterItem(core.CaretItemNo())) return;
   core.SetCurTextStyleNo(PlainCounterpart(rvs(), cur));
+}
+
+void TNotebookFrame::RichViewEdit1Jump(const std::string& target) {
+  if (target.empty()) return;
+  // Through the reader's seam, so the same addresses reach the browser.
+  if (IsLinkToOpen(target)) rss::TEmbeddedWB::ShellOpen()(Widen(target));
+  else Host().FramePrompter().ShowMessage(LinkNotOpenedText(target));
+}
+
+void TNotebookFrame::RichViewEdit1DropFile(const std::string& path) {
+  if (IsPictureFileName(path)) {
+    RichViewEdit1.EditThroughCore(
+        [&](TRVEditCore& core) { InsertPictureFile(core, Host().FramePrompter(), path); });
+    return;
+  }
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return;
+  TRVDocument fragment;
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  bool ok = false;
+  if (lower.ends_with(".rtf")) {
+    ok = LoadRTF(*bytes, fragment);
+  } else {
+    // Any other file is taken as text, recognised as the autodetecting
+    // Open recognises it.
+    const TextEncoding enc = IsUnicodeText(*bytes) ? TextEncoding::Utf16 : AnsiOrUtf8(*bytes);
+    ok = LoadText(*bytes, fragment, 0, 0, false, enc, SystemAnsiCodec());
+  }
+  if (ok && !fragment.Paragraphs.empty())
+    RichViewEdit1.EditThroughCore([&](TRVEditCore& core) { core.Paste(fragment); });
 }
 
 // --------------------------------------------------------------- styles

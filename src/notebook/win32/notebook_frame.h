@@ -53,6 +53,10 @@ class TNotebookFrame : public TFrame {
   HMENU PopupMenu1() const { return popup_.get(); }
   // Runs the handler of the popup menu item with this name.
   bool ClickMenuItem(const std::string& name);
+  // Greys the edit items that can do nothing now; run before the menu shows.
+  void UpdatePopupMenu1();
+  // The popup menu's command id of the item with this name; 0 when none.
+  static UINT MenuItemId(const std::string& name);
 
   // The file dialogs shared with the picture and Base64 commands: what a
   // command does not set stays as the previous command left it.
@@ -120,6 +124,11 @@ class TNotebookFrame : public TFrame {
   // Ctrl+P prints.
   void RichViewEdit1KeyDown(WORD& key, unsigned shift);
   int RichViewEdit1StyleConversion(int styleNo, int code);
+  // Ctrl+click on a link: http, https and mailto targets go to the shell.
+  void RichViewEdit1Jump(const std::string& target);
+  // A file dropped on the editor: pictures through the picture command's
+  // path, RTF as formatted text, anything else as text.
+  void RichViewEdit1DropFile(const std::string& path);
   void RichViewEdit1CurTextStyleChanged();
   bool StyleSelectorUpdating() const { return updatingSelectors_; }
 

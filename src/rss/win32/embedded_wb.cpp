@@ -220,10 +220,7 @@ void TEmbeddedWB::PlaceBrowser() {
 
 bool TEmbeddedWB::Allowed(const std::wstring& url) {
   const std::string u = Narrow(url);
-  const std::string scheme = UrlScheme(u);
-  if (scheme == "http" || scheme == "https") return true;
-  // A feed is outside data: javascript:, file: or res: links would run
-  // script or open local files in the browser's trusted zones.
+  if (IsWebAddress(u)) return true;
   prompter_->ShowMessage("The item's link \"" + u + "\" was not opened: only http and https addresses are shown.");
   return false;
 }

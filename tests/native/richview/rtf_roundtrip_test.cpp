@@ -207,6 +207,29 @@ TEST(RtfRoundTrip, EmptyDocumentAndEmptyLines) {
   EXPECT_EQ(Read(SaveRTF(lines)), lines);
 }
 
+TEST(RtfRoundTrip, HyperlinkFieldsKeepTextStyleAndTarget) {
+  const TRVDocument first = Read(
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green128\\blue0;}\\f0\\fs20 "
+      "go {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a?b=1\" }}{\\fldrslt{\\ul\\cf1 site}}} "
+      "or {\\field{\\*\\fldinst HYPERLINK \"mailto:me@example.org\"}{\\fldrslt{\\ul\\cf1 mail}}}, "
+      "{\\field{\\*\\fldinst HYPERLINK \"doc.rtf\" \\\\l \"part 2\"}{\\fldrslt{\\ul\\cf1 there}}}}");
+  auto links = [](const TRVDocument& d) {
+    std::vector<std::string> out;
+    for (const TRVItem& item : d.Paragraph(0).Items())
+      if (d.IsHyperlink(item)) out.push_back(item.AsText()->Text + "=" + item.AsText()->Target);
+    return out;
+  };
+  const std::vector<std::string> want = {"site=https://example.org/a?b=1", "mail=mailto:me@example.org",
+                                         "there=doc.rtf#part 2"};
+  ASSERT_EQ(links(first), want);
+  const std::string written = SaveRTF(first);
+  EXPECT_NE(written.find("HYPERLINK \"https://example.org/a?b=1\""), std::string::npos) << written;
+  EXPECT_NE(written.find("HYPERLINK \"doc.rtf\" \\\\l \"part 2\""), std::string::npos) << written;
+  const TRVDocument back = Read(written);
+  EXPECT_EQ(links(back), want);
+  EXPECT_EQ(FirstDifference(first, back), "none");
+}
+
 TEST(RtfWrite, TextEscapesAndCodePages) {
   TRVDocument doc;
   doc.AddParagraph(0).AddItem(TRVItem::MakeText("a{b}c\\ \xC3\xA9\xE2\x82\xAC\xD0\x96\t\n\xF0\x9F\x98\x80", 0));

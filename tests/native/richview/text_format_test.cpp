@@ -162,6 +162,44 @@ TEST(TextRead, Utf8WithOrWithoutItsMarkAndIllFormedBytesReplaced) {
   EXPECT_EQ(Read(written, TextEncoding::Utf8), V{"\xEF\xBB\xBFz"});
 }
 
+TEST(TextUtf8Test, WellFormedNonAsciiBytesAreUtf8AndEverythingElseAnsi) {
+  EXPECT_TRUE(IsUtf8Text("caf\xC3\xA9"));
+  EXPECT_TRUE(IsUtf8Text("\xEF\xBB\xBF" "abc"));          // the mark alone makes it UTF-8
+  EXPECT_TRUE(IsUtf8Text("\xF0\x9F\x98\x80 four bytes"));
+  EXPECT_FALSE(IsUtf8Text("plain ascii\r\n"));
+  EXPECT_FALSE(IsUtf8Text(""));
+  EXPECT_FALSE(IsUtf8Text("caf\xE9"));                     // Windows-1252
+  EXPECT_FALSE(IsUtf8Text("\xEF\xBB\xBF" "caf\xE9"));      // a mark before ill-formed text
+  EXPECT_FALSE(IsUtf8Text("cut \xE2\x82"));               // a sequence cut off at the end
+  EXPECT_FALSE(IsUtf8Text("\xC0\xAF"));                    // overlong
+  EXPECT_FALSE(IsUtf8Text("\xED\xA0\x80"));                // a surrogate
+  EXPECT_EQ(AnsiOrUtf8("\xD0\x96"), TextEncoding::Utf8);
+  EXPECT_EQ(AnsiOrUtf8("\xD0"), TextEncoding::Ansi);
+
+  // The file reader follows the test: UTF-8 with or without its mark reads
+  // as UTF-8, the rest through the codec.
+  TempDir dir;
+  struct Case {
+    std::string bytes;
+    V lines;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF\xD0\x96\r\nx", {"\xD0\x96", "x"}},
+      {"caf\xC3\xA9", {"caf\xC3\xA9"}},
+      {"caf\xE9", {"caf\xC3\xA9"}},
+      {"ascii", {"ascii"}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.File("t.txt");
+    std::ofstream(PathFromUtf8(path), std::ios::binary) << c.bytes;
+    TRVDocument d;
+    ASSERT_TRUE(LoadAnsiOrUtf8TextFromFile(path, d, 0, 0, kCp1252));
+    EXPECT_EQ(Lines(d), c.lines) << c.bytes;
+  }
+  TRVDocument none;
+  EXPECT_FALSE(LoadAnsiOrUtf8TextFromFile(dir.File("missing.txt"), none, 0, 0, kCp1252));
+}
+
 TEST(TextRead, TheCodecGivenIsUsed) {
   struct Upper : AnsiCodec {
     std::string ToUtf8(std::string_view s) const override { return AsciiUpper(s); }

@@ -1,12 +1,15 @@
 #include "notebook/richview/win32/rich_view_edit.h"
 
 #include <imm.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 #include <utility>
 
 #include "notebook/richview/clipboard.h"
@@ -56,6 +59,14 @@ void PutClipboard(UINT format, const void* data, size_t size) {
   ::GlobalFree(h);
 }
 
+// UTF-16 text as the clipboard and OLE hand it over: up to its NUL.
+std::u16string TextUpToNul(const std::string& bytes) {
+  std::u16string u(bytes.size() / 2, u'\0');
+  if (!u.empty()) std::memcpy(u.data(), bytes.data(), u.size() * 2);
+  if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
+  return u;
+}
+
 std::string GetClipboardBytes(UINT format) {
   HANDLE h = ::GetClipboardData(format);
   if (!h) return {};
@@ -79,6 +90,11 @@ UINT TRichViewEdit::RTFClipboardFormat() {
   return format;
 }
 
+UINT TRichViewEdit::PNGClipboardFormat() {
+  static const UINT format = ::RegisterClipboardFormatW(L"PNG");
+  return format;
+}
+
 TRichViewEdit::TRichViewEdit() : core_(doc_), layout_(metrics_) {
   // Faces the user sees as one font are one style's face.
   UseLocaleFontNameRule();
@@ -87,8 +103,139 @@ TRichViewEdit::TRichViewEdit() : core_(doc_), layout_(metrics_) {
   };
 }
 
+// The editor as a drop target. It lives as long as the control; OLE's
+// references only keep the object, never the control, alive.
+class TRichViewEdit::DropTargetImpl : public IDropTarget {
+ public:
+  explicit DropTargetImpl(TRichViewEdit& edit) : edit_(edit) {}
+  virtual ~DropTargetImpl() = default;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+      *out = static_cast<IDropTarget*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG n = ::InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+  STDMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
+    accept_ = alive_ && !edit_.ReadOnly() && Acceptable(data);
+    return DragOver(0, pt, effect);
+  }
+  STDMETHODIMP DragOver(DWORD, POINTL pt, DWORD* effect) override {
+    if (!effect) return E_INVALIDARG;
+    *effect = accept_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    if (accept_) edit_.CaretToScreenPoint(pt);
+    return S_OK;
+  }
+  STDMETHODIMP DragLeave() override { return S_OK; }
+  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
+    if (!effect) return E_INVALIDARG;
+    *effect = DROPEFFECT_NONE;
+    if (!alive_ || !data || edit_.ReadOnly()) return S_OK;
+    try {
+      edit_.CaretToScreenPoint(pt);
+      if (edit_.DropData(data)) *effect = DROPEFFECT_COPY;
+    } catch (...) {
+      // Nothing may cross back into OLE; the document is as the failed
+      // step left it, which the edit core keeps consistent.
+    }
+    return S_OK;
+  }
+  void Detach() { alive_ = false; }
+
+ private:
+  static bool Acceptable(IDataObject* data) {
+    if (!data) return false;
+    for (UINT f : {static_cast<UINT>(CF_HDROP), RVFClipboardFormat(), RTFClipboardFormat(),
+                   static_cast<UINT>(CF_UNICODETEXT)}) {
+      FORMATETC fe{static_cast<CLIPFORMAT>(f), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+      if (data->QueryGetData(&fe) == S_OK) return true;
+    }
+    return false;
+  }
+  TRichViewEdit& edit_;
+  LONG refs_ = 1;
+  bool alive_ = true;
+  bool accept_ = false;
+};
+
+namespace {
+
+std::string DataBytes(IDataObject* data, UINT format) {
+  FORMATETC fe{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (data->GetData(&fe, &medium) != S_OK) return {};
+  std::string bytes;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+    if (const void* p = ::GlobalLock(medium.hGlobal)) {
+      bytes.assign(static_cast<const char*>(p), ::GlobalSize(medium.hGlobal));
+      ::GlobalUnlock(medium.hGlobal);
+    }
+  }
+  ::ReleaseStgMedium(&medium);
+  return bytes;
+}
+
+std::vector<std::string> DroppedFiles(IDataObject* data) {
+  std::vector<std::string> files;
+  FORMATETC fe{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (data->GetData(&fe, &medium) != S_OK) return files;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+    auto drop = static_cast<HDROP>(medium.hGlobal);
+    const UINT n = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+      std::wstring name(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+      name.resize(::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+      if (!name.empty()) files.push_back(Narrow(name));
+    }
+  }
+  ::ReleaseStgMedium(&medium);
+  return files;
+}
+
+}  // namespace
+
+IDropTarget* TRichViewEdit::DropTarget() { return dropTarget_; }
+
+void TRichViewEdit::CaretToScreenPoint(POINTL pt) {
+  POINT p{pt.x, pt.y};
+  ::ScreenToClient(Handle(), &p);
+  MouseTo(p.x, p.y, false);
+}
+
+bool TRichViewEdit::DropData(IDataObject* data) {
+  const std::vector<std::string> files = DroppedFiles(data);
+  if (!files.empty()) {
+    if (!OnDropFile) return false;
+    for (const std::string& f : files) OnDropFile(f);
+    return true;
+  }
+  TRVClipboardData forms;
+  forms.rvf = DataBytes(data, RVFClipboardFormat());
+  forms.rtf = DataBytes(data, RTFClipboardFormat());
+  if (auto nul = forms.rtf.find('\0'); nul != std::string::npos) forms.rtf.resize(nul);
+  forms.unicodeText = TextUpToNul(DataBytes(data, CF_UNICODETEXT));
+  TRVDocument fragment;
+  if (!ReadClipboardData(forms, fragment)) return false;
+  return Run([&] { return core_.Paste(fragment); });
+}
+
 TRichViewEdit::~TRichViewEdit() {
   if (HandleAllocated()) DestroyHandle();
+  if (dropTarget_) {
+    dropTarget_->Detach();
+    dropTarget_->Release();
+  }
+  if (oleInit_) ::OleUninitialize();
 }
 
 void TRichViewEdit::Create(TControl* parent, const std::string& name) {
@@ -100,6 +247,10 @@ void TRichViewEdit::Create(TControl* parent, const std::string& name) {
   // Text, margins, indents and pictures grow with the display's DPI.
   dpi_ = ui::DpiFor(Handle());
   SetZoom(zoom_);
+  // Drops from other programs need OLE on this (the GUI) thread.
+  oleInit_ = SUCCEEDED(::OleInitialize(nullptr));
+  dropTarget_ = new DropTargetImpl(*this);
+  if (oleInit_) ::RegisterDragDrop(Handle(), dropTarget_);
 }
 
 void TRichViewEdit::SetZoom(int percent) {
@@ -664,15 +815,25 @@ bool TRichViewEdit::Paste() {
     data.rvf = GetClipboardBytes(RVFClipboardFormat());
     data.rtf = GetClipboardBytes(RTFClipboardFormat());
     if (auto nul = data.rtf.find('\0'); nul != std::string::npos) data.rtf.resize(nul);
-    const std::string text = GetClipboardBytes(CF_UNICODETEXT);
-    std::u16string u(text.size() / 2, u'\0');
-    if (!u.empty()) std::memcpy(u.data(), text.data(), u.size() * 2);
-    if (auto nul = u.find(u'\0'); nul != std::u16string::npos) u.resize(nul);
-    data.unicodeText = std::move(u);
+    data.unicodeText = TextUpToNul(GetClipboardBytes(CF_UNICODETEXT));
+    // The picture forms are only read when no text form is there: a
+    // program offering both means its text.
+    if (data.rvf.empty() && data.rtf.empty() && data.unicodeText.empty()) {
+      data.png = GetClipboardBytes(PNGClipboardFormat());
+      data.dibV5 = GetClipboardBytes(CF_DIBV5);
+      data.dib = GetClipboardBytes(CF_DIB);
+    }
   }
   TRVDocument fragment;
   if (!ReadClipboardData(data, fragment)) return false;
   return Run([&] { return core_.Paste(fragment); });
+}
+
+bool TRichViewEdit::CanPaste() const {
+  if (core_.ReadOnly()) return false;
+  const UINT forms[] = {RVFClipboardFormat(), RTFClipboardFormat(), CF_UNICODETEXT, PNGClipboardFormat(), CF_DIBV5,
+                        CF_DIB};
+  return std::any_of(std::begin(forms), std::end(forms), [](UINT f) { return ::IsClipboardFormatAvailable(f) != FALSE; });
 }
 
 std::string TRichViewEdit::PlainText() const {
@@ -742,6 +903,32 @@ void TRichViewEdit::SelectWordAt(TRVPosition pos) {
   while (a > 0 && WordCharClass(chars[static_cast<size_t>(a - 1)]) == c) --a;
   while (b < n && WordCharClass(chars[static_cast<size_t>(b)]) == c) ++b;
   core_.SetSelection(ToPosition(doc_, {place.Para, a}), ToPosition(doc_, {place.Para, b}));
+}
+
+void TRichViewEdit::SelectParagraphAt(TRVPosition pos) {
+  const int p = ToParaOffset(doc_, pos).Para;
+  core_.SetSelection(ToPosition(doc_, {p, 0}), ToPosition(doc_, {p, ParagraphLength(doc_.Paragraph(p))}));
+}
+
+bool TRichViewEdit::IsTripleClick(POINT at) const {
+  if (doubleClickTick_ == 0 || ::GetTickCount64() - doubleClickTick_ > ::GetDoubleClickTime()) return false;
+  return std::abs(at.x - doubleClickAt_.x) <= ::GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+         std::abs(at.y - doubleClickAt_.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+}
+
+void TRichViewEdit::RightClickAt(int x, int y) {
+  if (doc_.IsEmpty()) return;
+  const TRVPosition pos = layout_.HitTest(doc_, x, y + scrollY_);
+  if (core_.SelectionExists()) {
+    // The menu's Cut and Copy act on the selection the user right-clicked.
+    const TRVParaOffset at = ToParaOffset(doc_, pos);
+    if (ToParaOffset(doc_, core_.SelectionStart()) <= at && at <= ToParaOffset(doc_, core_.SelectionEnd())) return;
+  }
+  caretX_ = -1;
+  Run([&] {
+    core_.SetCaret(pos);
+    return true;
+  });
 }
 
 bool TRichViewEdit::KeyDown(WORD key) {
@@ -847,8 +1034,10 @@ void TRichViewEdit::MouseTo(int x, int y, bool extend) {
   });
 }
 
-bool TRichViewEdit::OverJump(int x, int y) const {
-  if (doc_.IsEmpty() || layout_.ParagraphCount() != doc_.ParagraphCount()) return false;
+bool TRichViewEdit::OverJump(int x, int y) const { return JumpAt(x, y) != nullptr; }
+
+const TRVTextItemInfo* TRichViewEdit::JumpAt(int x, int y) const {
+  if (doc_.IsEmpty() || layout_.ParagraphCount() != doc_.ParagraphCount()) return nullptr;
   const int docY = y + scrollY_;
   const int p = FirstVisiblePara(docY);
   const int top = layout_.ParaTop(p);
@@ -857,11 +1046,13 @@ bool TRichViewEdit::OverJump(int x, int y) const {
     if (docY < top + line.Top || docY >= top + line.Top + line.Height) continue;
     for (int i = line.FirstRun; i < line.FirstRun + line.RunCount; ++i) {
       const TRVLayoutRun& run = pl.Runs[static_cast<size_t>(i)];
-      if (run.Kind == TRVRunKind::Text && x >= run.X && x < run.X + run.Width)
-        return doc_.IsHyperlink(doc_.Paragraph(p).Item(run.Item));
+      if (run.Kind == TRVRunKind::Text && x >= run.X && x < run.X + run.Width) {
+        const TRVItem& item = doc_.Paragraph(p).Item(run.Item);
+        return doc_.IsHyperlink(item) ? item.AsText() : nullptr;
+      }
     }
   }
-  return false;
+  return nullptr;
 }
 
 // -------------------------------------------------------------- messages
@@ -869,6 +1060,9 @@ bool TRichViewEdit::OverJump(int x, int y) const {
 LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND: return 1;
+    case WM_DESTROY:
+      if (oleInit_) ::RevokeDragDrop(Handle());
+      break;
     case WM_PAINT: {
       PaintScope painting(Handle());
       PaintBuffered(painting.dc(), painting.info().rcPaint);
@@ -951,11 +1145,32 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       ::SetFocus(Handle());
       caretX_ = -1;
+      if ((wp & MK_CONTROL) && OnJump) {
+        // Ctrl+click follows a link; a plain click edits its text.
+        if (const TRVTextItemInfo* jump = JumpAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
+          const std::string target = jump->Target;
+          OnJump(target);
+          return 0;
+        }
+      }
+      if (IsTripleClick({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
+        doubleClickTick_ = 0;
+        if (!doc_.IsEmpty()) {
+          const TRVPosition pos = layout_.HitTest(doc_, GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollY_);
+          Run([&] {
+            SelectParagraphAt(pos);
+            return true;
+          });
+        }
+        return 0;
+      }
       MouseTo(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_SHIFT) != 0);
       ::SetCapture(Handle());
       dragging_ = true;
       return 0;
     case WM_LBUTTONDBLCLK:
+      doubleClickTick_ = ::GetTickCount64();
+      doubleClickAt_ = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (!doc_.IsEmpty()) {
         const TRVPosition pos = layout_.HitTest(doc_, GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollY_);
         Run([&] {
@@ -992,6 +1207,10 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       dragging_ = false;
       ::KillTimer(Handle(), kDragTimer);
       return 0;
+    case WM_RBUTTONDOWN:
+      ::SetFocus(Handle());
+      RightClickAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      break;  // the button's release brings WM_CONTEXTMENU
     case WM_CONTEXTMENU: {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (lp == -1) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <functional>
 #include <string>
@@ -78,10 +79,20 @@ class TRichViewEdit : public TControl {
   static constexpr int kMinZoom = 50, kMaxZoom = 400, kZoomStep = 10;
   int Zoom() const { return zoom_; }
   void SetZoom(int percent);
-  // The clipboard: our own format, "Rich Text Format" and Unicode text.
+  // The clipboard: our own format, "Rich Text Format" and Unicode text;
+  // Paste also takes a picture ("PNG", CF_DIBV5, CF_DIB) when there is no
+  // text form.
   bool CopyDef();
   bool CutDef();
   bool Paste();
+
+  // Whether the edit commands can do anything now (their menu items are
+  // greyed otherwise). Paste asks the clipboard for a form it reads.
+  bool CanUndo() const { return !ReadOnly() && core_.CanUndo(); }
+  bool CanRedo() const { return !ReadOnly() && core_.CanRedo(); }
+  bool CanCut() const { return !ReadOnly() && core_.SelectionExists(); }
+  bool CanCopy() const { return core_.SelectionExists(); }
+  bool CanPaste() const;
 
   TColor Color() const { return doc_.Color; }
   // A different colour sets the modified flag (reading a file sets the
@@ -123,6 +134,14 @@ class TRichViewEdit : public TControl {
   std::function<void()> OnCurTextStyleChanged;
   // A right click or the menu key: the point in screen coordinates.
   std::function<void(POINT)> OnContextPopup;
+  // A Ctrl+click on hyperlink text: its target (empty when it has none).
+  std::function<void(const std::string& target)> OnJump;
+  // A file dropped on the editor (the caret stands at the drop point).
+  std::function<void(const std::string& path)> OnDropFile;
+  // What other programs drop: files go to OnDropFile, data in our own
+  // format, RTF or text is pasted at the drop point. Registered with OLE
+  // when the control is made; tests call it directly.
+  IDropTarget* DropTarget();
   // After every change to the document.
   std::function<void()> OnChange;
 
@@ -132,6 +151,7 @@ class TRichViewEdit : public TControl {
   // The clipboard formats registered by name.
   static UINT RVFClipboardFormat();
   static UINT RTFClipboardFormat();
+  static UINT PNGClipboardFormat();
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -167,13 +187,28 @@ class TRichViewEdit : public TControl {
   void MoveToLineEdge(bool end, bool extend);
   void MoveWord(bool right, bool extend);
   void SelectWordAt(TRVPosition pos);
+  void SelectParagraphAt(TRVPosition pos);
+  // A left button press soon after a double click, near it.
+  bool IsTripleClick(POINT at) const;
+  // A right click moves the caret unless it falls inside the selection.
+  void RightClickAt(int x, int y);
   void TypeCodePoint(char32_t cp);
   void MouseTo(int x, int y, bool extend);
   bool OverJump(int x, int y) const;
+  // The hyperlink text under a client point; null when none.
+  const TRVTextItemInfo* JumpAt(int x, int y) const;
   const TRVLayoutLine* LineAt(int p, int offset, bool preferEnd) const;
+
+  class DropTargetImpl;
+  friend class DropTargetImpl;
+  // Places the caret at a screen point (while dragging over, and at a drop).
+  void CaretToScreenPoint(POINTL pt);
+  bool DropData(IDataObject* data);
 
   TRVDocument doc_;
   TRVEditCore core_;
+  DropTargetImpl* dropTarget_ = nullptr;
+  bool oleInit_ = false;
   TGdiFontMetrics metrics_;
   TRVLayout layout_;
   int scrollY_ = 0;
@@ -186,6 +221,8 @@ class TRichViewEdit : public TControl {
   int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
   bool dragging_ = false;
   POINT lastMouse_{};
+  ULONGLONG doubleClickTick_ = 0;  // when the last double click came; 0 none
+  POINT doubleClickAt_{};
   wchar_t highSurrogate_ = 0;
   bool swallowChar_ = false;  // a Ctrl shortcut was handled: drop its control character
   // The back buffer painting draws into, kept between paints (making a

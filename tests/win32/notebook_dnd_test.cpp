@@ -1,0 +1,333 @@
+// The notebook's exchange with the outside: text files in UTF-8, pictures
+// from the clipboard, links opened through the shell, drops from other
+// programs, and the edit commands' menu state, through the real control.
+#include <windows.h>
+#include <ole2.h>
+#include <shlobj.h>
+#include <windowsx.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "notebook_frame_fixture.h"
+#include "notebook/notebook_links.h"
+#include "notebook/richview/edit_range.h"
+#include "notebook/richview/rtf_picture.h"
+#include "rss/win32/embedded_wb.h"
+#include "ui/win32/safe_write.h"
+#include "ui/win32/win_text.h"
+
+namespace nv {
+namespace {
+
+// Gives the clipboard (opened by the caller) a copy of the bytes.
+void PutOnClipboard(UINT format, const void* bytes, size_t size) {
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  std::memcpy(::GlobalLock(h), bytes, size);
+  ::GlobalUnlock(h);
+  ::SetClipboardData(format, h);
+}
+
+// A bare 2 x 2 DIB of 24 bits a pixel.
+std::string TinyDib() {
+  std::string dib(40 + 8 * 2, '\0');
+  dib[0] = 40;
+  dib[4] = 2;
+  dib[8] = 2;
+  dib[12] = 1;
+  dib[14] = 24;
+  return dib;
+}
+
+class NotebookExchangeTest : public NotebookFrameFixture {
+ protected:
+  std::string Text() { return Editor().PlainText(); }
+  void Write(const std::string& name, const std::string& bytes) {
+    ASSERT_TRUE(WriteFileSafely(dir.File(name), bytes));
+  }
+  // A client point just right of this character offset of a paragraph, in
+  // the middle of its line.
+  LPARAM At(int offset, int para = 0) {
+    const TRVDocument& doc = Editor().Document();
+    const TRVRect r = Editor().Layout().CaretRect(doc, ToPosition(doc, {para, offset}));
+    return MAKELPARAM(r.Left + 1, (r.Top + r.Bottom) / 2 - Editor().ScrollPos());
+  }
+  bool Enabled(const char* item) {
+    const UINT state = ::GetMenuState(Notebook().PopupMenu1(), TNotebookFrame::MenuItemId(item), MF_BYCOMMAND);
+    EXPECT_NE(state, static_cast<UINT>(-1)) << item;
+    return (state & (MF_GRAYED | MF_DISABLED)) == 0;
+  }
+  // Undo, Redo, Cut, Copy, Paste: which are enabled after the menu's update.
+  std::string MenuState() {
+    Notebook().UpdatePopupMenu1();
+    std::string s;
+    for (const char* item : {"Undo1", "Redo1", "Cut1", "Copy1", "Paste1"}) s += Enabled(item) ? '1' : '0';
+    return s;
+  }
+  static void EmptyClipboard() {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+  }
+  void OpenFile(const std::string& path, int filterIndex) {
+    prompter.AnswerFile(path, filterIndex);
+    Notebook().Open1Click();
+  }
+};
+
+// ------------------------------------------------------------ UTF-8 text
+
+TEST_F(NotebookExchangeTest, TextReadersTakeUtf8AsUtf8AndTheRestAsBefore) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"marked.txt", "\xEF\xBB\xBF" "\xD0\x96uk\r\ncaf\xC3\xA9", "\xD0\x96uk\r\ncaf\xC3\xA9"},
+      {"plain.txt", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},
+      // Not well-formed UTF-8: the ANSI reading (Windows-1252 here).
+      {"ansi.txt", "caf\xE9", "caf\xC3\xA9"},
+      {"ascii.txt", "just ascii", "just ascii"},
+  };
+  for (const Case& c : cases) {
+    Write(c.name, c.bytes);
+    for (int filter : {2, 3}) {
+      Editor().SetModified(false);
+      OpenFile(dir.File(c.name), filter);
+      EXPECT_EQ(Text(), c.text) << c.name << " through filter " << filter;
+    }
+  }
+  // No warning was shown: UTF-8 is read without the Unicode warning.
+  for (const PromptCall& call : prompter.Calls()) EXPECT_EQ(call.kind, PromptCall::Open);
+}
+
+// ------------------------------------------------------ pasted pictures
+
+TEST_F(NotebookExchangeTest, PastedBitmapBecomesAPictureAndTextStillWins) {
+  // What a screenshot leaves: a device bitmap, which the system also
+  // offers as CF_DIB and CF_DIBV5.
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 6, 4);
+  ::ReleaseDC(nullptr, screen);
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ASSERT_NE(::SetClipboardData(CF_BITMAP, bitmap), nullptr);  // the clipboard owns it now
+  ::CloseClipboard();
+  Notebook().UpdatePopupMenu1();
+  EXPECT_TRUE(Enabled("Paste1"));
+  Editor().InsertText("ab");
+  Notebook().Paste1Click();
+  const TRVParagraph& para = Editor().Document().Paragraph(0);
+  ASSERT_EQ(para.ItemCount(), 2);
+  const TRVPictureItemInfo* pic = para.Item(1).AsPicture();
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic->Kind, TRVPictureKind::Bmp);
+  EXPECT_EQ(pic->Width, 6);
+  EXPECT_EQ(pic->Height, 4);
+  // One undo step takes it out again.
+  Notebook().Undo1Click();
+  EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
+
+  // A plain DIB put there directly, with text beside it: the text is pasted.
+  const std::string dib = TinyDib();
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  PutOnClipboard(CF_DIB, dib.data(), dib.size());
+  const wchar_t text[] = L"words";
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+  ::CloseClipboard();
+  Notebook().Paste1Click();
+  EXPECT_EQ(Text(), "abwords");
+}
+
+// ----------------------------------------------------------------- links
+
+TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
+  std::vector<std::wstring> opened;
+  const auto saved = rss::TEmbeddedWB::ShellOpen();
+  rss::TEmbeddedWB::ShellOpen() = [&](const std::wstring& u) { opened.push_back(u); };
+  TRVDocument& doc = Editor().Document();
+  TRVParagraph& para = doc.AddParagraph(0);
+  para.AddItem(TRVItem::MakeText("web", 4, "https://example.org/x"));
+  para.AddItem(TRVItem::MakeText(" ", 0));
+  para.AddItem(TRVItem::MakeText("mail", 4, "mailto:me@example.org"));
+  para.AddItem(TRVItem::MakeText(" ", 0));
+  para.AddItem(TRVItem::MakeText("file", 5, "file:///C:/windows/notepad.exe"));
+  Editor().Format();
+  auto click = [&](int offset, WPARAM keys) {
+    Editor().Perform(WM_LBUTTONDOWN, keys, At(offset));
+    Editor().Perform(WM_LBUTTONUP, 0, At(offset));
+  };
+  click(1, MK_LBUTTON);  // a plain click only places the caret
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(Editor().Core().Caret().Offset, 1);
+  click(1, MK_LBUTTON | MK_CONTROL);
+  click(6, MK_LBUTTON | MK_CONTROL);
+  click(2, MK_LBUTTON | MK_CONTROL);
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://example.org/x", L"mailto:me@example.org",
+                                               L"https://example.org/x"}));
+  // Any other target is refused with a message; plain text is not a link.
+  prompter.ClearCalls();
+  click(12, MK_LBUTTON | MK_CONTROL);
+  EXPECT_EQ(opened.size(), 3u);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, LinkNotOpenedText("file:///C:/windows/notepad.exe"));
+  click(3, MK_LBUTTON | MK_CONTROL);  // the blank between the links
+  EXPECT_EQ(opened.size(), 3u);
+  EXPECT_EQ(prompter.Calls().size(), 1u);
+  rss::TEmbeddedWB::ShellOpen() = saved;
+}
+
+// ---------------------------------------------------------------- drops
+
+// An OLE data object holding what the clipboard was just given.
+struct ClipboardObject {
+  IDataObject* data = nullptr;
+  ~ClipboardObject() {
+    if (data) data->Release();
+  }
+};
+
+TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
+  IDropTarget* target = Editor().DropTarget();
+  ASSERT_NE(target, nullptr);
+  Editor().InsertText("[]");
+  auto drop = [&](auto fill) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    fill();
+    ::CloseClipboard();
+    ClipboardObject obj;
+    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+    POINT pt{GET_X_LPARAM(At(1)), GET_Y_LPARAM(At(1))};
+    ::ClientToScreen(Editor().Handle(), &pt);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target->DragEnter(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    ASSERT_EQ(target->Drop(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  };
+  auto reset = [&] {
+    Editor().SelectAll();
+    Editor().InsertText("[]");
+  };
+
+  const wchar_t text[] = L"text";
+  drop([&] { PutOnClipboard(CF_UNICODETEXT, text, sizeof text); });
+  EXPECT_EQ(Text(), "[text]");
+
+  reset();
+  const char rtf[] = "{\\rtf1\\ansi {\\b bold}}";
+  drop([&] { PutOnClipboard(TRichViewEdit::RTFClipboardFormat(), rtf, sizeof rtf); });
+  EXPECT_EQ(Text(), "[bold]");
+  EXPECT_TRUE(Notebook().rvs().TextStyle(Editor().Document().Paragraph(0).Item(1).AsText()->StyleNo).HasStyle(fsBold));
+
+  // Files: UTF-8 text, RTF and a picture, in one drop.
+  Write("u.txt", "\xEF\xBB\xBF" "caf\xC3\xA9");
+  Write("f.rtf", "{\\rtf1\\ansi {\\i it}}");
+  const std::string dib = TinyDib();
+  const std::vector<std::uint8_t> bmp = DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()});
+  Write("p.bmp", std::string(bmp.begin(), bmp.end()));
+  std::wstring names;
+  for (const char* n : {"p.bmp", "f.rtf", "u.txt"}) names += Widen(dir.File(n)) + L'\0';
+  names += L'\0';
+  std::string drops(sizeof(DROPFILES), '\0');
+  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  reset();
+  drop([&] { PutOnClipboard(CF_HDROP, drops.data(), drops.size()); });
+  // Each file goes in at the caret, after the one before it.
+  EXPECT_EQ(Text(), "[itcaf\xC3\xA9]");
+  const TRVParagraph& para = Editor().Document().Paragraph(0);
+  bool picture = false;
+  for (const TRVItem& item : para.Items()) picture = picture || item.AsPicture() != nullptr;
+  EXPECT_TRUE(picture);
+
+  // A read-only editor refuses drops.
+  Editor().SetReadOnly(true);
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+  ::CloseClipboard();
+  ClipboardObject obj;
+  ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(obj.data, MK_LBUTTON, {0, 0}, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  target->Drop(obj.data, MK_LBUTTON, {0, 0}, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  Editor().SetReadOnly(false);
+}
+
+// ------------------------------------------------------- menus and state
+
+TEST_F(NotebookExchangeTest, EditItemsAreGreyedWhenTheyCanDoNothing) {
+  EmptyClipboard();
+  EXPECT_EQ(MenuState(), "00000");
+  Editor().Perform(WM_CHAR, L'a', 1);
+  Editor().Perform(WM_CHAR, L'b', 1);
+  EXPECT_EQ(MenuState(), "10000");  // undo only: nothing selected, nothing to paste
+  Notebook().SelectAll1Click();
+  EXPECT_EQ(MenuState(), "10110");
+  Notebook().Copy1Click();
+  EXPECT_EQ(MenuState(), "10111");
+  Notebook().Undo1Click();
+  EXPECT_EQ(MenuState(), "01001");  // the typing undone: nothing left to select
+  // A read-only editor offers only Copy.
+  Notebook().Redo1Click();
+  Notebook().SelectAll1Click();
+  Editor().SetReadOnly(true);
+  EXPECT_EQ(MenuState(), "00010");
+  Editor().SetReadOnly(false);
+  // Text of another program counts as something to paste.
+  EmptyClipboard();
+  EXPECT_EQ(MenuState().back(), '0');
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  const wchar_t text[] = L"other";
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+  ::CloseClipboard();
+  EXPECT_EQ(MenuState().back(), '1');
+}
+
+TEST_F(NotebookExchangeTest, RightClickMovesTheCaretUnlessInsideTheSelection) {
+  Editor().InsertText("alpha beta gamma");
+  // Inside the selection: kept for the menu's Cut and Copy.
+  Editor().Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, At(8));  // selects "beta"
+  Editor().Perform(WM_LBUTTONUP, 0, At(8));
+  Editor().Perform(WM_RBUTTONDOWN, MK_RBUTTON, At(7));
+  ASSERT_TRUE(Editor().Core().SelectionExists());
+  EXPECT_EQ(Editor().Core().SelectionStart().Offset, 6);
+  // Outside it: the caret goes where the click was, the selection ends.
+  Editor().Perform(WM_RBUTTONDOWN, MK_RBUTTON, At(2));
+  EXPECT_FALSE(Editor().Core().SelectionExists());
+  EXPECT_EQ(Editor().Core().Caret().Offset, 2);
+}
+
+TEST_F(NotebookExchangeTest, TripleClickSelectsTheParagraph) {
+  Editor().InsertText("first line\r\nsecond para here\r\nthird");
+  const LPARAM p = At(3, 1);
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, p);
+  Editor().Perform(WM_LBUTTONUP, 0, p);
+  Editor().Perform(WM_CHAR, L'X', 1);
+  EXPECT_EQ(Text(), "first line\r\nX\r\nthird");
+  // A single click after that places the caret again.
+  Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(2, 0));
+  Editor().Perform(WM_LBUTTONUP, 0, At(2, 0));
+  EXPECT_FALSE(Editor().Core().SelectionExists());
+}
+
+}  // namespace
+}  // namespace nv

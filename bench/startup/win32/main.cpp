@@ -1,0 +1,143 @@
+// Start-up time, black box, run under Wine (bench/startup.sh): from
+// CreateProcess to the program's first visible captioned window, for
+// Nookvale.exe and for the system's own notepad, in alternating runs, with
+// the median of each and their ratio (target: at most 1.3). Nookvale's own
+// phase breakdown (NOOKVALE_STARTUP_TRACE) is printed beside it.
+//
+//   bench_startup_win.exe [Nookvale.exe [notepad.exe [runs]]]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+struct Search {
+  DWORD pid;
+  bool found;
+};
+
+BOOL CALLBACK FindVisibleCaptioned(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(w, &owner);
+  if (owner != s->pid || !::IsWindowVisible(w)) return TRUE;
+  if ((::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
+  s->found = true;
+  return FALSE;
+}
+
+bool HasVisibleWindow(DWORD pid) {
+  Search s{pid, false};
+  ::EnumWindows(FindVisibleCaptioned, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Milliseconds from CreateProcess to the first visible window; -1 when none
+// comes within a minute. The process is ended by its handle afterwards,
+// once the trace file (when one is named) is written.
+double TimeStart(const fs::path& exe, const fs::path& trace) {
+  std::wstring cmd = L"\"" + exe.wstring() + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const auto t0 = Clock::now();
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, exe.parent_path().c_str(), &si,
+                        &pi))
+    return -1;
+  double ms = -1;
+  while (std::chrono::duration<double>(Clock::now() - t0).count() < 60) {
+    if (HasVisibleWindow(pi.dwProcessId)) {
+      ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+      break;
+    }
+    if (::WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
+  }
+  if (!trace.empty()) {
+    for (int i = 0; i < 3000 && !fs::exists(trace); ++i) {
+      if (::WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) break;
+    }
+  }
+  ::TerminateProcess(pi.hProcess, 0);
+  ::WaitForSingleObject(pi.hProcess, 30000);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return ms;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+fs::path ExeDir() {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return fs::path(self).parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  const fs::path built = argc > 1 ? fs::path(argv[1]) : ExeDir() / ".." / "src" / "app" / "Nookvale.exe";
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const fs::path notepad = argc > 2 ? fs::path(argv[2]) : fs::path(windows) / "system32" / "notepad.exe";
+  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+  if (!fs::exists(built) || !fs::exists(notepad)) {
+    std::fprintf(stderr, "missing %s or %s\n", built.string().c_str(), notepad.string().c_str());
+    return 2;
+  }
+  // A folder of its own, as an installed copy: the program, its database,
+  // and the Main.ini its first start writes.
+  wchar_t tmp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, tmp);
+  const fs::path dir = fs::path(tmp) / ("nookvale-startup-" + std::to_string(::GetCurrentProcessId()));
+  fs::create_directories(dir);
+  const fs::path exe = dir / "Nookvale.exe";
+  fs::copy_file(built, exe, fs::copy_options::overwrite_existing);
+  fs::copy_file(built.parent_path() / "Nookvale.mdb", dir / "Nookvale.mdb", fs::copy_options::overwrite_existing);
+  const fs::path trace = dir / "startup-trace.txt";
+  ::SetEnvironmentVariableW(L"NOOKVALE_STARTUP_TRACE", trace.c_str());
+
+  // One start of each first, unmeasured: the system's caches warm up.
+  TimeStart(exe, trace);
+  TimeStart(notepad, {});
+  std::vector<double> ours, theirs;
+  std::map<std::string, std::vector<double>> phases;
+  std::vector<std::string> order;
+  for (int i = 0; i < runs; ++i) {
+    fs::remove(trace);
+    ours.push_back(TimeStart(exe, trace));
+    theirs.push_back(TimeStart(notepad, {}));
+    std::ifstream in(trace);
+    std::string name;
+    double ms;
+    while (in >> name >> ms) {
+      if (!phases.count(name)) order.push_back(name);
+      phases[name].push_back(ms);
+    }
+    std::printf("run %d: Nookvale %.0f ms, notepad %.0f ms\n", i + 1, ours.back(), theirs.back());
+  }
+  std::printf("Nookvale's phases (median ms; \"process\" is the time before its own code runs, \"visible\" the time "
+              "from process creation to the window shown):\n");
+  for (const std::string& name : order) std::printf("  %-12s %7.1f\n", name.c_str(), Median(phases[name]));
+  const double a = Median(ours), b = Median(theirs);
+  std::printf("median of %d: Nookvale %.0f ms, notepad %.0f ms, ratio %.2f (target at most 1.3: %s)\n", runs, a, b,
+              a / b, a / b <= 1.3 ? "met" : "NOT met");
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return 0;
+}

@@ -35,6 +35,7 @@ class QuietPrompter : public nv::Prompter {
   std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
     return std::nullopt;
   }
+  std::optional<std::string> PasswordBox(const std::string&, const std::string&) override { return std::nullopt; }
   std::optional<nv::FileDialogResult> OpenDialog(const nv::FileDialogRequest&) override { return std::nullopt; }
   std::optional<nv::FileDialogResult> SaveDialog(const nv::FileDialogRequest&) override { return std::nullopt; }
   std::optional<std::uint32_t> ColorDialog(std::uint32_t) override { return std::nullopt; }
@@ -65,6 +66,10 @@ struct Times {
 // every captured window really went and came back.
 Times TimeHotkeys(nv::TfrmMain& f, const std::vector<HWND>& captured) {
   std::vector<double> hide, show;
+  // Only the window of the tab on top is on screen; the others come back
+  // with their tabs.
+  std::vector<bool> visible;
+  for (HWND w : captured) visible.push_back(::IsWindowVisible(w) != FALSE);
   for (int round = 0; round < kRounds; ++round) {
     auto t0 = Clock::now();
     f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(3), 0);
@@ -74,7 +79,8 @@ Times TimeHotkeys(nv::TfrmMain& f, const std::vector<HWND>& captured) {
     t0 = Clock::now();
     f.Perform(WM_HOTKEY, f.Privacy.HotKeyId(2), 0);
     bool allShown = ::IsWindowVisible(f.Handle()) != FALSE;
-    for (HWND w : captured) allShown = allShown && ::IsWindowVisible(w);
+    for (size_t i = 0; i < captured.size(); ++i)
+      allShown = allShown && (::IsWindowVisible(captured[i]) != FALSE) == visible[i];
     show.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     if (!allHidden || !allShown) std::printf("  round %d: a window was %s\n", round, allHidden ? "not shown" : "not hidden");
     Pump();
@@ -126,26 +132,29 @@ int main(int argc, char** argv) {
   QuietPrompter quiet;
   nv::Application().Initialize();
   nv::Application().SetPrompter(&quiet);
-  auto f = std::make_unique<nv::TfrmMain>(nv::MainFormOptions{dir});
-  f->Create();
-  f->Capture.Timer1.SetEnabled(false);
-  Pump();
-
-  const Times alone = TimeMainWindowAlone(*f);
-  std::printf("main window alone (ShowWindow): hide %.2f ms, show %.2f ms (median of %d)\n", alone.hide, alone.show,
-              kRounds);
-
-  std::vector<std::unique_ptr<nv::HelperProcess>> helpers;
-  std::vector<HWND> captured;
   int status = 0;
-  double hideAt30 = 0;
-  for (int count : {1, 10, 30}) {
-    while (static_cast<int>(helpers.size()) < count) {
-      const bool first = helpers.empty();
-      const std::string title = nv::UniqueTitle(first ? "hangs" : "helper");
-      // The first one stops answering soon after it is captured.
+  Times alone;
+  for (int count : {0, 1, 10, 30}) {
+    auto f = std::make_unique<nv::TfrmMain>(nv::MainFormOptions{dir});
+    f->Create();
+    f->Capture.Timer1.SetEnabled(false);
+    Pump();
+    if (count == 0) {
+      alone = TimeMainWindowAlone(*f);
+      std::printf("main window alone (ShowWindow): hide %.2f ms, show %.2f ms (median of %d)\n", alone.hide,
+                  alone.show, kRounds);
+      continue;
+    }
+    // The programs that answer first, then the one that stops answering
+    // soon after it is captured (captured last: capturing more beside a
+    // hung program is not what is timed here).
+    std::vector<std::unique_ptr<nv::HelperProcess>> helpers;
+    std::vector<HWND> captured;
+    for (int i = 0; i < count; ++i) {
+      const bool hangs = i == count - 1;
+      const std::string title = nv::UniqueTitle(hangs ? "hangs" : "helper");
       helpers.push_back(std::make_unique<nv::HelperProcess>(
-          (first ? "--hang-after 3000 " : "") + std::string("--title \"") + title + "\"", helper));
+          (hangs ? "--hang-after 2000 " : "") + std::string("--title \"") + title + "\"", helper));
       HWND w = helpers.back()->WaitForWindow(title, 30000);
       if (!w || !Capture(*f, title)) {
         std::fprintf(stderr, "could not capture %s\n", title.c_str());
@@ -153,18 +162,20 @@ int main(int argc, char** argv) {
       }
       captured.push_back(w);
     }
-    if (!nv::WaitUntilHung(captured.front(), 30000)) std::printf("  (the first helper does not hang)\n");
+    if (!nv::WaitUntilHung(captured.back(), 30000)) std::printf("  (the last helper does not hang)\n");
     const Times t = TimeHotkeys(*f, captured);
     std::printf("%2d captured, one hung: hotkey 3 %.2f ms (ratio %.1f), hotkey 2 %.2f ms (ratio %.1f)\n", count,
                 t.hide, t.hide / std::max(alone.hide, 1e-3), t.show, t.show / std::max(alone.show, 1e-3));
-    if (count == 30) hideAt30 = t.hide;
+    if (count == 30 && t.hide > 50) status = 1;
+    if (count == 30)
+      std::printf("target: hotkey 3 at most 50 ms with 30 captured: %s\n", t.hide <= 50 ? "met" : "NOT met");
+    // The hung program is ended first (by its handle), so giving the others
+    // back to the desktop waits on nobody.
+    helpers.back()->Kill();
+    helpers.back()->WaitExit(30000);
+    f->Capture.Captures().ReleaseAll();
+    f.reset();
+    for (auto& h : helpers) h->Kill();
   }
-  std::printf("target: hotkey 3 at most 50 ms with 30 captured: %s\n", hideAt30 <= 50 ? "met" : "NOT met");
-  if (hideAt30 > 50) status = 1;
-
-  // The captured programs go back to the desktop before they are ended.
-  f->Capture.Captures().ReleaseAll();
-  f.reset();
-  for (auto& h : helpers) h->Kill();
   return status;
 }

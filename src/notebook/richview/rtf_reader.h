@@ -95,7 +95,8 @@ struct RtfGroupState {
 
 struct RtfFont {
   std::string name;
-  int charset = -1;  // -1 not given
+  int charset = -1;   // -1 not given
+  int codePage = -1;  // \cpg; -1 not given
 };
 
 struct RtfField {
@@ -137,6 +138,7 @@ class RtfReader {
   RtfPicture& Picture() { return pict_; }
   void StartFontEntry(int number);
   void SetFontCharset(int charset) { fontCharset_ = charset; }
+  void SetFontCodePage(int codePage) { fontCodePage_ = codePage; }
   void SetColorComponent(int shift, int value);
   void SetBackgroundFill(std::uint32_t value) { backgroundFill_ = value; }
   void ClearShapeProperty() { shapeName_.clear(); shapeValue_.clear(); }
@@ -152,6 +154,7 @@ class RtfReader {
   void EmitBytes(std::string_view bytes);
   void EmitUtf8(std::string_view utf8);
   void FlushSurrogate();
+  void FlushPendingBytes();
   int CodePage();
 
   void AppendText(std::string_view utf8);
@@ -174,7 +177,11 @@ class RtfReader {
   bool ignorable_ = false;  // \* seen: the next control word may be skipped
   int ucSkip_ = 0;          // fallback bytes still to skip after \u
   int highSurrogate_ = -1;
-  int leadByte_ = -1;       // a double-byte lead waiting for its trail
+  // The bytes of a multi-byte character read so far (a double-byte lead,
+  // the start of a UTF-8 sequence), the count it needs and its code page.
+  std::string pending_;
+  int pendingLength_ = 0;
+  int pendingCodePage_ = 0;
 
   // Tables.
   std::map<int, RtfFont> fonts_;
@@ -185,6 +192,7 @@ class RtfReader {
   bool fontOpen_ = false;
   int fontNumber_ = 0;
   int fontCharset_ = -1;
+  int fontCodePage_ = -1;
   std::string fontName_;
 
   // Destinations other than the text.
@@ -218,7 +226,7 @@ class RtfReader {
 };
 
 // Runs the handler of a control word; false when the word is not known.
-// With `ignorable` (after \*) only destinations count as known.
+// With `ignorable` (after \*) picture words are not looked at.
 bool RunControlWord(RtfReader& reader, bool ignorable);
 
 }  // namespace nv

@@ -33,9 +33,14 @@ bool InText(RtfReader& r) { return r.Top().dest == RtfDest::Text; }
 void Skip(RtfReader& r, int) { r.SetDest(RtfDest::Skip); }
 void FontTable(RtfReader& r, int) { r.SetDest(RtfDest::FontTable); }
 void ColorTable(RtfReader& r, int) { r.SetDest(RtfDest::ColorTable); }
-void TextDest(RtfReader& r, int) {  // \pntext, \listtext: numbering shown as text
+void TextDest(RtfReader& r, int) {  // \shppict: read where the shape's result would be
   if (r.Top().dest == RtfDest::Text) return;
   r.Top().dest = r.Top().bodyDest;
+}
+void Numbering(RtfReader& r, int) {  // \pntext, \listtext: the number shown as text
+  // Writers may give a paragraph both, for old and new readers alike.
+  if (r.Top().dest == RtfDest::Text && !r.TakeParagraphNumber()) r.SetDest(RtfDest::Skip);
+  else TextDest(r, 0);
 }
 void Container(RtfReader& r, int) {  // \object, \upr: only their \result / \ud is read
   RtfGroupState& top = r.Top();
@@ -318,7 +323,7 @@ constexpr Control kControls[] = {
     {"line", Char, '\n'},
     {"listoverridetable", Skip, 0},
     {"listtable", Skip, 0},
-    {"listtext", TextDest, 0},
+    {"listtext", Numbering, 0},
     {"lquote", Char, 0x2018},
     {"ltrmark", Char, 0x200E},
     {"ltrpar", ReadingOrder, 0},
@@ -343,7 +348,7 @@ constexpr Control kControls[] = {
     {"plain", Plain, 0},
     {"pn", Skip, 0},
     {"pngblip", nullptr, 0},
-    {"pntext", TextDest, 0},
+    {"pntext", Numbering, 0},
     {"printim", Skip, 0},
     {"private", Skip, 0},
     {"qc", Align, kCenter},

@@ -599,6 +599,7 @@ void RtfReader::EndParagraph() {
   TRVParagraph& p = doc_.AddParagraph(paraNo);
   p.MutableItems() = std::move(items_);
   items_.clear();
+  numberShown_ = false;
 }
 
 // -------------------------------------------------------------------- fields

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "notebook/richview/document.h"
@@ -132,6 +133,8 @@ class RtfReader {
   void EmitUnicode(std::int32_t value);  // \uN
   void StartSkipping() { ucSkip_ = Top().uc; }
   void EndParagraph();
+  // True the first time the paragraph being read asks to show its number.
+  bool TakeParagraphNumber() { return !std::exchange(numberShown_, true); }
   void StartField();
   void StartFieldResult();
   void StartPicture(bool wanted);
@@ -208,6 +211,7 @@ class RtfReader {
   std::string runTarget_;
   std::vector<std::string> runCheckpoints_;
   std::vector<std::string> checkpoints_;  // waiting for the next item
+  bool numberShown_ = false;  // the paragraph's \listtext or \pntext was read
 
   // Style lookups by formatting, so each combination costs one lookup.
   struct StyleKey {

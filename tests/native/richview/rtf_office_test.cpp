@@ -90,5 +90,56 @@ TEST(RtfOffice, NestedTableCellsAppearOnce) {
   EXPECT_EQ(Text(Read(rtf)), "before|in1|in2|after|right|end");
 }
 
+TEST(RtfOffice, UnicodeEscapesWithDoubleByteFallbacks) {
+  // Office programs write \uc2 before a character whose fallback is a
+  // double-byte pair, \uc0 when there is none, and \u above 32767 negative.
+  EXPECT_EQ(Text(Read(EastAsian("\\ansicpg932", "{\\uc2\\u12354\\'82\\'a0\\u-10916??}x"))), "あ한x");
+  EXPECT_EQ(Text(Read(EastAsian("\\ansicpg932", "\\uc0\\u12354\\u-10916 \\'82\\'a0"))), "あ한あ");
+  // The count is the group's: after it, \uc1 again.
+  EXPECT_EQ(Text(Read(EastAsian("\\ansicpg1252", "{\\uc2\\u12354??}\\u12354?y"))), "ああy");
+}
+
+TEST(RtfOffice, BinaryDataIsNeverText) {
+  // \bin data may hold braces, backslashes and bytes of any value.
+  EXPECT_EQ(Text(Read(std::string("{\\rtf1 a{\\*\\unknownblob\\bin4 {\\}\x82}b\\bin3 \\\\{c}"))), "abc");
+  // As a \u fallback it is one unit.
+  EXPECT_EQ(Text(Read(std::string("{\\rtf1 \\u1046\\bin2 }{x}"))), "\u0416x");
+}
+
+TEST(RtfOffice, FieldsShowTheirResultOnly) {
+  const std::string text =
+      "{\\rtf1\\ansi Page {\\field{\\*\\fldinst { PAGE }{\\\\* MERGEFORMAT}}{\\fldrslt {3}}} of "
+      "{\\field{\\fldinst NUMPAGES}{\\fldrslt 9}}; "
+      "{\\field{\\*\\fldinst IF {\\field{\\*\\fldinst DATE}{\\fldrslt 1.2.}} = 1 \"a\"}{\\fldrslt b}}.}";
+  EXPECT_EQ(Text(Read(text)), "Page 3 of 9; b.");
+}
+
+TEST(RtfOffice, ListNumbersAppearOnce) {
+  // Newer writers put the number in \listtext, older ones in \pntext; some
+  // write both for each list paragraph, and only one is shown.
+  const std::string both =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+      "{\\listtext\\pard\\plain\\f1 \\'b7\\tab}{\\pntext\\f1 \\'b7\\tab}"
+      "{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb \\'b7}}\\ls1 one\\par"
+      "{\\pntext 2.\\tab}{\\listtext 2.\\tab}two\\par"
+      "{\\listtext 3.\\tab}three\\par"
+      "{\\pntext 4.\\tab}four\\par}";
+  EXPECT_EQ(Text(Read(both)), "\u00b7\tone|2.\ttwo|3.\tthree|4.\tfour");
+}
+
+TEST(RtfOffice, NotesCommentsAndHiddenTextStayOutOfTheBody) {
+  const std::string notes =
+      "{\\rtf1\\ansi Body{\\cs16\\super \\chftn{\\footnote\\pard\\plain{\\cs16\\super \\chftn} A note.\\par}}"
+      " text{\\*\\atnid JS}{\\*\\atnauthor Jo}\\chatn{\\*\\annotation{\\*\\atnref 1}\\pard\\plain"
+      "{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} A comment.\\par}"
+      " more{\\*\\ftnsep\\chftnsep}.\\par}";
+  EXPECT_EQ(Text(Read(notes)), "Body text more.");
+  // Hidden text, pictures and field results are left out; \v0 ends it.
+  const TRVDocument hidden = Read(
+      "{\\rtf1\\ansi a{\\v secret}b\\v c{\\field{\\*\\fldinst PAGE}{\\fldrslt 2}}\\v0 d"
+      "{\\v{\\pict\\pngblip 89504e47}}e}");
+  EXPECT_EQ(Text(hidden), "abde");
+}
+
 }  // namespace
 }  // namespace nv

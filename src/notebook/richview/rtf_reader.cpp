@@ -314,7 +314,7 @@ void RtfReader::EmitBytes(std::string_view bytes) {
       if (IsTrailByte(pendingCodePage_, b)) {
         pending_ += ch;
         if (static_cast<int>(pending_.size()) == pendingLength_) {
-          out += MultiByteToUtf8(pendingCodePage_, pending_);
+          out += DecodePending();
           pending_.clear();
         }
         continue;
@@ -332,6 +332,14 @@ void RtfReader::EmitBytes(std::string_view bytes) {
     AppendUtf8(out, SingleByteToUnicode(cp, b));
   }
   EmitUtf8(out);
+}
+
+const std::string& RtfReader::DecodePending() {
+  std::uint64_t key = static_cast<std::uint32_t>(pendingCodePage_);
+  for (char c : pending_) key = (key << 8) | static_cast<std::uint8_t>(c);  // at most 4 bytes
+  auto [it, added] = decoded_.try_emplace(key);
+  if (added) it->second = MultiByteToUtf8(pendingCodePage_, pending_);
+  return it->second;
 }
 
 void RtfReader::FlushPendingBytes() {

@@ -158,6 +158,7 @@ class RtfReader {
   void EmitUtf8(std::string_view utf8);
   void FlushSurrogate();
   void FlushPendingBytes();
+  const std::string& DecodePending();
   int CodePage();
 
   void AppendText(std::string_view utf8);
@@ -185,6 +186,10 @@ class RtfReader {
   std::string pending_;
   int pendingLength_ = 0;
   int pendingCodePage_ = 0;
+  // Multi-byte characters decoded so far, by code page and bytes: each
+  // costs the code-page service a conversion of its own, and a document
+  // uses a few thousand distinct ones at most.
+  std::unordered_map<std::uint64_t, std::string> decoded_;
 
   // Tables.
   std::map<int, RtfFont> fonts_;

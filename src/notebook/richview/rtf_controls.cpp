@@ -203,6 +203,11 @@ void ReadingOrder(RtfReader& r, int rtl) { r.Top().para.rightToLeft = rtl != 0; 
 void Par(RtfReader& r, int) {
   if (InText(r)) r.EndParagraph();
 }
+void ParMark(RtfReader& r, int) {
+  // A hidden paragraph mark joins its paragraph to the next one, as the
+  // text is shown when hidden text is not.
+  if (!r.Top().chr.hidden) Par(r, 0);
+}
 void Char(RtfReader& r, int c) { r.EmitChar(static_cast<char32_t>(c)); }
 void Unicode(RtfReader& r, int) {
   if (!r.token.hasParam) return;
@@ -336,7 +341,7 @@ constexpr Control kControls[] = {
     {"objdata", Skip, 0},
     {"operator", Skip, 0},
     {"pard", ParaDefault, 0},
-    {"par", Par, 0},
+    {"par", ParMark, 0},
     {"pc", CodePage, 437},
     {"pca", CodePage, 850},
     {"pgbrdrb", BorderSide, 0},

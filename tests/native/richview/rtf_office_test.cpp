@@ -139,6 +139,9 @@ TEST(RtfOffice, NotesCommentsAndHiddenTextStayOutOfTheBody) {
       "{\\rtf1\\ansi a{\\v secret}b\\v c{\\field{\\*\\fldinst PAGE}{\\fldrslt 2}}\\v0 d"
       "{\\v{\\pict\\pngblip 89504e47}}e}");
   EXPECT_EQ(Text(hidden), "abde");
+  // A hidden paragraph mark joins its paragraph to the next, so a wholly
+  // hidden paragraph leaves no empty line behind.
+  EXPECT_EQ(Text(Read("{\\rtf1 a\\par{\\v gone\\par}b{\\v\\par}c\\par d}")), "a|bc|d");
 }
 
 }  // namespace

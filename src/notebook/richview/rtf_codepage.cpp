@@ -96,7 +96,8 @@ int CharacterByteCount(int codePage, std::uint8_t lead) {
 
 bool IsTrailByte(int codePage, std::uint8_t b) {
   if (codePage == kCodePageUtf8) return b >= 0x80 && b <= 0xBF;
-  return b >= 0x40 && b != 0x7F && b != 0xFF;
+  const std::uint8_t lowest = codePage == 1361 ? 0x31 : 0x40;  // Johab trails start at '1'
+  return b >= lowest && b != 0x7F && b != 0xFF;
 }
 
 std::string MultiByteToUtf8(int codePage, std::string_view bytes) {

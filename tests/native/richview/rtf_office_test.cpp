@@ -29,6 +29,7 @@ TEST(RtfOffice, DoubleByteTextFollowsTheFontOrTheDocument) {
   EXPECT_EQ(Text(Read(EastAsian("\\ansi\\ansicpg949", "\\'b0\\'a1"))), "가");
   EXPECT_EQ(Text(Read(EastAsian("\\ansi\\ansicpg936", "\\'b0\\'a1"))), "啊");
   EXPECT_EQ(Text(Read(EastAsian("\\ansi\\ansicpg950", "\\'a4\\'40"))), "一");
+  EXPECT_EQ(Text(Read(EastAsian("\\ansi\\ansicpg1361", "\\'e0\\'31\\'88\\'61"))), "伽가");  // Johab
   // The font's character set, in its group only; a Western font in a
   // Japanese document reads single bytes.
   EXPECT_EQ(Text(Read(EastAsian("\\ansi\\ansicpg1252",

@@ -13,7 +13,8 @@ namespace nv {
 namespace {
 
 // iconv's names of the Windows code pages whose number is not in the name.
-constexpr std::array<std::pair<int, const char*>, 27> kIconvNames = {{
+// The Macintosh East Asian code pages read as the standard sets they extend.
+constexpr std::array<std::pair<int, const char*>, 34> kIconvNames = {{
     {28591, "ISO-8859-1"}, {28592, "ISO-8859-2"},  {28593, "ISO-8859-3"},  {28594, "ISO-8859-4"},
     {28595, "ISO-8859-5"}, {28596, "ISO-8859-6"},  {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},
     {38598, "ISO-8859-8"}, {28599, "ISO-8859-9"},  {28600, "ISO-8859-10"}, {28603, "ISO-8859-13"},
@@ -21,6 +22,8 @@ constexpr std::array<std::pair<int, const char*>, 27> kIconvNames = {{
     {10000, "MACINTOSH"},  {10007, "MAC-CYRILLIC"}, {20932, "EUC-JP"},     {51932, "EUC-JP"},
     {50220, "ISO-2022-JP"}, {54936, "GB18030"},    {1361, "JOHAB"},        {65001, "UTF-8"},
     {20127, "ASCII"},      {874, "CP874"},         {20936, "GB2312"},
+    {10001, "SHIFT_JIS"},  {10002, "BIG5"},        {10003, "EUC-KR"},      {10008, "GB2312"},
+    {10017, "MAC-UK"},     {10029, "MAC-CENTRALEUROPE"}, {10079, "MAC-IS"},
 }};
 
 std::string IconvName(int codePage) {

@@ -187,7 +187,9 @@ void RtfReader::HandleSymbol(char c) {
     case '*': ignorable_ = true; return;
     case '~': EmitChar(0x00A0); return;  // non-breaking space
     case '_': EmitChar(0x2011); return;  // non-breaking hyphen
-    case '\\': case '{': case '}': EmitChar(static_cast<unsigned char>(c)); return;
+    // Escaped, these are bytes of the text: in a double-byte code page a
+    // backslash or brace may be the trail of the character before.
+    case '\\': case '{': case '}': EmitBytes(std::string_view(&c, 1)); return;
     case '\t': EmitChar('\t'); return;
     default: return;  // \- optional hyphen, \: index entries, \| formulas
   }
@@ -195,6 +197,7 @@ void RtfReader::HandleSymbol(char c) {
 
 void RtfReader::OpenGroup() {
   FlushSurrogate();
+  FlushPendingBytes();
   ucSkip_ = 0;  // fallback text never reaches into another group
   RtfGroupState next = Top();
   next.ownsDest = false;
@@ -204,6 +207,9 @@ void RtfReader::OpenGroup() {
 
 void RtfReader::CloseGroup() {
   FlushSurrogate();
+  // A character never continues past its group: a lead byte left there
+  // must not take the first byte of the text after the group.
+  FlushPendingBytes();
   ucSkip_ = 0;  // fallback text never reaches past its group
   ignorable_ = false;
   const RtfGroupState closing = std::move(stack_.back());
@@ -258,13 +264,19 @@ void RtfReader::FinishDest(const RtfGroupState& closing) {
 int RtfReader::CodePage() {
   const RtfCharProps& chr = Top().chr;
   int charset = -1;
+  int codePage = -1;
   if (Top().dest == RtfDest::FontTable) {
     charset = fontCharset_;
+    codePage = fontCodePage_;
   } else {
     auto it = fonts_.find(chr.font >= 0 ? chr.font : defaultFont_);
     if (it == fonts_.end()) it = fonts_.find(defaultFont_);
-    if (it != fonts_.end()) charset = it->second.charset;
+    if (it != fonts_.end()) {
+      charset = it->second.charset;
+      codePage = it->second.codePage;
+    }
   }
+  if (codePage > 0) return codePage;
   if (std::optional<int> cp = CharsetCodePage(charset)) return *cp;
   return docCodePage_;
 }
@@ -290,7 +302,7 @@ void RtfReader::EmitBytes(std::string_view bytes) {
   }
   const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii && leadByte_ < 0) {
+  if (ascii && pending_.empty()) {
     EmitUtf8(bytes);
     return;
   }
@@ -298,13 +310,23 @@ void RtfReader::EmitBytes(std::string_view bytes) {
   std::string out;
   for (char ch : bytes) {
     const auto b = static_cast<std::uint8_t>(ch);
-    if (leadByte_ >= 0) {
-      leadByte_ = -1;
-      AppendUtf8(out, 0xFFFD);  // no double-byte tables: one replacement per character
-      continue;
+    if (!pending_.empty()) {
+      if (IsTrailByte(pendingCodePage_, b)) {
+        pending_ += ch;
+        if (static_cast<int>(pending_.size()) == pendingLength_) {
+          out += DecodePending();
+          pending_.clear();
+        }
+        continue;
+      }
+      pending_.clear();
+      AppendUtf8(out, 0xFFFD);  // an unfinished character; b is read on its own
     }
-    if (IsLeadByte(cp, b)) {
-      leadByte_ = b;
+    const int length = CharacterByteCount(cp, b);
+    if (length > 1) {
+      pending_.assign(1, ch);
+      pendingLength_ = length;
+      pendingCodePage_ = cp;
       continue;
     }
     AppendUtf8(out, SingleByteToUnicode(cp, b));
@@ -312,14 +334,30 @@ void RtfReader::EmitBytes(std::string_view bytes) {
   EmitUtf8(out);
 }
 
+const std::string& RtfReader::DecodePending() {
+  std::uint64_t key = static_cast<std::uint32_t>(pendingCodePage_);
+  for (char c : pending_) key = (key << 8) | static_cast<std::uint8_t>(c);  // at most 4 bytes
+  auto [it, added] = decoded_.try_emplace(key);
+  if (added) it->second = MultiByteToUtf8(pendingCodePage_, pending_);
+  return it->second;
+}
+
+void RtfReader::FlushPendingBytes() {
+  if (pending_.empty()) return;
+  pending_.clear();
+  EmitUtf8("\xEF\xBF\xBD");  // U+FFFD: a character cut short
+}
+
 void RtfReader::EmitChar(char32_t c) {
   FlushSurrogate();
+  FlushPendingBytes();
   std::string s;
   AppendUtf8(s, c);
   EmitUtf8(s);
 }
 
 void RtfReader::EmitUnicode(std::int32_t value) {
+  FlushPendingBytes();
   std::int64_t v = value;
   if (v < 0) v += 65536;  // \u takes signed 16-bit numbers
   if (v >= 0xD800 && v <= 0xDBFF) {
@@ -389,6 +427,7 @@ void RtfReader::StartFontEntry(int number) {
   fontOpen_ = true;
   fontNumber_ = number;
   fontCharset_ = -1;
+  fontCodePage_ = -1;
   fontName_.clear();
 }
 
@@ -400,7 +439,7 @@ void RtfReader::CommitFont() {
   std::erase(name, '\t');
   while (!name.empty() && name.back() == ' ') name.pop_back();
   while (!name.empty() && name.front() == ' ') name.erase(name.begin());
-  fonts_[fontNumber_] = RtfFont{std::move(name), fontCharset_};
+  fonts_[fontNumber_] = RtfFont{std::move(name), fontCharset_, fontCodePage_};
   fontName_.clear();
   styleCache_.clear();
 }
@@ -544,6 +583,7 @@ void RtfReader::AddItem(TRVItem item) {
 }
 
 void RtfReader::EndParagraph() {
+  FlushPendingBytes();
   FlushRun();
   const RtfParaProps& para = Top().para;
   // An empty paragraph with nothing but a bottom border is how RTF draws a
@@ -567,6 +607,7 @@ void RtfReader::EndParagraph() {
   TRVParagraph& p = doc_.AddParagraph(paraNo);
   p.MutableItems() = std::move(items_);
   items_.clear();
+  numberShown_ = false;
 }
 
 // -------------------------------------------------------------------- fields
@@ -646,6 +687,7 @@ void RtfReader::FinishDocument() {
   if (stack_.empty()) return;  // no group was ever opened
   // Groups left open at the end are closed, so what they held is kept.
   while (stack_.size() > 1) CloseGroup();
+  FlushPendingBytes();
   if (stack_.back().ownsDest) FinishDest(stack_.back());
   FlushSurrogate();
   if (!run_.empty() || !items_.empty()) EndParagraph();

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "notebook/richview/document.h"
@@ -95,7 +96,8 @@ struct RtfGroupState {
 
 struct RtfFont {
   std::string name;
-  int charset = -1;  // -1 not given
+  int charset = -1;   // -1 not given
+  int codePage = -1;  // \cpg; -1 not given
 };
 
 struct RtfField {
@@ -131,12 +133,15 @@ class RtfReader {
   void EmitUnicode(std::int32_t value);  // \uN
   void StartSkipping() { ucSkip_ = Top().uc; }
   void EndParagraph();
+  // True the first time the paragraph being read asks to show its number.
+  bool TakeParagraphNumber() { return !std::exchange(numberShown_, true); }
   void StartField();
   void StartFieldResult();
   void StartPicture(bool wanted);
   RtfPicture& Picture() { return pict_; }
   void StartFontEntry(int number);
   void SetFontCharset(int charset) { fontCharset_ = charset; }
+  void SetFontCodePage(int codePage) { fontCodePage_ = codePage; }
   void SetColorComponent(int shift, int value);
   void SetBackgroundFill(std::uint32_t value) { backgroundFill_ = value; }
   void ClearShapeProperty() { shapeName_.clear(); shapeValue_.clear(); }
@@ -152,6 +157,8 @@ class RtfReader {
   void EmitBytes(std::string_view bytes);
   void EmitUtf8(std::string_view utf8);
   void FlushSurrogate();
+  void FlushPendingBytes();
+  const std::string& DecodePending();
   int CodePage();
 
   void AppendText(std::string_view utf8);
@@ -174,7 +181,15 @@ class RtfReader {
   bool ignorable_ = false;  // \* seen: the next control word may be skipped
   int ucSkip_ = 0;          // fallback bytes still to skip after \u
   int highSurrogate_ = -1;
-  int leadByte_ = -1;       // a double-byte lead waiting for its trail
+  // The bytes of a multi-byte character read so far (a double-byte lead,
+  // the start of a UTF-8 sequence), the count it needs and its code page.
+  std::string pending_;
+  int pendingLength_ = 0;
+  int pendingCodePage_ = 0;
+  // Multi-byte characters decoded so far, by code page and bytes: each
+  // costs the code-page service a conversion of its own, and a document
+  // uses a few thousand distinct ones at most.
+  std::unordered_map<std::uint64_t, std::string> decoded_;
 
   // Tables.
   std::map<int, RtfFont> fonts_;
@@ -185,6 +200,7 @@ class RtfReader {
   bool fontOpen_ = false;
   int fontNumber_ = 0;
   int fontCharset_ = -1;
+  int fontCodePage_ = -1;
   std::string fontName_;
 
   // Destinations other than the text.
@@ -200,6 +216,7 @@ class RtfReader {
   std::string runTarget_;
   std::vector<std::string> runCheckpoints_;
   std::vector<std::string> checkpoints_;  // waiting for the next item
+  bool numberShown_ = false;  // the paragraph's \listtext or \pntext was read
 
   // Style lookups by formatting, so each combination costs one lookup.
   struct StyleKey {
@@ -218,7 +235,7 @@ class RtfReader {
 };
 
 // Runs the handler of a control word; false when the word is not known.
-// With `ignorable` (after \*) only destinations count as known.
+// With `ignorable` (after \*) picture words are not looked at.
 bool RunControlWord(RtfReader& reader, bool ignorable);
 
 }  // namespace nv

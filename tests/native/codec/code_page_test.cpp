@@ -13,6 +13,11 @@ TEST(CodePages, DoubleBytePagesReadToUtf8) {
   EXPECT_EQ(CodePageToUtf8(950, "\xA4\xA4\xA4\xE5"), "\xE4\xB8\xAD\xE6\x96\x87");    // Big5: 中文
   EXPECT_EQ(CodePageToUtf8(949, "\xC7\xD1\xB1\xB9"), "\xED\x95\x9C\xEA\xB5\xAD");    // EUC-KR: 한국
   EXPECT_EQ(CodePageToUtf8(20932, "\xC6\xFC\xCB\xDC"), "\xE6\x97\xA5\xE6\x9C\xAC");  // EUC-JP: 日本
+  // The Macintosh East Asian pages, as Macintosh documents name them.
+  EXPECT_EQ(CodePageToUtf8(10001, "\x93\xFA"), "\xE6\x97\xA5");  // 日
+  EXPECT_EQ(CodePageToUtf8(10002, "\xA4\xA4"), "\xE4\xB8\xAD");  // 中
+  EXPECT_EQ(CodePageToUtf8(10003, "\xC7\xD1"), "\xED\x95\x9C");  // 한
+  EXPECT_EQ(CodePageToUtf8(10008, "\xD6\xD0"), "\xE4\xB8\xAD");  // 中
   // A lead byte with nothing after it is no character, and the rest stays.
   EXPECT_EQ(CodePageToUtf8(932, "ab\x93"), "ab\xEF\xBF\xBD");
   EXPECT_EQ(CodePageToUtf8(936, "\xFF" "a"), "\xEF\xBF\xBD" "a");
@@ -23,6 +28,7 @@ TEST(CodePages, SingleBytePagesReadToUtf8) {
   EXPECT_EQ(CodePageToUtf8(1251, "\xCF\xF0\xE8"), "\xD0\x9F\xD1\x80\xD0\xB8");
   EXPECT_EQ(CodePageToUtf8(28592, "\xB3\xF3\xBF"), "\xC5\x82\xC3\xB3\xC5\xBC");  // ISO-8859-2: łóż
   EXPECT_EQ(CodePageToUtf8(28605, "\xA4"), "\xE2\x82\xAC");                      // ISO-8859-15: €
+  EXPECT_EQ(CodePageToUtf8(10029, "\x81"), "\xC4\x80");  // Mac Central European: Ā
   // Windows reads the unassigned bytes of 1252 as the C1 controls.
   EXPECT_EQ(CodePageToUtf8(1252, "\x80\xE9\x81"), "\xE2\x82\xAC\xC3\xA9\xC2\x81");
   EXPECT_EQ(CodePageToUtf8(12345, "x"), std::nullopt);

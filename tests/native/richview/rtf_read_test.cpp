@@ -172,8 +172,8 @@ TEST(RtfRead, CodePageBytesFollowTheFontOrTheDocument) {
   EXPECT_EQ(Text(Read("{\\rtf1\\pc \\'82\\'b0}")), "\u00e9\u2591");
   EXPECT_EQ(Text(Read("{\\rtf1\\pca \\'d0}")), "\u00f0");
   EXPECT_EQ(Text(Read("{\\rtf1\\mac \\'8e}")), "\u00e9");
-  // East Asian double-byte text without \u: one replacement per character.
-  EXPECT_EQ(Text(Read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 a\\'82\\'a0b}")), "a\uFFFDb");
+  // East Asian double-byte text without \u: lead and trail make one character.
+  EXPECT_EQ(Text(Read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 a\\'82\\'a0b}")), "a\u3042b");
 }
 
 TEST(RtfRead, Pictures) {

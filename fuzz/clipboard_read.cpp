@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "notebook/richview/clipboard.h"
-#include "notebook/richview/edit.h"
+#include "richview/clipboard.h"
+#include "richview/edit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view in(reinterpret_cast<const char*>(data), size);

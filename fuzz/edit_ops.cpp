@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "notebook/richview/edit.h"
-#include "notebook/richview/layout.h"
-#include "notebook/richview/style_conversion.h"
+#include "richview/edit.h"
+#include "richview/layout.h"
+#include "richview/style_conversion.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "notebook/richview/utf8.h"
+#include "richview/utf8.h"
 #include "ui/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

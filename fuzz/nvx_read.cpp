@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "notebook/nvx.h"
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 
 namespace {
 

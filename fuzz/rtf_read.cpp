@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "notebook/richview/document.h"
-#include "notebook/richview/rtf.h"
+#include "richview/document.h"
+#include "richview/rtf.h"
 
 namespace {
 

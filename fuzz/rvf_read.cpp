@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

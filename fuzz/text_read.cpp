@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "notebook/richview/text_format.h"
+#include "richview/text_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

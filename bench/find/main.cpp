@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "notebook/richview/edit.h"
-#include "notebook/richview/search.h"
+#include "richview/edit.h"
+#include "richview/search.h"
 
 namespace bench_find {
 void PrintLayout(const nv::TRVDocument& doc, std::size_t bytes);

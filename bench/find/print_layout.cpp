@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "notebook/richview/layout.h"
-#include "notebook/richview/paginate.h"
+#include "richview/layout.h"
+#include "richview/paginate.h"
 
 namespace bench_find {
 

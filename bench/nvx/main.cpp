@@ -15,9 +15,9 @@
 #include "common/generate_rtf.h"
 #include "common/timing.h"
 #include "notebook/nvx.h"
-#include "notebook/richview/rtf.h"
-#include "notebook/richview/rvf.h"
-#include "notebook/richview/rvf_files.h"
+#include "richview/rtf.h"
+#include "richview/rvf.h"
+#include "richview/rvf_files.h"
 
 using nv::bench::Best;
 using nv::bench::Check;

@@ -11,9 +11,9 @@
 
 #include "common/generate_rtf.h"
 #include "common/timing.h"
-#include "notebook/richview/document.h"
-#include "notebook/richview/html.h"
-#include "notebook/richview/rtf.h"
+#include "richview/document.h"
+#include "richview/html.h"
+#include "richview/rtf.h"
 
 using nv::bench::Best;
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "notebook/richview/edit.h"
-#include "notebook/richview/layout.h"
+#include "richview/edit.h"
+#include "richview/layout.h"
 
 namespace {
 

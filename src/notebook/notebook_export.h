@@ -8,8 +8,8 @@
 #include <string>
 
 #include "notebook/notebook_dialogs.h"
-#include "notebook/richview/edit.h"
-#include "notebook/richview/text_format.h"
+#include "richview/edit.h"
+#include "richview/text_format.h"
 #include "ui/prompter.h"
 
 namespace nv {

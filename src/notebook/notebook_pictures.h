@@ -2,7 +2,7 @@
 #pragma once
 
 #include "notebook/notebook_dialogs.h"
-#include "notebook/richview/edit.h"
+#include "richview/edit.h"
 #include "ui/prompter.h"
 
 namespace nv {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 #include "ui/gcrypt_init.h"
 
 namespace nv {

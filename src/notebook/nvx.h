@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "notebook/richview/document.h"
+#include "richview/document.h"
 
 namespace nv {
 

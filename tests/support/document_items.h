@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "notebook/richview/document.h"
-#include "notebook/richview/rvf.h"
+#include "richview/document.h"
+#include "richview/rvf.h"
 
 namespace nv::testing {
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "helper_process.h"
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 #include "notebook/win32/notebook_frame.h"
 #include "notebook/win32/notebook_recovery.h"
-#include "notebook/richview/rvf_files.h"
+#include "richview/rvf_files.h"
 #include "support/temp_dir.h"
 #include "ui/paths.h"
 #include "ui/win32/win_text.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "main_form_fixture.h"
-#include "notebook/richview/win32/gdi_metrics.h"
+#include "richview/win32/gdi_metrics.h"
 #include "screenshot.h"
 #include "sysinfo/win32/about.h"
 #include "ui/win32/icons.h"

@@ -11,7 +11,7 @@
 #include "codec/clencoder.h"
 #include "notebook/notebook_export.h"
 #include "notebook/notebook_pictures.h"
-#include "notebook/richview/win32/system_ansi_codec.h"
+#include "richview/win32/system_ansi_codec.h"
 #include "support/picture_samples.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

@@ -14,8 +14,8 @@
 
 #include "notebook_frame_fixture.h"
 #include "notebook/notebook_links.h"
-#include "notebook/richview/edit_range.h"
-#include "notebook/richview/rtf_picture.h"
+#include "richview/edit_range.h"
+#include "richview/rtf_picture.h"
 #include "rss/win32/embedded_wb.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"

@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "notebook/pictures/decode.h"
-#include "notebook/richview/rtf.h"
-#include "notebook/richview/rvf.h"
-#include "notebook/richview/rvf_files.h"
-#include "notebook/richview/win32/locale_font_names.h"
+#include "richview/rtf.h"
+#include "richview/rvf.h"
+#include "richview/rvf_files.h"
+#include "richview/win32/locale_font_names.h"
 #include "notebook_frame_fixture.h"
 #include "support/document_items.h"
 #include "support/picture_samples.h"

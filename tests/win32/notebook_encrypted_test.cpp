@@ -9,8 +9,8 @@
 
 #include "notebook_frame_fixture.h"
 #include "notebook/nvx.h"
-#include "notebook/richview/rvf.h"
-#include "notebook/richview/rvf_files.h"
+#include "richview/rvf.h"
+#include "richview/rvf_files.h"
 #include "notebook/win32/notebook_recovery.h"
 #include "ui/paths.h"
 #include "ui/win32/safe_write.h"

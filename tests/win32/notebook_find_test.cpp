@@ -12,9 +12,9 @@
 #include <functional>
 #include <memory>
 
-#include "notebook/richview/rtf.h"
-#include "notebook/richview/paginate.h"
-#include "notebook/richview/rvf.h"
+#include "richview/rtf.h"
+#include "richview/paginate.h"
+#include "richview/rvf.h"
 #include "notebook_frame_fixture.h"
 #include "ui/win32/win_text.h"
 

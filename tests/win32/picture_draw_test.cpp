@@ -9,7 +9,7 @@
 #include <string>
 
 #include "notebook/pictures/decode.h"
-#include "notebook/richview/html.h"
+#include "richview/html.h"
 #include "notebook/win32/metafile_png.h"
 #include "notebook/win32/picture_draw.h"
 #include "support/temp_dir.h"

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "notebook/richview/text_format.h"
-#include "notebook/richview/win32/gdi_metrics.h"
-#include "notebook/richview/win32/system_ansi_codec.h"
+#include "richview/text_format.h"
+#include "richview/win32/gdi_metrics.h"
+#include "richview/win32/system_ansi_codec.h"
 
 namespace nv {
 namespace {

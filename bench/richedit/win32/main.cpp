@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "common/generate_rtf.h"
-#include "notebook/richview/rtf.h"
-#include "notebook/richview/rvf.h"
+#include "richview/rtf.h"
+#include "richview/rvf.h"
 #include "notebook/win32/notebook_recovery.h"
-#include "notebook/richview/win32/rich_view_edit.h"
+#include "richview/win32/rich_view_edit.h"
 
 namespace {
 

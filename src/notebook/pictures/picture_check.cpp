@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "notebook/richview/document.h"
-#include "notebook/richview/rtf_picture.h"
+#include "richview/document.h"
+#include "richview/rtf_picture.h"
 
 namespace nv {
 

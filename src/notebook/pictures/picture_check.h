@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "notebook/pictures/decode.h"
-#include "notebook/richview/pictures.h"
+#include "richview/pictures.h"
 
 namespace nv {
 

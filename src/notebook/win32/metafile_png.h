@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "notebook/richview/document.h"
+#include "richview/document.h"
 
 namespace nv {
 

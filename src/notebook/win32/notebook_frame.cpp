@@ -7,12 +7,12 @@
 #include <optional>
 #include <set>
 
-#include "notebook/richview/html.h"
-#include "notebook/richview/rtf.h"
-#include "notebook/richview/rvf.h"
-#include "notebook/richview/rvf_files.h"
-#include "notebook/richview/text_format.h"
-#include "notebook/richview/win32/system_ansi_codec.h"
+#include "richview/html.h"
+#include "richview/rtf.h"
+#include "richview/rvf.h"
+#include "richview/rvf_files.h"
+#include "richview/text_format.h"
+#include "richview/win32/system_ansi_codec.h"
 #include "ui/icon_ids.h"
 #include "ui/win32/application.h"
 #include "ui/win32/icons.h"
@@ -21,7 +21,7 @@
 #include "ui/win32/win_text.h"
 #include "notebook/notebook_links.h"
 #include "notebook/notebook_pictures.h"
-#include "notebook/richview/win32/system_ansi_codec.h"
+#include "richview/win32/system_ansi_codec.h"
 #include "notebook/win32/metafile_png.h"
 #include "notebook/win32/picture_draw.h"
 #include "rss/win32/embedded_wb.h"

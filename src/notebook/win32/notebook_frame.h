@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "notebook/richview/style_conversion.h"
-#include "notebook/richview/win32/rich_view_edit.h"
+#include "richview/style_conversion.h"
+#include "richview/win32/rich_view_edit.h"
 #include "ui/win32/frame.h"
 #include "ui/win32/std_controls.h"
 #include "ui/win32/unique_handle.h"

@@ -3,8 +3,8 @@
 #include <wincrypt.h>
 
 #include "notebook/autosave.h"
-#include "notebook/richview/rvf.h"
-#include "notebook/richview/rvf_files.h"
+#include "richview/rvf.h"
+#include "richview/rvf_files.h"
 #include "ui/paths.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"

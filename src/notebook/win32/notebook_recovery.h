@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "notebook/nvx.h"
-#include "notebook/richview/document.h"
+#include "richview/document.h"
 
 namespace nv {
 

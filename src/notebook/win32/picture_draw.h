@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "notebook/richview/pictures.h"
+#include "richview/pictures.h"
 
 namespace nv {
 

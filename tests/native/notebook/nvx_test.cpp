@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 
 namespace nv {
 namespace {

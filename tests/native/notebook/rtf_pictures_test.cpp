@@ -7,8 +7,8 @@
 
 #include "notebook/pictures/decode.h"
 #include "notebook/pictures/encode_png.h"
-#include "notebook/richview/clipboard.h"
-#include "notebook/richview/rtf.h"
+#include "richview/clipboard.h"
+#include "richview/rtf.h"
 #include "support/document_items.h"
 #include "support/picture_samples.h"
 

@@ -1,9 +1,9 @@
-#include "notebook/richview/clipboard.h"
+#include "richview/clipboard.h"
 
 #include <gtest/gtest.h>
 
-#include "notebook/richview/edit.h"
-#include "notebook/richview/edit_range.h"
+#include "richview/edit.h"
+#include "richview/edit_range.h"
 
 namespace nv {
 namespace {

@@ -1,10 +1,10 @@
-#include "notebook/richview/document.h"
+#include "richview/document.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "notebook/richview/utf8.h"
+#include "richview/utf8.h"
 #include "ui/errors.h"
 
 namespace nv {

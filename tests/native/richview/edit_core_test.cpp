@@ -1,10 +1,10 @@
-#include "notebook/richview/edit.h"
+#include "richview/edit.h"
 
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
-#include "notebook/richview/layout.h"
-#include "notebook/richview/utf8.h"
+#include "richview/layout.h"
+#include "richview/utf8.h"
 
 namespace nv {
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "edit_support.h"
-#include "notebook/richview/edit.h"
+#include "richview/edit.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
-#include "notebook/richview/edit.h"
-#include "notebook/richview/style_conversion.h"
+#include "richview/edit.h"
+#include "richview/style_conversion.h"
 
 namespace nv {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "notebook/richview/document.h"
+#include "richview/document.h"
 
 namespace nv::testing {
 

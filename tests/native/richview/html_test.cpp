@@ -1,4 +1,4 @@
-#include "notebook/richview/html.h"
+#include "richview/html.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "notebook/richview/layout.h"
+#include "richview/layout.h"
 
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
-#include "notebook/richview/edit.h"
+#include "richview/edit.h"
 
 namespace nv {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
-#include "notebook/richview/paginate.h"
+#include "richview/paginate.h"
 
 namespace nv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "notebook/richview/rtf.h"
+#include "richview/rtf.h"
 #include "rtf_test_util.h"
 
 namespace nv {

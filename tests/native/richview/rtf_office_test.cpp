@@ -3,7 +3,7 @@
 // tables, and the parts of a document that are not its body text.
 #include <gtest/gtest.h>
 
-#include "notebook/richview/rtf.h"
+#include "richview/rtf.h"
 #include "rtf_test_util.h"
 
 namespace nv {

@@ -2,7 +2,7 @@
 // characters and code pages, pictures, fields, bookmarks, background.
 #include <gtest/gtest.h>
 
-#include "notebook/richview/rtf.h"
+#include "richview/rtf.h"
 #include "rtf_test_util.h"
 
 namespace nv {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "notebook/richview/rtf.h"
+#include "richview/rtf.h"
 #include "rtf_test_util.h"
 
 namespace nv {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "notebook/richview/rtf.h"
+#include "richview/rtf.h"
 #include "rtf_test_util.h"
 
 namespace nv {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "notebook/richview/document.h"
-#include "notebook/richview/rtf.h"
+#include "richview/document.h"
+#include "richview/rtf.h"
 
 namespace nv::rtftest {
 

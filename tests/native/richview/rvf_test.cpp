@@ -1,11 +1,11 @@
-#include "notebook/richview/rvf.h"
+#include "richview/rvf.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 
-#include "notebook/richview/utf8.h"
+#include "richview/utf8.h"
 #include "support/temp_dir.h"
 #include "ui/paths.h"
 #include "ui/text.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "edit_support.h"
-#include "notebook/richview/edit.h"
-#include "notebook/richview/search.h"
+#include "richview/edit.h"
+#include "richview/search.h"
 
 namespace nv {
 namespace {

@@ -1,10 +1,10 @@
-#include "notebook/richview/styles.h"
+#include "richview/styles.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "notebook/richview/style_conversion.h"
+#include "richview/style_conversion.h"
 #include "ui/errors.h"
 
 namespace nv {

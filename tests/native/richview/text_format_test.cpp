@@ -1,4 +1,4 @@
-#include "notebook/richview/text_format.h"
+#include "richview/text_format.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "helper_process.h"
 #include "main_form_fixture.h"
@@ -122,6 +123,21 @@ class PrivacyTest : public MainFormTest {
     editor.Perform(WM_KEYDOWN, vk, 1);
     editor.Perform(WM_KEYUP, vk, 0xC0000001);
   }
+  // A helper program started with these options under a title of its own,
+  // its window captured into a main window whose capture scan is off.
+  struct CapturedHelper {
+    std::unique_ptr<HelperProcess> process;
+    HWND window = nullptr;
+  };
+  CapturedHelper StartCaptured(TfrmMain& f, const std::string& stem, const std::string& options = "") {
+    f.Capture.Timer1.SetEnabled(false);
+    const std::string title = UniqueTitle(stem);
+    CapturedHelper h;
+    h.process = std::make_unique<HelperProcess>(options + " --title \"" + title + "\"");
+    h.window = h.process->WaitForWindow(title);
+    CaptureApp(f, title);
+    return h;
+  }
   bool WaitVisible(HWND w, bool visible, DWORD ms) {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < ms) {
@@ -223,11 +239,8 @@ TEST_F(PrivacyTest, CloseReleasesTheHotkeys) {
 
 TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
   TfrmMain& f = Start();
-  f.Capture.Timer1.SetEnabled(false);
-  const std::string title = UniqueTitle("keys");
-  HelperProcess h("--title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
-  CaptureApp(f, title);
+  const CapturedHelper h = StartCaptured(f, "keys");
+  HWND w = h.window;
   ASSERT_TRUE(::IsWindowVisible(w));
   prompter.ClearCalls();
   {
@@ -252,11 +265,8 @@ TEST_F(PrivacyTest, RealKeystrokesHideAndBringBackWithACapturedProgram) {
 
 TEST_F(PrivacyTest, HideAndBringBackAreImmediateWhileACapturedProgramHangs) {
   TfrmMain& f = Start();
-  f.Capture.Timer1.SetEnabled(false);
-  const std::string title = UniqueTitle("hangs later");
-  HelperProcess h("--hang-after 1500 --title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
-  CaptureApp(f, title);
+  const CapturedHelper h = StartCaptured(f, "hangs later", "--hang-after 1500");
+  HWND w = h.window;
   ASSERT_EQ(::GetAncestor(w, GA_PARENT), f.PageControl.ActivePage()->Handle());
   ASSERT_TRUE(WaitUntilHung(w));
   // Were hiding or bringing back to wait on the hung program, these would
@@ -405,11 +415,8 @@ HWND FocusOfThread(HWND w) {
 // back, the keys go there again.
 TEST_F(PrivacyTest, BringingBackGivesTheFocusBackToTheCapturedProgram) {
   TfrmMain& f = Start();
-  f.Capture.Timer1.SetEnabled(false);
-  const std::string title = UniqueTitle("typing");
-  HelperProcess h("--edit \"some text\" --title \"" + title + "\"");
-  HWND w = h.WaitForWindow(title);
-  CaptureApp(f, title);
+  const CapturedHelper h = StartCaptured(f, "typing", "--edit \"some text\"");
+  HWND w = h.window;
   HWND edit = ::FindWindowExW(w, nullptr, L"EDIT", nullptr);
   ASSERT_NE(edit, nullptr);
   // The user clicks into the captured program's text.

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "files/win32/drive_prefetch.h"
 #include "files/win32/files_frame.h"
 #include "frame_test_host.h"
 #include "helper_process.h"
@@ -266,6 +267,22 @@ TEST_F(FilesTest, ChoosingADriveOpensItsCurrentDirectory) {
   EXPECT_EQ(Dirs().Directory(), P("here"));
 }
 
+// The drives read on another thread at start are what the drive box shows:
+// the same letters, labels and pictures as read on the window's thread.
+TEST(DrivePrefetch, GivesTheDrivesAsReadNow) {
+  PrefetchDrives();
+  const std::vector<DriveEntry> prefetched = TakeDrives();
+  const std::vector<DriveEntry> now = ReadDrives();
+  ASSERT_FALSE(now.empty());
+  ASSERT_EQ(prefetched.size(), now.size());
+  for (size_t i = 0; i < now.size(); ++i) {
+    EXPECT_EQ(prefetched[i].letter, now[i].letter);
+    EXPECT_EQ(prefetched[i].text, now[i].text);
+    EXPECT_EQ(prefetched[i].image, now[i].image) << now[i].text;
+    EXPECT_GE(now[i].image, 0) << now[i].text;
+  }
+}
+
 TEST_F(FilesTest, SpaceAndCheckBoxClicksTickLines) {
   WriteFileAt(P("f1.txt"), "");
   WriteFileAt(P("f2.txt"), "");
@@ -331,7 +348,7 @@ TEST_F(FilesTest, NoHighlightedEntryRaisesTheIndexErrorAndChangesNothing) {
 }
 
 TEST_F(FilesTest, MenusHoldTheCommandsInOrderWithPictures) {
-  auto captions = [](const TAdvPopupMenu& m) {
+  auto captions = [](TAdvPopupMenu& m) {
     std::vector<std::string> v;
     for (const TMenuItem& it : m.Items()) {
       v.push_back(it.Separator() ? "-" : it.Caption);

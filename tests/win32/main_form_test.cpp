@@ -397,6 +397,26 @@ TEST_F(MainFormTest, ToolbarLaysItsItemsOutOnResize) {
   EXPECT_EQ(f.Files.DriveComboBoxEx1.Width(), f.Files.Panel4.Width());
 }
 
+// Items are placed one by one as they are added; each must stand where a
+// layout of the whole band puts it, as the window opens.
+TEST_F(MainFormTest, ToolbarItemsStandWhereAFullLayoutPutsThem) {
+  TfrmMain& f = Start();
+  TControl* items[] = {&f.Notebook.SizeList, &f.Notebook.FontList, &f.Notebook.OpenBtn, &f.Notebook.DecryptBtn,
+                       &f.RSSbtn,            &f.Privacy.CheckBox3, &f.Privacy.CheckBox2};
+  std::vector<RECT> added;
+  for (TControl* c : items) {
+    RECT r;
+    ::GetWindowRect(c->Handle(), &r);
+    added.push_back(r);
+  }
+  f.AdvToolBar1.LayoutItems();
+  for (size_t i = 0; i < std::size(items); ++i) {
+    RECT r;
+    ::GetWindowRect(items[i]->Handle(), &r);
+    EXPECT_TRUE(::EqualRect(&r, &added[i])) << items[i]->Name << " at " << added[i].left << " should be at " << r.left;
+  }
+}
+
 }  // namespace
 }  // namespace nv
 

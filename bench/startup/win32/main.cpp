@@ -5,6 +5,17 @@
 // phase breakdown (NOOKVALE_STARTUP_TRACE) is printed beside it.
 //
 //   bench_startup_win.exe [Nookvale.exe [notepad.exe [runs]]]
+//
+// For the measurement taken from outside Wine (a program started by the
+// wine command from a Linux shell), the script starts this program as a
+// watcher first:
+//
+//   bench_startup_win.exe --watch <exe file name> <ready file>
+//
+// It writes the ready file once it is watching, waits for a visible
+// captioned window of a process with that file name, prints the wall-clock
+// time it saw it (milliseconds since 1970, the host's clock) and ends that
+// process by its handle.
 #include <windows.h>
 
 #include <algorithm>
@@ -75,6 +86,59 @@ double TimeStart(const fs::path& exe, const fs::path& trace) {
   return ms;
 }
 
+struct Named {
+  std::wstring exe;
+  DWORD pid;
+};
+
+bool ImageIs(DWORD pid, const std::wstring& exe) {
+  HANDLE p = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!p) return false;
+  wchar_t path[MAX_PATH] = {};
+  DWORD n = MAX_PATH;
+  const bool ok = ::QueryFullProcessImageNameW(p, 0, path, &n) != FALSE;
+  ::CloseHandle(p);
+  return ok && _wcsicmp(fs::path(path).filename().c_str(), exe.c_str()) == 0;
+}
+
+BOOL CALLBACK FindVisibleOf(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<Named*>(p);
+  if (!::IsWindowVisible(w) || (::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(w, &owner);
+  if (owner == ::GetCurrentProcessId() || !ImageIs(owner, s->exe)) return TRUE;
+  s->pid = owner;
+  return FALSE;
+}
+
+int Watch(const std::wstring& exe, const fs::path& ready) {
+  std::ofstream(ready) << "watching\n";
+  const auto t0 = Clock::now();
+  while (std::chrono::duration<double>(Clock::now() - t0).count() < 120) {
+    Named s{exe, 0};
+    ::EnumWindows(FindVisibleOf, reinterpret_cast<LPARAM>(&s));
+    if (s.pid) {
+      FILETIME ft;
+      ::GetSystemTimeAsFileTime(&ft);
+      ULARGE_INTEGER t;
+      t.LowPart = ft.dwLowDateTime;
+      t.HighPart = ft.dwHighDateTime;
+      // FILETIME counts 100 ns from 1601; the shell's clock from 1970.
+      const unsigned long long unixMs = (t.QuadPart - 116444736000000000ULL) / 10000ULL;
+      std::printf("%llu\n", unixMs);
+      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, s.pid)) {
+        ::TerminateProcess(p, 0);
+        ::WaitForSingleObject(p, 30000);
+        ::CloseHandle(p);
+      }
+      return 0;
+    }
+    ::Sleep(1);
+  }
+  std::fprintf(stderr, "no window of %ls within two minutes\n", exe.c_str());
+  return 1;
+}
+
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
@@ -91,6 +155,7 @@ fs::path ExeDir() {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc == 4 && std::string(argv[1]) == "--watch") return Watch(fs::path(argv[2]).wstring(), fs::path(argv[3]));
   const fs::path built = argc > 1 ? fs::path(argv[1]) : ExeDir() / ".." / "src" / "app" / "Nookvale.exe";
   wchar_t windows[MAX_PATH] = {};
   ::GetWindowsDirectoryW(windows, MAX_PATH);

@@ -57,6 +57,13 @@ void TfrmMain::Create() {
   p.style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
   p.exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
   p.parent = Application().Handle();
+  // Created at the size it is shown in, so the components are laid out
+  // once, not first in a default size and again when fitted.
+  const RECT work = WorkArea();
+  p.x = work.left;
+  p.y = work.top;
+  p.width = work.right - work.left;
+  p.height = work.bottom - work.top;
   ClassParams c;
   c.icon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
   StartupTrace& trace = StartupTrace::Instance();
@@ -87,10 +94,15 @@ void TfrmMain::Create() {
   }
 }
 
-void TfrmMain::FitToWorkArea() {
+RECT TfrmMain::WorkArea() {
   RECT work{};
   if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  return work;
+}
+
+void TfrmMain::FitToWorkArea() {
+  const RECT work = WorkArea();
   ::SetWindowPos(Handle(), nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -104,7 +116,10 @@ void TfrmMain::CreateComponents() {
   MainPage.ImageIndex = 0;
   PageControl.SetActivePage(&MainPage);
 
-  Capture.CreateFrame(*this, &MainPage, "Panel2");
+  {
+    StartupTrace::Phase phase("capture");
+    Capture.CreateFrame(*this, &MainPage, "Panel2");
+  }
   Capture.SetHeight(ui::Scaled(kTopBandHeight));
   Capture.SetAlign(TAlign::alTop);
   Capture.ExitBtn.OnClick = [this] { ExitBtnClick(); };
@@ -118,7 +133,10 @@ void TfrmMain::CreateComponents() {
 
   // The toolbar, left to right: the notebook's twelve items, the reader's
   // button, then the privacy switches.
-  Notebook.CreateFrame(*this, &tsNotebook, "NotebookFrame");
+  {
+    StartupTrace::Phase phase("notebook");
+    Notebook.CreateFrame(*this, &tsNotebook, "NotebookFrame");
+  }
   Notebook.SetAlign(TAlign::alClient);
   Notebook.HtmlOptions = 0;  // set by start-up, unless it fails before then
   PageControl1.OnChange = [this] { Notebook.InnerPageChanged(PageControl1.ActivePage() == &tsNotebook); };
@@ -138,6 +156,9 @@ void TfrmMain::CreateComponents() {
 
   OnResize = [this] { FormResize(); };
   AlignControls();
+  // The window is built at its final size, so no later resize lays the
+  // utilities tab out: it is laid out here.
+  LayoutUtilities();
 }
 
 void TfrmMain::CreateToolbar() {
@@ -149,10 +170,16 @@ void TfrmMain::CreateToolbar() {
 }
 
 void TfrmMain::CreateUtilities() {
-  Privacy.CreateFrame(*this, &tsUtil, "PrivacyFrame");
+  {
+    StartupTrace::Phase phase("privacy");
+    Privacy.CreateFrame(*this, &tsUtil, "PrivacyFrame");
+  }
   DateTimePicker1.Create(&tsUtil, "DateTimePicker1");
   DateTimePicker1.OnDropDown = [this] { DateTimePicker1DropDown(); };
-  Files.CreateFrame(*this, &tsUtil, "FilesFrame");
+  {
+    StartupTrace::Phase phase("files");
+    Files.CreateFrame(*this, &tsUtil, "FilesFrame");
+  }
   // A click on a file fills the path box; a double click also starts it.
   Files.OnProgramChosen = [this](const std::string& path) { Capture.ProgramPath.SetText(path); };
   Files.OnProgramLaunch = [this](const std::string& path) {

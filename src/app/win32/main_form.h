@@ -111,6 +111,7 @@ class TfrmMain : public TControl, public TFrameHost {
   void CreateToolbar();
   void CreateUtilities();
   void LayoutUtilities();
+  static RECT WorkArea();
   void FitToWorkArea();
   void SwitchDisplayBack();
   void EndSession();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/win32/main_form.h"
+#include "files/win32/drive_prefetch.h"
 #include "ui/win32/application.h"
 #include "ui/win32/startup_trace.h"
 
@@ -12,6 +13,9 @@ namespace nv {
 
 int RunProgram() {
   StartupTrace& trace = StartupTrace::Instance();
+  // The file pane's drive labels and shell pictures are read on another
+  // thread while the window is built.
+  PrefetchDrives();
   TApplication& app = Application();
   {
     StartupTrace::Phase phase("application");

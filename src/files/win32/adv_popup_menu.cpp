@@ -32,14 +32,28 @@ TAdvPopupMenu::~TAdvPopupMenu() {
 }
 
 void TAdvPopupMenu::Add(const std::string& name, const std::string& caption, std::function<void()> onClick,
-                        HICON picture) {
+                        std::function<UniqueHIcon()> picture) {
   TMenuItem it;
   it.Name = name;
   it.Caption = caption;
   it.OnClick = std::move(onClick);
-  it.Picture = IconPicture(picture);
+  it.PictureSource = std::move(picture);
   items_.push_back(std::move(it));
   menu_.reset();
+}
+
+void TAdvPopupMenu::DrawPictures() {
+  for (TMenuItem& it : items_) {
+    if (!it.PictureSource) continue;
+    const UniqueHIcon icon = it.PictureSource();
+    it.PictureSource = nullptr;
+    it.Picture = IconPicture(icon.get());
+  }
+}
+
+const std::vector<TMenuItem>& TAdvPopupMenu::Items() {
+  DrawPictures();
+  return items_;
 }
 
 void TAdvPopupMenu::AddSeparator(const std::string& name) {
@@ -57,6 +71,7 @@ UINT TAdvPopupMenu::CommandId(const std::string& name) const {
 
 HMENU TAdvPopupMenu::Handle() {
   if (menu_) return menu_.get();
+  DrawPictures();
   menu_.reset(::CreatePopupMenu());
   for (size_t i = 0; i < items_.size(); ++i) {
     const TMenuItem& it = items_[i];

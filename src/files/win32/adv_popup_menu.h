@@ -20,6 +20,8 @@ struct TMenuItem {
   std::string Caption;  // empty for a separator
   std::function<void()> OnClick;
   HBITMAP Picture = nullptr;  // owned by the menu
+  // Where the picture comes from; drawn when the menu is first needed.
+  std::function<UniqueHIcon()> PictureSource;
   bool Separator() const { return Caption.empty(); }
 };
 
@@ -28,9 +30,13 @@ class TAdvPopupMenu {
   std::string Name;
   ~TAdvPopupMenu();
 
-  void Add(const std::string& name, const std::string& caption, std::function<void()> onClick, HICON picture);
+  // The picture is loaded and drawn when the menu is first built or its
+  // items are first read, not here: a program builds its menus at start
+  // and most are never opened.
+  void Add(const std::string& name, const std::string& caption, std::function<void()> onClick,
+           std::function<UniqueHIcon()> picture);
   void AddSeparator(const std::string& name);
-  const std::vector<TMenuItem>& Items() const { return items_; }
+  const std::vector<TMenuItem>& Items();
   // The command's id in WM_COMMAND (0 for none, separators included).
   UINT CommandId(const std::string& name) const;
   HMENU Handle();
@@ -48,6 +54,7 @@ class TAdvPopupMenu {
 
  private:
   static constexpr UINT kFirstId = 0x7100;
+  void DrawPictures();
   std::vector<TMenuItem> items_;
   UniqueHMenu menu_;
 };

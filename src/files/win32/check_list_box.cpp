@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <map>
+#include <mutex>
 
 #include "files/win32/adv_popup_menu.h"
 #include "ui/errors.h"
@@ -37,11 +38,17 @@ HIMAGELIST SystemSmallImages() {
 
 int ShellImageForFileType(const std::string& name) {
   // One look-up per type: the picture follows the extension only.
+  // The start-up prefetch fills it from another thread.
+  static std::mutex lock;
   static std::map<std::string, int> cache;
   const size_t dot = name.find_last_of('.');
   const std::string ext = dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot));
-  if (auto it = cache.find(ext); it != cache.end()) return it->second;
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (auto it = cache.find(ext); it != cache.end()) return it->second;
+  }
   const int image = ShellImage(L"file" + Widen(ext), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+  std::lock_guard<std::mutex> hold(lock);
   cache[ext] = image;
   return image;
 }

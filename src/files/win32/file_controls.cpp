@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "files/win32/drive_prefetch.h"
 #include "files/win32/file_ops.h"
 #include "ui/errors.h"
 #include "ui/text.h"
@@ -104,29 +105,6 @@ void TCheckDirectoryListBoxEx::DoubleClicked() {
 
 // --- TDriveComboBoxEx ---------------------------------------------------------------
 
-namespace {
-
-// No "insert a disk" box from the system while drives are asked.
-struct QuietDriveErrors {
-  UINT old = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  ~QuietDriveErrors() { ::SetErrorMode(old); }
-};
-
-std::string DriveText(char letter) {
-  const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
-  std::string text = std::string(1, static_cast<char>(letter - 'A' + 'a')) + ":";
-  const UINT type = ::GetDriveTypeW(root.c_str());
-  // Floppies are not spun up just for their labels.
-  if (type == DRIVE_REMOVABLE) return text;
-  wchar_t label[MAX_PATH + 1] = {};
-  if (::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-      label[0])
-    text += " [" + Narrow(label) + "]";
-  return text;
-}
-
-}  // namespace
-
 void TDriveComboBoxEx::Create(TControl* parent, const std::string& name) {
   Name = name;
   CreateChildControl(parent, WC_COMBOBOXEXW, "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
@@ -136,23 +114,18 @@ void TDriveComboBoxEx::Create(TControl* parent, const std::string& name) {
 }
 
 void TDriveComboBoxEx::Update() {
-  QuietDriveErrors quiet;
   const char shown = Drive();
   Perform(CB_RESETCONTENT);
   letters_.clear();
-  const DWORD mask = ::GetLogicalDrives();
-  for (int i = 0; i < 26; ++i) {
-    if (!(mask & (1u << i))) continue;
-    const char letter = static_cast<char>('A' + i);
-    std::wstring text = Widen(DriveText(letter));
-    const int image = ShellImageForPath(std::string(1, letter) + ":\\");
+  for (const DriveEntry& d : TakeDrives()) {
+    std::wstring text = Widen(d.text);
     COMBOBOXEXITEMW it{};
     it.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     it.iItem = static_cast<INT_PTR>(letters_.size());
     it.pszText = text.data();
-    it.iImage = it.iSelectedImage = image;
+    it.iImage = it.iSelectedImage = d.image;
     Perform(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
-    letters_.push_back(letter);
+    letters_.push_back(d.letter);
   }
   if (shown) SetDrive(shown);
 }

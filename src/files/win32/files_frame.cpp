@@ -57,10 +57,10 @@ void FillMenu(TAdvPopupMenu& menu, const char* name, const Command (&commands)[N
       menu.AddSeparator(c.name);
       continue;
     }
-    UniqueHIcon icon;
-    if (picture < P) icon = ui::LoadToolbarIcon(pictures[picture++], 16);
+    std::function<UniqueHIcon()> icon;
+    if (picture < P) icon = [id = pictures[picture++]] { return ui::LoadToolbarIcon(id, 16); };
     auto handler = c.handler;
-    menu.Add(c.name, c.caption, [frame, handler] { (frame->*handler)(); }, icon.get());
+    menu.Add(c.name, c.caption, [frame, handler] { (frame->*handler)(); }, std::move(icon));
   }
 }
 

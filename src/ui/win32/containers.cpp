@@ -481,33 +481,40 @@ void TToolBar::Create(TControl* parent, const std::string& name) {
 }
 
 void TToolBar::AddItem(TControl& item, int width) {
+  // Appending moves none of the items before it, so only the new one is
+  // placed: laying the whole band out again for each item made building a
+  // long toolbar quadratic in window moves.
+  int x = ui::Scaled(4);
+  for (const Slot& s : slots_) x += s.item ? s.width + ui::Scaled(3) : s.width;
   slots_.push_back({&item, width});
-  LayoutItems();
+  if (!HandleAllocated()) return;
+  RECT r;
+  ::GetClientRect(Handle(), &r);
+  PlaceSlot(slots_.back(), x, r);
 }
 
 void TToolBar::AddSeparator() { slots_.push_back({nullptr, ui::Scaled(8)}); }
+
+int TToolBar::PlaceSlot(const Slot& s, int x, const RECT& r) {
+  if (!s.item) return x + s.width;
+  // Combo boxes keep the height the system gives them; the rest fill
+  // most of the band.
+  wchar_t cls[16] = {};
+  ::GetClassNameW(s.item->Handle(), cls, 16);
+  const bool combo = _wcsicmp(cls, L"COMBOBOX") == 0;
+  const int h = combo ? s.item->Height() : std::min<int>(ui::Scaled(22), r.bottom - 2);
+  const bool fits = x + s.width <= r.right - 2;
+  s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
+  ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
+  return x + s.width + ui::Scaled(3);
+}
 
 void TToolBar::LayoutItems() {
   if (!HandleAllocated()) return;
   RECT r;
   ::GetClientRect(Handle(), &r);
   int x = ui::Scaled(4);
-  for (const Slot& s : slots_) {
-    if (!s.item) {
-      x += s.width;
-      continue;
-    }
-    // Combo boxes keep the height the system gives them; the rest fill
-    // most of the band.
-    wchar_t cls[16] = {};
-    ::GetClassNameW(s.item->Handle(), cls, 16);
-    const bool combo = _wcsicmp(cls, L"COMBOBOX") == 0;
-    const int h = combo ? s.item->Height() : std::min<int>(ui::Scaled(22), r.bottom - 2);
-    const bool fits = x + s.width <= r.right - 2;
-    s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
-    ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
-    x += s.width + ui::Scaled(3);
-  }
+  for (const Slot& s : slots_) x = PlaceSlot(s, x, r);
 }
 
 LRESULT TToolBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -151,6 +151,9 @@ class TToolBar : public TControl {
     TControl* item;
     int width;
   };
+  // Places one slot at x in a band of the given client size; returns the x
+  // of the next slot.
+  int PlaceSlot(const Slot& s, int x, const RECT& client);
   std::vector<Slot> slots_;
 };
 

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <mutex>
 #include <set>
+#include <unordered_map>
 #include <stdexcept>
 
 #include "ui/win32/win_text.h"
@@ -11,7 +13,6 @@ namespace nv {
 
 namespace {
 
-constexpr wchar_t kBindingProp[] = L"NookvaleWindowObject";
 constexpr UINT_PTR kSubclassId = 0x4E56;  // "NV"
 
 std::function<void(std::exception_ptr)>& Reporter() {
@@ -78,8 +79,30 @@ void Window::On(UINT msg, Handler handler) { handlers_[msg] = std::move(handler)
 
 LRESULT Window::Perform(UINT msg, WPARAM wp, LPARAM lp) const { return ::SendMessageW(hwnd_, msg, wp, lp); }
 
+namespace {
+
+// Our window objects by handle. Kept in the process rather than as a
+// window property: every message looks its window up, and where window
+// properties live in another process (as under Wine) each look-up would be
+// a round trip to it.
+struct Bindings {
+  std::mutex lock;
+  std::unordered_map<HWND, Window*> windows;
+};
+
+Bindings& AllBindings() {
+  static Bindings b;
+  return b;
+}
+
+}  // namespace
+
 Window* Window::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<Window*>(::GetPropW(hwnd, kBindingProp)) : nullptr;
+  if (!hwnd) return nullptr;
+  Bindings& b = AllBindings();
+  std::lock_guard<std::mutex> hold(b.lock);
+  const auto it = b.windows.find(hwnd);
+  return it == b.windows.end() ? nullptr : it->second;
 }
 
 void Window::SetExceptionReporter(std::function<void(std::exception_ptr)> reporter) {
@@ -102,12 +125,18 @@ void Window::DestroyHandle() {
 
 void Window::Bind(HWND hwnd) {
   hwnd_ = hwnd;
-  ::SetPropW(hwnd, kBindingProp, this);
+  Bindings& b = AllBindings();
+  std::lock_guard<std::mutex> hold(b.lock);
+  b.windows[hwnd] = this;
 }
 
 void Window::Unbind() {
   if (!hwnd_) return;
-  ::RemovePropW(hwnd_, kBindingProp);
+  {
+    Bindings& b = AllBindings();
+    std::lock_guard<std::mutex> hold(b.lock);
+    if (auto it = b.windows.find(hwnd_); it != b.windows.end() && it->second == this) b.windows.erase(it);
+  }
   if (subclassed_) ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
   subclassed_ = false;
   hwnd_ = nullptr;

@@ -366,6 +366,7 @@ TEST_F(RssReaderTest, ItemsWithoutAPageShowWhatTheFeedSaysAndEnterOpensItems) {
   EXPECT_TRUE(prompter.Messages().empty()) << "no error for an item without a link";
   EXPECT_EQ(r.txtData.FallbackText(), "Only here\r\nWed, 09 Dec 2026 07:00:00 GMT\r\n\r\nAll the news is in the feed.");
   EXPECT_TRUE(r.txtData.Text.Visible());
+  EXPECT_EQ(r.txtData.Text.Perform(EM_GETLINECOUNT), 4) << "title, date, a blank line and the text, each on its own line";
   EXPECT_FALSE(r.txtData.OpenBtn.Visible()) << "nothing to open in a browser";
   EXPECT_EQ(r.txtData.LocationURL(), L"");
   // Enter in the list opens the selected item, as a click does.

@@ -222,10 +222,10 @@ void TEmbeddedWB::Create(TControl* parent, const std::string& name, Prompter& pr
   ClassParams cls;
   cls.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   CreateOwnChild(parent, L"NookvaleEmbeddedWB", "", WS_VISIBLE, cls);
-  Text.Create(this, "txtItem");
-  ::SetWindowLongPtrW(Text.Handle(), GWL_STYLE,
-                      ::GetWindowLongPtrW(Text.Handle(), GWL_STYLE) | ES_MULTILINE | ES_READONLY | WS_VSCROLL |
-                          ES_AUTOVSCROLL);
+  // An edit is multi-line from its creation on or never: the style cannot
+  // be added later.
+  Text.Create(this, "txtItem", true);
+  Text.Perform(EM_SETREADONLY, TRUE);
   Text.SetAlign(TAlign::alClient);
   OpenBtn.Create(this, "OpenBtn", "Open in browser");
   OpenBtn.SetAlign(TAlign::alBottom);
@@ -420,7 +420,7 @@ void TEmbeddedWB::ShowFallback(const std::wstring& url) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  Text.SetText(crlf);
+  Text.SetCaption(crlf);
 }
 
 void TEmbeddedWB::ShowItem() {

@@ -15,6 +15,7 @@
 #include "rss/browser_rules.h"
 #include "ui/prompter.h"
 #include "ui/win32/containers.h"
+#include "ui/win32/memo.h"
 #include "ui/win32/std_controls.h"
 
 struct IWebBrowser2;
@@ -45,10 +46,10 @@ class TEmbeddedWB : public TControl {
 
   Mode CurrentMode() const { return mode_; }
   std::wstring LocationURL() const { return location_; }
-  std::string FallbackText() const { return Text.Text(); }
+  std::string FallbackText() const { return Text.Caption(); }
 
   // The plain view.
-  TEdit Text;
+  TMemo Text;
   TGlowButton OpenBtn;
 
   // Hands an address to the default browser (tests record it instead).

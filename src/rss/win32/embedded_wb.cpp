@@ -8,6 +8,7 @@
 
 #include "rss/feed_text.h"
 #include "rss/win32/browser_emulation.h"
+#include "ui/win32/com_ref_count.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
@@ -39,12 +40,8 @@ class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public 
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
   // IOleClientSite
   STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -98,7 +95,7 @@ class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public 
 
  private:
   HWND hwnd_;
-  LONG refs_ = 1;
+  ComRefCount refs_;
 };
 
 namespace {
@@ -142,12 +139,8 @@ class BrowserEvents final : public IDispatch {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
   STDMETHODIMP GetTypeInfoCount(UINT* n) override {
     if (n) *n = 0;
     return S_OK;
@@ -193,7 +186,7 @@ class BrowserEvents final : public IDispatch {
 
  private:
   TEmbeddedWB* owner_;
-  LONG refs_ = 1;
+  ComRefCount refs_;
 };
 
 std::function<void(const std::wstring&)>& TEmbeddedWB::ShellOpen() {

@@ -2,6 +2,8 @@
 // NOOKVALE_GALLERY naming a folder (tests/blackbox/gallery.sh sets it), each
 // test leaves one picture there; without it they are skipped. Each still
 // checks that the screen it shows is the one it meant to show.
+#include "local_http_server.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -100,9 +102,47 @@ TEST_F(GalleryTest, FileManager) {
   Shot(f.Files.Handle(), "files");
 }
 
-TEST_F(GalleryTest, ReaderFallbackView) {
+TEST_F(GalleryTest, ReaderWithAFetchedFeed) {
+  LocalHttpServer server;
+  struct Item {
+    const char *title, *date, *text;
+  };
+  const Item items[] = {
+      {"Harbour bridge reopens after repairs", "Wed, 09 Dec 2026 08:15:00 GMT",
+       "The old swing bridge is open to walkers and cyclists again after six weeks of work on its gears. "
+       "Cars follow from Monday, once the new railings have been checked."},
+      {"Library extends its winter opening hours", "Wed, 09 Dec 2026 07:40:00 GMT",
+       "The reading rooms stay open until nine on weekdays until the end of February."},
+      {"Storm warning for the coast tonight", "Tue, 08 Dec 2026 18:05:00 GMT",
+       "Gusts of up to 90 km/h are expected after midnight; the ferry keeps to its timetable for now."},
+      {"Market square gets its Christmas tree", "Tue, 08 Dec 2026 12:30:00 GMT",
+       "A twelve-metre spruce from the hills above the town was put up this morning."},
+      {"School choir wins the regional final", "Mon, 07 Dec 2026 16:20:00 GMT",
+       "Thirty-two pupils sang their way to the national round in March."},
+      {"New timetable for the harbour buses", "Mon, 07 Dec 2026 09:00:00 GMT",
+       "Buses run every ten minutes at rush hour from the 14th."},
+  };
+  std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+                     "<title>Nookvale Gazette</title><description>News from the harbour town</description>";
+  int n = 0;
+  for (const Item& i : items)
+    feed += std::string("<item><title>") + i.title + "</title><link>" + server.Url("/news/" + std::to_string(++n)) +
+            "</link><pubDate>" + i.date + "</pubDate><description>" + i.text + "</description></item>";
+  feed += "</channel></rss>";
+  server.Add("/gazette.xml", LocalHttpServer::Body(feed));
+
   TfrmMain& f = Start();
-  ASSERT_NE(OpenReaderOnItsPlainView(f), nullptr);
+  rss::TfrmReader* r = OpenReaderOnItsPlainView(f);
+  ASSERT_NE(r, nullptr);
+  r->txtURL.SetText(server.Url("/gazette.xml"));
+  r->bRefreshClick();
+  ASSERT_EQ(r->lvwItems.Count(), 6);
+  // As a click on the first row leaves it: selected, the list focused.
+  r->lvwItems.SetFocus();
+  r->lvwItems.SetSelected(0, true);
+  r->lvwItemsClick();
+  ASSERT_NE(r->txtData.FallbackText().find(items[0].text), std::string::npos) << "the first item is shown";
+  EXPECT_EQ(r->tsRSS.Caption(), "Nookvale Gazette \xE2\x80\x94 News from the harbour town");
   Shot(f.Handle(), "reader");
 }
 

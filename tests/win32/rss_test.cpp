@@ -2,22 +2,26 @@
 // our own on 127.0.0.1: fetching each kind of feed, the errors the client
 // reports, the Enter rule, opening items, the plain page view, and fetches
 // interrupted by a second request, closing the tab or the program ending.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "local_http_server.h"
+
 #include <windows.h>
+#include <exdisp.h>
+#include <exdispid.h>
+#include <ocidl.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "frame_test_host.h"
+#include "rss/win32/browser_emulation.h"
 #include "rss/win32/reader.h"
+#include "rss/win32/wininet_transport.h"
 #include "support/scripted_prompter.h"
 #include "ui/win32/application.h"
 #include "ui/win32/win_text.h"
@@ -29,116 +33,6 @@ using rss::TCursor;
 using rss::TEmbeddedWB;
 using rss::TListView;
 using rss::TfrmReader;
-
-// Answers GET requests for the paths it was given; a "hanging" path gets
-// no answer until the server stops.
-class LocalHttpServer {
- public:
-  struct Route {
-    std::string status = "200 OK";
-    std::string headers = "Content-Type: application/rss+xml\r\n";
-    std::string body;
-    bool hang = false;
-  };
-  static Route Body(std::string body, std::string headers = "Content-Type: application/rss+xml\r\n") {
-    Route r;
-    r.body = std::move(body);
-    r.headers = std::move(headers);
-    return r;
-  }
-
-  LocalHttpServer() {
-    WSADATA wsa;
-    ::WSAStartup(MAKEWORD(2, 2), &wsa);
-    listen_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;  // any free port, read back below
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listen_, 8);
-    int len = sizeof a;
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~LocalHttpServer() {
-    stop_ = true;
-    thread_.join();
-    for (SOCKET s : held_) ::closesocket(s);
-    ::closesocket(listen_);
-    ::WSACleanup();
-  }
-  void Add(const std::string& path, Route r) {
-    std::lock_guard<std::mutex> g(lock_);
-    routes_[path] = std::move(r);
-  }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  int Requests() const { return requests_; }
-  // The request lines and headers of every request so far, in order.
-  std::vector<std::string> Heads() {
-    std::lock_guard<std::mutex> g(lock_);
-    return heads_;
-  }
-  int Port() const { return port_; }
-  // Runs on the server thread as each request arrives.
-  std::function<void(const std::string& path)> OnRequest;
-
- private:
-  void Serve() {
-    while (!stop_) {
-      fd_set set;
-      FD_ZERO(&set);
-      FD_SET(listen_, &set);
-      timeval tv{0, 50000};
-      if (::select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
-      SOCKET c = ::accept(listen_, nullptr, nullptr);
-      if (c == INVALID_SOCKET) continue;
-      std::string req;
-      char buf[4096];
-      while (req.find("\r\n\r\n") == std::string::npos) {
-        const int n = ::recv(c, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        req.append(buf, static_cast<size_t>(n));
-      }
-      const size_t sp = req.find(' '), sp2 = req.find(' ', sp + 1);
-      const std::string path = sp == std::string::npos ? "" : req.substr(sp + 1, sp2 - sp - 1);
-      ++requests_;
-      if (OnRequest) OnRequest(path);
-      Route r;
-      {
-        std::lock_guard<std::mutex> g(lock_);
-        heads_.push_back(req.substr(0, req.find("\r\n\r\n")));
-        auto it = routes_.find(path);
-        if (it == routes_.end()) {
-          r = Body("<html>none</html>", "Content-Type: text/html\r\n");
-          r.status = "404 Not Found";
-        } else {
-          r = it->second;
-        }
-      }
-      if (r.hang) {
-        held_.push_back(c);
-        continue;
-      }
-      const std::string resp = "HTTP/1.1 " + r.status + "\r\nContent-Length: " + std::to_string(r.body.size()) +
-                               "\r\nConnection: close\r\n" + r.headers + "\r\n" + r.body;
-      ::send(c, resp.data(), static_cast<int>(resp.size()), 0);
-      ::shutdown(c, SD_SEND);
-      ::closesocket(c);
-    }
-  }
-
-  SOCKET listen_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> requests_{0};
-  std::mutex lock_;
-  std::map<std::string, Route> routes_;
-  std::vector<std::string> heads_;
-  std::vector<SOCKET> held_;
-};
 
 std::string Rss2(const std::string& title, const std::string& desc, const std::string& items) {
   return "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>" + title + "</title><description>" + desc +
@@ -214,18 +108,13 @@ class RssReaderTest : public ::testing::Test {
     server.Add("/entities", LocalHttpServer::Body(Rss2("Caf&eacute;&nbsp;Bar", "", "<item><title>&copy; &mdash; ok</title></item>")));
     // /hop1 .. /hop5 lead on to /rss20 (five redirects); /far1 .. /far6
     // lead to /rss20 through one more than a fetch follows.
-    const auto redirect = [&](const std::string& from, const std::string& to, const char* status) {
-      LocalHttpServer::Route r = LocalHttpServer::Body("", "Location: " + to + "\r\n");
-      r.status = status;
-      server.Add(from, r);
-    };
     const char* statuses[] = {"301 Moved Permanently", "302 Found", "303 See Other", "307 Temporary Redirect",
                               "308 Permanent Redirect", "301 Moved Permanently"};
     for (int i = 1; i <= 5; ++i)
-      redirect("/hop" + std::to_string(i), i == 5 ? server.Url("/rss20") : "/hop" + std::to_string(i + 1), statuses[i - 1]);
-    for (int i = 1; i <= 6; ++i) redirect("/far" + std::to_string(i), i == 6 ? "/rss20" : "/far" + std::to_string(i + 1), statuses[i - 1]);
-    redirect("/moved", "/rss20", "301 Moved Permanently");
-    redirect("/toftp", "ftp://127.0.0.1/feed.xml", "302 Found");
+      server.AddRedirect("/hop" + std::to_string(i), i == 5 ? server.Url("/rss20") : "/hop" + std::to_string(i + 1), statuses[i - 1]);
+    for (int i = 1; i <= 6; ++i) server.AddRedirect("/far" + std::to_string(i), i == 6 ? "/rss20" : "/far" + std::to_string(i + 1), statuses[i - 1]);
+    server.AddRedirect("/moved", "/rss20");
+    server.AddRedirect("/toftp", "ftp://127.0.0.1/feed.xml", "302 Found");
     server.Add("/gzip", LocalHttpServer::Body(std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\x4D\x8E\xD1\x0D\xC2\x30\x0C\x44\x57\xA9\x3A\x40\x0D\x7C\x22\xE3\xAE\x80\xC4\x04\x51\x62\x51\xAB\x69\x08\xB1\x41\xA8\xD3\x13\x5A\x51\xF8\xBC\x77\x7E\xD6\x61\xFF\x9A\x62\xF3\xE4\xA2\x72\x4B\xA7\x76\xDF\xED\xDA\x9E\xB0\xA8\xFE\xD8\xA1\x32\x42\x3F\xB8\x94\x38\x12\x9A\x58\x64\xBA\xDC\x1F\xCC\x33\x07\x84\x35\x63\x60\xF5\x45\xB2\x55\x85\xAE\xB3\x64\x84\x7F\x82\x62\x3C\x7D\xDD\xB3\xF3\x23\x87\xE6\x83\x36\x3D\x4A\x1A\x69\x30\xCB\x47\x00\xD7\x19\xAB\x41\x5E\xCE\x10\x96\x0A\x61\xFD\x00\xDB\x0E\xA8\x23\xE9\x0D\xB4\x42\xEB\x41\xBF\x00\x00\x00", 144),
                                               "Content-Type: application/rss+xml\r\nContent-Encoding: gzip\r\n"));
     server.Add("/nolinks", LocalHttpServer::Body(Rss2("Notes", "", R"(<item><title>Only here</title>
@@ -477,6 +366,7 @@ TEST_F(RssReaderTest, ItemsWithoutAPageShowWhatTheFeedSaysAndEnterOpensItems) {
   EXPECT_TRUE(prompter.Messages().empty()) << "no error for an item without a link";
   EXPECT_EQ(r.txtData.FallbackText(), "Only here\r\nWed, 09 Dec 2026 07:00:00 GMT\r\n\r\nAll the news is in the feed.");
   EXPECT_TRUE(r.txtData.Text.Visible());
+  EXPECT_EQ(r.txtData.Text.Perform(EM_GETLINECOUNT), 4) << "title, date, a blank line and the text, each on its own line";
   EXPECT_FALSE(r.txtData.OpenBtn.Visible()) << "nothing to open in a browser";
   EXPECT_EQ(r.txtData.LocationURL(), L"");
   // Enter in the list opens the selected item, as a click does.
@@ -541,6 +431,274 @@ TEST_F(RssReaderTest, ClosingTheTabOrEndingTheProgramCancelsAFetch) {
   MSG m;
   EXPECT_TRUE(::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is left for the message loop";
   EXPECT_EQ(Reader().lvwItems.Count(), 0);
+}
+
+TEST_F(RssReaderTest, RefusesARedirectFromHttpsDownToHttp) {
+  // The test server speaks plain HTTP: https addresses are sent to it as
+  // http ones, while the fetch goes on treating them as https.
+  const std::string secure = "https://127.0.0.1:" + std::to_string(server.Port());
+  auto saved = rss::WinInetTransport::SendTo();
+  rss::WinInetTransport::SendTo() = [secure, this](const std::string& url) {
+    return url.compare(0, secure.size(), secure) == 0 ? server.Url(url.substr(secure.size())) : url;
+  };
+  struct Restore {
+    std::function<std::string(const std::string&)> f;
+    ~Restore() { rss::WinInetTransport::SendTo() = std::move(f); }
+  } restore{std::move(saved)};
+  server.AddRedirect("/secure-hop", "/rss20");
+  server.AddRedirect("/secure-down", server.Url("/rss20"));
+
+  Fetch("/secure-hop");  // plain http, to count from
+  const int before = server.Requests();
+  Reader().txtURL.SetText(secure + "/secure-hop");
+  Reader().bRefreshClick();
+  EXPECT_EQ(Reader().lvwItems.Count(), 3) << "a redirect within https is followed";
+  EXPECT_EQ(server.Requests(), before + 2);
+
+  Reader().txtURL.SetText(secure + "/secure-down");
+  PressEnter();
+  ASSERT_FALSE(prompter.Calls().empty());
+  EXPECT_EQ(prompter.Calls().back().text, "The feed has moved to " + server.Url("/rss20") + ".");
+  EXPECT_EQ(server.Requests(), before + 3) << "the http address is never asked for";
+  EXPECT_EQ(Reader().lvwItems.Count(), 0);
+  EXPECT_EQ(Reader().cbRSS.Count(), 29) << "a refused address is not added";
+  EXPECT_EQ(TfrmReader::ScreenCursor(), TCursor::crDefault);
+}
+
+// The reader with the system's browser control showing pages, as on
+// Windows. Wine's control has no HTML engine, but it makes its navigations
+// and fires their events, and asks the server for the page.
+class RssBrowserTest : public RssReaderTest {
+ protected:
+  void SetUp() override {
+    rss::TEmbeddedWB::AssumeBrowserWorks();
+    RssReaderTest::SetUp();
+  }
+  void TearDown() override {
+    RssReaderTest::TearDown();
+    // The next reader finds out for itself again.
+    rss::TEmbeddedWB::ForgetProbe();
+  }
+  // The control's own idea of where it is.
+  static std::wstring ControlLocation(IWebBrowser2* web) {
+    BSTR b = nullptr;
+    web->get_LocationURL(&b);
+    std::wstring r = b ? std::wstring(b, ::SysStringLen(b)) : std::wstring();
+    ::SysFreeString(b);
+    return r;
+  }
+  // Makes the control itself go to url, as a link, a frame or a script in
+  // a page does: none of the reader's own code runs before the control's
+  // events.
+  static void ControlNavigate(IWebBrowser2* web, const std::wstring& url) {
+    BSTR b = ::SysAllocString(url.c_str());
+    web->Navigate(b, nullptr, nullptr, nullptr, nullptr);
+    ::SysFreeString(b);
+  }
+};
+
+// A second listener on the control's navigation events: it sees each
+// BeforeNavigate2 after the reader's (listeners hear in the order they
+// came) and notes the address and the reader's answer.
+class NavigationWitness final : public IDispatch {
+ public:
+  std::vector<std::pair<std::wstring, bool>> seen;  // address, cancelled
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
+      *out = static_cast<IDispatch*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
+    if (id != DISPID_BEFORENAVIGATE2 || p->cArgs != 7) return S_OK;
+    const VARIANT* url = &p->rgvarg[5];
+    if (url->vt == (VT_BYREF | VT_VARIANT)) url = url->pvarVal;
+    seen.emplace_back(url->vt == VT_BSTR && url->bstrVal ? url->bstrVal : L"",
+                      *p->rgvarg[0].pboolVal == VARIANT_TRUE);
+    return S_OK;
+  }
+};
+
+// Calls a handler of the reader's event sink as the control would, with
+// the arguments last first.
+HRESULT FireEvent(IDispatch* sink, DISPID id, std::vector<VARIANT> argsLastFirst) {
+  DISPPARAMS p{argsLastFirst.data(), nullptr, static_cast<UINT>(argsLastFirst.size()), 0};
+  return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &p, nullptr, nullptr, nullptr);
+}
+
+VARIANT BstrArg(BSTR b) {
+  VARIANT v;
+  ::VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = b;
+  return v;
+}
+
+TEST_F(RssBrowserTest, TheControlRunsInTheCurrentDocumentModeSetForThisUserOnly) {
+  const std::wstring name = rss::BrowserEmulationValueName();
+  EXPECT_EQ(name, L"nv_win_tests.exe");
+  const auto read = [&](HKEY root, DWORD& type) -> DWORD {
+    HKEY k = nullptr;
+    DWORD v = 0, size = sizeof v;
+    type = REG_NONE;
+    if (::RegOpenKeyExW(root, rss::kBrowserEmulationKey, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return 0;
+    if (::RegQueryValueExW(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS)
+      type = REG_NONE;
+    ::RegCloseKey(k);
+    return v;
+  };
+  const auto set = [&](const DWORD* value) {
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, rss::kBrowserEmulationKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &k, nullptr),
+              ERROR_SUCCESS);
+    if (value) ::RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof *value);
+    else ::RegDeleteValueW(k, name.c_str());
+    ::RegCloseKey(k);
+  };
+  // Wine's control is the version 11 one, whose current mode is 11001.
+  const DWORD older = 7000;
+  for (const DWORD* before : {static_cast<const DWORD*>(nullptr), &older}) {
+    tab.Close();
+    set(before);
+    tab.Open(*host, RSSbtn);
+    ASSERT_NE(Reader().txtData.WebBrowser(), nullptr);
+    DWORD type;
+    EXPECT_EQ(read(HKEY_CURRENT_USER, type), 11001u) << (before ? "a different mode is replaced" : "written when missing");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    read(HKEY_LOCAL_MACHINE, type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_NONE)) << "for the current user only";
+  }
+}
+
+TEST_F(RssBrowserTest, EveryNavigationOfTheControlIsKeptToWebAddresses) {
+  TfrmReader& r = Reader();
+  ASSERT_EQ(r.txtData.CurrentMode(), TEmbeddedWB::Mode::Browser);
+  IWebBrowser2* web = r.txtData.WebBrowser();
+  ASSERT_NE(web, nullptr);
+  NavigationWitness witness;
+  IConnectionPointContainer* container = nullptr;
+  ASSERT_TRUE(SUCCEEDED(web->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))));
+  IConnectionPoint* point = nullptr;
+  ASSERT_TRUE(SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)));
+  container->Release();
+  DWORD cookie = 0;
+  ASSERT_TRUE(SUCCEEDED(point->Advise(&witness, &cookie)));
+
+  const std::wstring page = Widen(server.Url("/page")), next = Widen(server.Url("/rss20"));
+  r.txtData.Navigate(page);
+  ASSERT_TRUE(PumpUntil([&] { return server.Requests() == 1 && ControlLocation(web) == page; }, 15000));
+  // What a page's links, frames and scripts would start, one after another,
+  // and then a web page again: each goes through the filter, not only the
+  // first one.
+  const std::vector<std::wstring> refused = {L"file:///c:/windows/win.ini", L"javascript:alert(1)", L"about:blank",
+                                             L"res://ieframe.dll/navcancl.htm", L"mailto:a@b.test"};
+  for (const std::wstring& u : refused) ControlNavigate(web, u);
+  ControlNavigate(web, next);
+  ASSERT_TRUE(PumpUntil([&] { return !witness.seen.empty() && witness.seen.back().first == next; }, 15000));
+  ASSERT_TRUE(PumpUntil([&] { return server.Requests() == 2 && ControlLocation(web) == next; }, 15000));
+  point->Unadvise(cookie);
+  point->Release();
+  ASSERT_EQ(witness.seen.size(), refused.size() + 2);
+  EXPECT_FALSE(witness.seen.front().second) << "the reader's own page";
+  for (size_t i = 0; i < refused.size(); ++i) EXPECT_TRUE(witness.seen[i + 1].second) << Narrow(refused[i]);
+  EXPECT_FALSE(witness.seen.back().second) << "a later web page is shown";
+  EXPECT_TRUE(prompter.Messages().empty()) << "refused silently: the page asked, not the user";
+
+  // A page asking for a new window: none is made; a web page is shown here.
+  IDispatch* sink = r.txtData.BrowserEventSink();
+  ASSERT_NE(sink, nullptr);
+  for (const std::wstring& u : {Widen(server.Url("/popup")), std::wstring(L"javascript:alert(3)")}) {
+    BSTR url = ::SysAllocString(u.c_str()), context = ::SysAllocString(page.c_str());
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    IDispatch* made = nullptr;
+    std::vector<VARIANT> args(5);
+    for (VARIANT& v : args) ::VariantInit(&v);
+    args[0] = BstrArg(url);
+    args[1] = BstrArg(context);
+    args[2].vt = VT_I4;
+    args[3].vt = VT_BYREF | VT_BOOL;
+    args[3].pboolVal = &cancel;
+    args[4].vt = VT_BYREF | VT_DISPATCH;
+    args[4].ppdispVal = &made;
+    EXPECT_EQ(FireEvent(sink, DISPID_NEWWINDOW3, args), S_OK);
+    EXPECT_EQ(cancel, VARIANT_TRUE) << Narrow(u);
+    ::SysFreeString(url);
+    ::SysFreeString(context);
+  }
+  EXPECT_EQ(r.txtData.LocationURL(), Widen(server.Url("/popup")));
+  EXPECT_TRUE(PumpUntil([&] { return server.Requests() == 3; }, 15000)) << "the popup's page is asked for here";
+}
+
+TEST_F(RssBrowserTest, OpenInBrowserHandsOnThePageShown) {
+  TfrmReader& r = Reader();
+  IWebBrowser2* web = r.txtData.WebBrowser();
+  ASSERT_NE(web, nullptr);
+  Fetch("/rss20");
+  r.lvwItems.SetSelected(0, true);
+  r.lvwItemsClick();
+  EXPECT_EQ(r.txtData.LocationURL(), L"http://127.0.0.1:1/first");
+  EXPECT_FALSE(r.txtData.Text.Visible()) << "the page view";
+  ASSERT_TRUE(r.txtData.OpenBtn.Visible());
+  EXPECT_EQ(r.txtData.OpenBtn.Caption(), "Open in browser");
+  // The page sits above the button, not over it.
+  HWND page = nullptr;
+  for (HWND c = ::GetWindow(r.txtData.Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    if (c != r.txtData.Text.Handle() && c != r.txtData.OpenBtn.Handle()) page = c;
+  ASSERT_NE(page, nullptr);
+  RECT client, placed;
+  ::GetClientRect(r.txtData.Handle(), &client);
+  ::GetWindowRect(page, &placed);
+  ::MapWindowPoints(nullptr, r.txtData.Handle(), reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right, client.right);
+  EXPECT_EQ(placed.bottom, client.bottom - r.txtData.OpenBtn.Height());
+  r.txtData.OpenBtn.Click();
+  ASSERT_EQ(shellOpened.size(), 1u);
+  EXPECT_EQ(shellOpened.back(), L"http://127.0.0.1:1/first");
+
+  // The user followed a link in the page: the button hands on where they
+  // are. A frame inside the page moving is not the page.
+  IDispatch* sink = r.txtData.BrowserEventSink();
+  ASSERT_NE(sink, nullptr);
+  IDispatch* top_frame = nullptr;
+  ASSERT_TRUE(SUCCEEDED(web->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&top_frame))));
+  const auto complete = [&](IDispatch* frame, const wchar_t* where) {
+    VARIANT url = BstrArg(::SysAllocString(where));
+    std::vector<VARIANT> args(2);
+    ::VariantInit(&args[0]);
+    args[0].vt = VT_BYREF | VT_VARIANT;
+    args[0].pvarVal = &url;
+    ::VariantInit(&args[1]);
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = frame;
+    EXPECT_EQ(FireEvent(sink, DISPID_NAVIGATECOMPLETE2, args), S_OK);
+    ::VariantClear(&url);
+  };
+  complete(top_frame, L"http://127.0.0.1:1/followed");
+  complete(sink, L"http://127.0.0.1:1/a-frame");
+  top_frame->Release();
+  r.txtData.OpenBtn.Click();
+  ASSERT_EQ(shellOpened.size(), 2u);
+  EXPECT_EQ(shellOpened.back(), L"http://127.0.0.1:1/followed");
+
+  // An item without a page: its text over the page, nothing to hand on.
+  Fetch("/nolinks");
+  r.lvwItems.SetSelected(0, true);
+  r.lvwItemsClick();
+  EXPECT_TRUE(r.txtData.Text.Visible());
+  EXPECT_FALSE(r.txtData.OpenBtn.Visible());
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include "rss/win32/embedded_wb.h"
 
 #include <exdisp.h>
+#include <exdispid.h>
+#include <ocidl.h>
 #include <ole2.h>
 #include <shellapi.h>
 
 #include "rss/feed_text.h"
+#include "rss/win32/browser_emulation.h"
+#include "ui/win32/com_ref_count.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
@@ -36,12 +40,8 @@ class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public 
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
   // IOleClientSite
   STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -95,7 +95,98 @@ class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public 
 
  private:
   HWND hwnd_;
-  LONG refs_ = 1;
+  ComRefCount refs_;
+};
+
+namespace {
+
+// The text of an event argument that holds an address: a BSTR, possibly
+// behind a reference or a VARIANT reference.
+std::wstring ArgText(const VARIANT& v) {
+  const VARIANT* p = &v;
+  if (p->vt == (VT_BYREF | VT_VARIANT) && p->pvarVal) p = p->pvarVal;
+  if (p->vt == VT_BSTR && p->bstrVal) return std::wstring(p->bstrVal, ::SysStringLen(p->bstrVal));
+  if (p->vt == (VT_BYREF | VT_BSTR) && p->pbstrVal && *p->pbstrVal)
+    return std::wstring(*p->pbstrVal, ::SysStringLen(*p->pbstrVal));
+  return {};
+}
+
+IDispatch* ArgDispatch(const VARIANT& v) {
+  if (v.vt == VT_DISPATCH) return v.pdispVal;
+  if (v.vt == (VT_BYREF | VT_DISPATCH) && v.ppdispVal) return *v.ppdispVal;
+  return nullptr;
+}
+
+VARIANT_BOOL* ArgCancel(const VARIANT& v) { return v.vt == (VT_BYREF | VT_BOOL) ? v.pboolVal : nullptr; }
+
+}  // namespace
+
+// Receives the control's navigation events and hands them to the view.
+// Nothing thrown leaves Invoke: the control calls it.
+class BrowserEvents final : public IDispatch {
+ public:
+  explicit BrowserEvents(TEmbeddedWB* owner) : owner_(owner) {}
+  virtual ~BrowserEvents() = default;
+  void Detach() { owner_ = nullptr; }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    if (n) *n = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  // Arguments arrive last first.
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
+    if (!p) return E_INVALIDARG;
+    try {
+      switch (id) {
+        case DISPID_BEFORENAVIGATE2: {  // frame, URL, Flags, TargetFrameName, PostData, Headers, Cancel
+          if (p->cArgs != 7) return DISP_E_BADPARAMCOUNT;
+          VARIANT_BOOL* cancel = ArgCancel(p->rgvarg[0]);
+          if (!cancel) return DISP_E_TYPEMISMATCH;
+          // With the view gone nothing more is shown.
+          const bool stop = !owner_ || owner_->BeforeNavigate2(ArgDispatch(p->rgvarg[6]), ArgText(p->rgvarg[5]));
+          *cancel = stop ? VARIANT_TRUE : VARIANT_FALSE;
+          return S_OK;
+        }
+        case DISPID_NEWWINDOW3: {  // ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl
+          if (p->cArgs != 5) return DISP_E_BADPARAMCOUNT;
+          VARIANT_BOOL* cancel = ArgCancel(p->rgvarg[3]);
+          if (!cancel) return DISP_E_TYPEMISMATCH;
+          *cancel = VARIANT_TRUE;
+          if (owner_) owner_->NewWindow3(ArgText(p->rgvarg[0]));
+          return S_OK;
+        }
+        case DISPID_NAVIGATECOMPLETE2:  // frame, URL
+          if (p->cArgs != 2) return DISP_E_BADPARAMCOUNT;
+          if (owner_) owner_->NavigateComplete2(ArgDispatch(p->rgvarg[1]), ArgText(p->rgvarg[0]));
+          return S_OK;
+        default:
+          return S_OK;
+      }
+    } catch (...) {
+      // A navigation that could not be judged is not made.
+      if (id == DISPID_BEFORENAVIGATE2 && p->cArgs == 7)
+        if (VARIANT_BOOL* cancel = ArgCancel(p->rgvarg[0])) *cancel = VARIANT_TRUE;
+      return E_UNEXPECTED;
+    }
+  }
+
+ private:
+  TEmbeddedWB* owner_;
+  ComRefCount refs_;
 };
 
 std::function<void(const std::wstring&)>& TEmbeddedWB::ShellOpen() {
@@ -112,6 +203,10 @@ unsigned& TEmbeddedWB::ProbeMs() {
 
 void TEmbeddedWB::ForgetProbe() { g_browserWorks = -1; }
 
+void TEmbeddedWB::AssumeBrowserWorks() { g_browserWorks = 1; }
+
+IDispatch* TEmbeddedWB::BrowserEventSink() const { return events_; }
+
 TEmbeddedWB::~TEmbeddedWB() { DropBrowser(); }
 
 void TEmbeddedWB::Create(TControl* parent, const std::string& name, Prompter& prompter) {
@@ -120,16 +215,18 @@ void TEmbeddedWB::Create(TControl* parent, const std::string& name, Prompter& pr
   ClassParams cls;
   cls.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   CreateOwnChild(parent, L"NookvaleEmbeddedWB", "", WS_VISIBLE, cls);
-  Text.Create(this, "txtItem");
-  ::SetWindowLongPtrW(Text.Handle(), GWL_STYLE,
-                      ::GetWindowLongPtrW(Text.Handle(), GWL_STYLE) | ES_MULTILINE | ES_READONLY | WS_VSCROLL |
-                          ES_AUTOVSCROLL);
+  // An edit is multi-line from its creation on or never: the style cannot
+  // be added later.
+  Text.Create(this, "txtItem", true);
+  Text.Perform(EM_SETREADONLY, TRUE);
   Text.SetAlign(TAlign::alClient);
   OpenBtn.Create(this, "OpenBtn", "Open in browser");
   OpenBtn.SetAlign(TAlign::alBottom);
   OpenBtn.SetHeight(ui::Scaled(28));
   OpenBtn.OnClick = [this] {
-    if (!fallbackLink_.empty() && Allowed(fallbackLink_)) ShellOpen()(fallbackLink_);
+    // The page view hands on the page it shows, wherever the user went in it.
+    const std::wstring& link = mode_ == Mode::Browser ? location_ : fallbackLink_;
+    if (!link.empty() && Allowed(link)) ShellOpen()(link);
   };
   Text.SetVisible(false);
   OpenBtn.SetVisible(false);
@@ -144,6 +241,8 @@ void TEmbeddedWB::StartBrowser() {
   const HRESULT init = ::OleInitialize(nullptr);
   oleInit_ = SUCCEEDED(init);
   if (!oleInit_) return Resolve(Mode::Fallback);
+  // The document mode is read when the control is made.
+  EnsureBrowserEmulation();
   site_ = new BrowserSite(Handle());
   RECT rc;
   ::GetClientRect(Handle(), &rc);
@@ -157,9 +256,11 @@ void TEmbeddedWB::StartBrowser() {
   }
   if (!ok) return Resolve(Mode::Fallback);
   web_->put_Silent(VARIANT_TRUE);
+  ConnectEvents();
   PlaceBrowser();
   if (g_browserWorks == 1) return Resolve(Mode::Browser);
   // Whether pages can be shown is found out by showing one.
+  filter_.ExpectBlank();
   BSTR blank = ::SysAllocString(L"about:blank");
   const HRESULT nav = web_->Navigate(blank, nullptr, nullptr, nullptr, nullptr);
   ::SysFreeString(blank);
@@ -168,8 +269,63 @@ void TEmbeddedWB::StartBrowser() {
   ::SetTimer(Handle(), kProbeTimer, 50, nullptr);
 }
 
+void TEmbeddedWB::ConnectEvents() {
+  // Without the events the control would go wherever a page leads it: no
+  // events, no page view.
+  IConnectionPointContainer* container = nullptr;
+  if (FAILED(web_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) return;
+  const HRESULT found = container->FindConnectionPoint(DIID_DWebBrowserEvents2, &eventSource_);
+  container->Release();
+  if (FAILED(found)) {
+    eventSource_ = nullptr;
+    return;
+  }
+  events_ = new BrowserEvents(this);
+  if (FAILED(eventSource_->Advise(events_, &eventCookie_))) {
+    eventCookie_ = 0;
+    events_->Detach();
+    events_->Release();
+    events_ = nullptr;
+    eventSource_->Release();
+    eventSource_ = nullptr;
+  }
+}
+
+bool TEmbeddedWB::IsTopFrame(IDispatch* frame) const {
+  if (!frame || !web_) return false;
+  // COM identity: the same object answers the same IUnknown.
+  IUnknown *a = nullptr, *b = nullptr;
+  frame->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&a));
+  web_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&b));
+  const bool same = a && a == b;
+  if (a) a->Release();
+  if (b) b->Release();
+  return same;
+}
+
+bool TEmbeddedWB::BeforeNavigate2(IDispatch*, const std::wstring& url) { return !filter_.Allow(Narrow(url)); }
+
+void TEmbeddedWB::NewWindow3(const std::wstring& url) {
+  if (IsWebAddress(Narrow(url)) && mode_ == Mode::Browser) Navigate(url);
+}
+
+void TEmbeddedWB::NavigateComplete2(IDispatch* frame, const std::wstring& url) {
+  if (IsTopFrame(frame) && IsWebAddress(Narrow(url))) location_ = url;
+}
+
 void TEmbeddedWB::DropBrowser() {
   if (HandleAllocated()) ::KillTimer(Handle(), kProbeTimer);
+  if (eventSource_) {
+    if (eventCookie_) eventSource_->Unadvise(eventCookie_);
+    eventSource_->Release();
+    eventSource_ = nullptr;
+    eventCookie_ = 0;
+  }
+  if (events_) {
+    events_->Detach();
+    events_->Release();
+    events_ = nullptr;
+  }
   if (web_) {
     web_->Stop();
     web_->Release();
@@ -194,6 +350,9 @@ void TEmbeddedWB::DropBrowser() {
 
 void TEmbeddedWB::Resolve(Mode m) {
   mode_ = m;
+  filter_.ForgetBlank();
+  // A control whose navigations cannot be watched does not show pages.
+  if (m == Mode::Browser && !events_) m = mode_ = Mode::Fallback;
   g_browserWorks = m == Mode::Browser ? 1 : 0;
   if (m == Mode::Fallback) {
     DropBrowser();
@@ -209,13 +368,25 @@ void TEmbeddedWB::Resolve(Mode m) {
 }
 
 void TEmbeddedWB::PlaceBrowser() {
-  if (!web_) return;
+  if (!ole_) return;
   RECT rc;
   ::GetClientRect(Handle(), &rc);
-  web_->put_Left(0);
-  web_->put_Top(0);
-  web_->put_Width(rc.right);
-  web_->put_Height(rc.bottom);
+  // Above the button, when the button is there.
+  const LONG below = OpenBtn.Visible() ? OpenBtn.Height() : 0;
+  rc.bottom = rc.bottom > below ? rc.bottom - below : 0;
+  // The container places an in-place object through its in-place side; the
+  // control's own size properties only ask the container to.
+  IOleInPlaceObject* inplace = nullptr;
+  if (SUCCEEDED(ole_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inplace)))) {
+    inplace->SetObjectRects(&rc, &rc);
+    inplace->Release();
+  }
+}
+
+void TEmbeddedWB::ShowOpenButton(bool show) {
+  OpenBtn.SetVisible(show);
+  AlignControls();
+  PlaceBrowser();
 }
 
 bool TEmbeddedWB::Allowed(const std::wstring& url) {
@@ -242,15 +413,14 @@ void TEmbeddedWB::ShowFallback(const std::wstring& url) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  Text.SetText(crlf);
+  Text.SetCaption(crlf);
 }
 
 void TEmbeddedWB::ShowItem() {
   pending_.clear();
   ShowFallback(L"");
-  OpenBtn.SetVisible(false);
   Text.SetVisible(true);
-  AlignControls();
+  ShowOpenButton(false);
   ::SetWindowPos(Text.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -264,11 +434,11 @@ void TEmbeddedWB::Navigate(const std::wstring& url) {
       break;
     case Mode::Fallback:
       ShowFallback(url);
-      OpenBtn.SetVisible(true);
-      AlignControls();
+      ShowOpenButton(true);
       break;
     case Mode::Browser: {
       Text.SetVisible(false);
+      ShowOpenButton(true);
       BSTR b = ::SysAllocString(url.c_str());
       web_->Navigate(b, nullptr, nullptr, nullptr, nullptr);
       ::SysFreeString(b);

@@ -111,7 +111,8 @@ void RunRequest(const std::shared_ptr<WinInetTransport::State>& st) {
   std::string url = rq.url;
   InternetHandle request;
   for (int followed = 0;; ++followed) {
-    request.reset(::InternetOpenUrlW(session, Widen(url).c_str(), headers, static_cast<DWORD>(-1), flags, 0));
+    const std::wstring sendTo = Widen(WinInetTransport::SendTo()(url));
+    request.reset(::InternetOpenUrlW(session, sendTo.c_str(), headers, static_cast<DWORD>(-1), flags, 0));
     if (!request) {
       const DWORD e = ::GetLastError();
       if (!st->cancelled) st->error = InternetErrorText(e);
@@ -163,6 +164,11 @@ void RunRequest(const std::shared_ptr<WinInetTransport::State>& st) {
 }
 
 }  // namespace
+
+std::function<std::string(const std::string&)>& WinInetTransport::SendTo() {
+  static std::function<std::string(const std::string&)> sendTo = [](const std::string& url) { return url; };
+  return sendTo;
+}
 
 WinInetTransport::~WinInetTransport() { Cancel(); }
 

@@ -7,7 +7,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "rss/tipwrss.h"
 
@@ -21,6 +23,12 @@ class WinInetTransport : public FeedTransport {
 
   // The largest document accepted; a bigger one is an error, not a full disk.
   static constexpr size_t kMaxDocument = 32u << 20;
+
+  // Where a request for an address is sent: the address itself. Tests send
+  // https addresses to their plain-HTTP server through it; everything else
+  // (the redirect rule, relative links) sees the address as asked for. Set
+  // it while no fetch runs.
+  static std::function<std::string(const std::string&)>& SendTo();
 
   struct State;
 

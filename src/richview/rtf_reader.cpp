@@ -133,6 +133,10 @@ bool RtfReader::Run() {
       continue;
     }
     // Fallback bytes after \u are skipped one token (or text byte) at a time.
+    // A \u word is never fallback, which is there for readers that do not
+    // know \u: writers that leave \uc at 1 and write a surrogate pair as
+    // two \u words with nothing between them mean both halves.
+    if (ucSkip_ > 0 && t.kind == RtfTokenKind::Word && t.hasParam && t.name == "u") ucSkip_ = 0;
     if (ucSkip_ > 0) {
       if (t.kind != RtfTokenKind::Text) {
         --ucSkip_;

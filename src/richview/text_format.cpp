@@ -4,22 +4,28 @@
 #include <optional>
 
 #include "codec/code_page.h"
-#include "richview/rtf_codepage.h"
 #include "richview/rvf_files.h"
 #include "richview/utf8.h"
 #include "ui/text.h"
 
 namespace nv {
 
-// Windows-1252 is available wherever the program runs; the ui helpers are
-// the stand-by should a system lack it.
+// The code-page service has the ANSI code page wherever the program runs
+// (the system's own conversion on Windows, iconv elsewhere). Should it ever
+// lack it, ASCII still comes through and every other character reads as
+// U+FFFD and writes as '?', as characters the code page lacks do.
 std::string AnsiCodec::ToUtf8(std::string_view ansi) const {
-  std::optional<std::string> s = CodePageToUtf8(kCodePageAnsi, ansi);
-  return s ? std::move(*s) : Cp1252ToUtf8(ansi);
+  if (std::optional<std::string> s = CodePageToUtf8(SystemAnsiCodePage(), ansi)) return std::move(*s);
+  std::string utf8;
+  for (char c : ansi) AppendUtf8(utf8, static_cast<unsigned char>(c) < 0x80 ? static_cast<unsigned char>(c) : 0xFFFD);
+  return utf8;
 }
 std::string AnsiCodec::FromUtf8(std::string_view utf8) const {
-  std::optional<std::string> s = Utf8ToCodePage(kCodePageAnsi, utf8);
-  return s ? std::move(*s) : Utf8ToCp1252(utf8);
+  if (std::optional<std::string> s = Utf8ToCodePage(SystemAnsiCodePage(), utf8)) return std::move(*s);
+  std::string ansi;
+  for (char16_t u : Utf8ToUtf16(utf8))
+    if (u < 0xDC00 || u > 0xDFFF) ansi += u < 0x80 ? static_cast<char>(u) : '?';  // a pair is one '?'
+  return ansi;
 }
 
 bool IsUnicodeText(std::string_view head, std::uint64_t size) {

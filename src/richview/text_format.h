@@ -15,9 +15,10 @@
 
 namespace nv {
 
-// Conversion between the ANSI code page and UTF-8. This base class is
-// Windows-1252, what the portable core assumes; the Windows side passes one
-// for the system code page.
+// Conversion between the ANSI code page and UTF-8 through the code-page
+// service: the system's ANSI code page (Windows-1252 in the portable
+// builds); characters the code page cannot write become '?'. The Windows
+// side passes one of its own for the system code page.
 class AnsiCodec {
  public:
   virtual ~AnsiCodec() = default;

@@ -1,7 +1,5 @@
 #include "ui/text.h"
 
-#include <array>
-
 #include "ui/errors.h"
 
 namespace nv {
@@ -10,13 +8,6 @@ namespace {
 
 char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 char LowerByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-// Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned positions.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Decodes one code point from UTF-8 at s[i]; advances i. Returns U+FFFD for
 // any malformed, overlong or surrogate sequence (consuming one byte).
@@ -110,48 +101,6 @@ std::string Utf16ToUtf8(std::u16string_view s) {
       c = 0xFFFD;
     }
     AppendUtf8(r, c);
-  }
-  return r;
-}
-
-std::string Cp1252ToUtf8(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  for (char ch : s) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b < 0x80) {
-      r += ch;
-    } else if (b < 0xA0) {
-      const char16_t u = kCp1252High[b - 0x80];
-      // Unassigned bytes map to the C1 control of the same value, as the
-      // Windows "best fit" table does, so nothing read is dropped.
-      AppendUtf8(r, u ? u : b);
-    } else {
-      AppendUtf8(r, b);
-    }
-  }
-  return r;
-}
-
-std::string Utf8ToCp1252(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const char32_t cp = DecodeUtf8(s, i);
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-      r += static_cast<char>(cp);
-      continue;
-    }
-    char out = '?';
-    for (size_t k = 0; k < kCp1252High.size(); ++k) {
-      const char16_t u = kCp1252High[k];
-      if ((u && u == cp) || (!u && cp == 0x80 + k)) {
-        out = static_cast<char>(0x80 + k);
-        break;
-      }
-    }
-    r += out;
   }
   return r;
 }

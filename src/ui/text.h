@@ -19,11 +19,6 @@ bool AsciiEqualNoCase(std::string_view a, std::string_view b);
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
 
-// Windows-1252, the ANSI code page the portable core assumes. Characters
-// with no 1252 form become '?'.
-std::string Utf8ToCp1252(std::string_view s);
-std::string Cp1252ToUtf8(std::string_view s);
-
 // Appends one code point to a UTF-8 string.
 void AppendUtf8(std::string& out, char32_t cp);
 

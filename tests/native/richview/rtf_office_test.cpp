@@ -98,6 +98,10 @@ TEST(RtfOffice, UnicodeEscapesWithDoubleByteFallbacks) {
   EXPECT_EQ(Text(Read(EastAsian("\\ansicpg932", "\\uc0\\u12354\\u-10916 \\'82\\'a0"))), "あ한あ");
   // The count is the group's: after it, \uc1 again.
   EXPECT_EQ(Text(Read(EastAsian("\\ansicpg1252", "{\\uc2\\u12354??}\\u12354?y"))), "ああy");
+  // A \u word is not fallback: a surrogate pair written as two \u words
+  // under \uc1 with no fallback between them is one character (the blank
+  // after the second is its fallback), as is one with a fallback each.
+  EXPECT_EQ(Text(Read("{\\rtf1\\ansi \\u55357 \\u56835  x|\\u-10179?\\u-8704?y}")), "\U0001F603x|\U0001F600y");
 }
 
 TEST(RtfOffice, BinaryDataIsNeverText) {

@@ -38,6 +38,18 @@ std::vector<std::string> Read(std::string_view bytes, TextEncoding enc = TextEnc
 
 using V = std::vector<std::string>;
 
+// The ANSI code page of the portable core is Windows-1252: its upper row,
+// the unassigned bytes (read as the C1 controls of the same value, so every
+// byte survives a round trip) and '?' for what it cannot write.
+TEST(AnsiCodecTest, Windows1252BothWays) {
+  EXPECT_EQ(kCp1252.ToUtf8("\x80\xE9\x81\x9F"), "\xE2\x82\xAC\xC3\xA9\xC2\x81\xC5\xB8");
+  EXPECT_EQ(kCp1252.FromUtf8("\xE2\x82\xAC\xC3\xA9\xC2\x81\xE4\xB8\xAD\xF0\x9F\x98\x80"), "\x80\xE9\x81??");
+  for (int b = 0; b < 256; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    EXPECT_EQ(kCp1252.FromUtf8(kCp1252.ToUtf8(one)), one) << b;
+  }
+}
+
 std::string Utf16Le(std::u16string_view s) {
   std::string out;
   for (char16_t u : s) {
@@ -274,7 +286,7 @@ TEST(TextRoundTrip, TextToDocumentToTextIsExact) {
   for (int i = 0; i < 400; ++i) {
     const std::string utf8 = RandomText(rng, i % 2 == 0);
     const TextEncoding enc = i % 2 == 0 ? TextEncoding::Ansi : TextEncoding::Utf16;
-    const std::string bytes = enc == TextEncoding::Ansi ? Utf8ToCp1252(utf8) : "\xFF\xFE" + Utf16Le(Utf8ToUtf16(utf8));
+    const std::string bytes = enc == TextEncoding::Ansi ? kCp1252.FromUtf8(utf8) : "\xFF\xFE" + Utf16Le(Utf8ToUtf16(utf8));
     for (bool single : {false, true}) {
       TRVDocument d;
       ASSERT_TRUE(LoadText(bytes, d, 2, 1, single, enc, kCp1252));

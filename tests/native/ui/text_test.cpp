@@ -25,15 +25,6 @@ TEST(Utf, RoundTripsAndRepairsBadInput) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");
 }
 
-TEST(Cp1252, MapsBothWays) {
-  EXPECT_EQ(Cp1252ToUtf8("\x80\xE9\x81"), "\xE2\x82\xAC\xC3\xA9\xC2\x81");
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC\xC3\xA9\xC2\x81\xE4\xB8\xAD"), "\x80\xE9\x81?");
-  for (int b = 0; b < 256; ++b) {
-    const std::string one(1, static_cast<char>(b));
-    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(one)), one) << b;
-  }
-}
-
 TEST(StrToInt, AcceptsWhatTheIniHolds) {
   EXPECT_EQ(StrToInt("16467"), 16467);
   EXPECT_EQ(StrToInt("-5"), -5);

@@ -17,6 +17,7 @@
 #include "richview/edit_range.h"
 #include "richview/rtf_picture.h"
 #include "rss/win32/embedded_wb.h"
+#include "support/picture_samples.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
 
@@ -42,8 +43,50 @@ std::string TinyDib() {
   return dib;
 }
 
+// An OLE data object holding what the clipboard was just given.
+struct ClipboardObject {
+  IDataObject* data = nullptr;
+  ~ClipboardObject() {
+    if (data) data->Release();
+  }
+};
+
+// CF_HDROP bytes naming the files.
+std::string FileDropBytes(const std::vector<std::string>& paths) {
+  std::wstring names;
+  for (const std::string& p : paths) names += Widen(p) + L'\0';
+  names += L'\0';
+  std::string drops(sizeof(DROPFILES), '\0');
+  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  return drops;
+}
+
 class NotebookExchangeTest : public NotebookFrameFixture {
  protected:
+  // Fills the clipboard and takes it as OLE's data object.
+  template <class Fill>
+  void ClipboardData(ClipboardObject& obj, Fill fill) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    fill();
+    ::CloseClipboard();
+    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+  }
+  // What OLE does when the mouse carrying the data enters the editor and
+  // lets go at a client point: the effects DragEnter and Drop answer.
+  std::pair<DWORD, DWORD> DropAt(IDataObject* data, LPARAM at, DWORD keys = MK_LBUTTON) {
+    IDropTarget* target = Editor().DropTarget();
+    POINT pt{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ::ClientToScreen(Editor().Handle(), &pt);
+    DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->DragEnter(data, keys, {pt.x, pt.y}, &entered), S_OK);
+    DWORD dropped = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->Drop(data, keys, {pt.x, pt.y}, &dropped), S_OK);
+    return {entered, dropped};
+  }
   std::string Text() { return Editor().PlainText(); }
   void Write(const std::string& name, const std::string& bytes) {
     ASSERT_TRUE(WriteFileSafely(dir.File(name), bytes));
@@ -185,33 +228,16 @@ TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
 
 // ---------------------------------------------------------------- drops
 
-// An OLE data object holding what the clipboard was just given.
-struct ClipboardObject {
-  IDataObject* data = nullptr;
-  ~ClipboardObject() {
-    if (data) data->Release();
-  }
-};
-
 TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   IDropTarget* target = Editor().DropTarget();
   ASSERT_NE(target, nullptr);
   Editor().InsertText("[]");
   auto drop = [&](auto fill) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    fill();
-    ::CloseClipboard();
     ClipboardObject obj;
-    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
-    POINT pt{GET_X_LPARAM(At(1)), GET_Y_LPARAM(At(1))};
-    ::ClientToScreen(Editor().Handle(), &pt);
-    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target->DragEnter(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target->Drop(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    ClipboardData(obj, fill);
+    const auto [entered, dropped] = DropAt(obj.data, At(1));
+    EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_COPY));
   };
   auto reset = [&] {
     Editor().SelectAll();
@@ -234,14 +260,7 @@ TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   const std::string dib = TinyDib();
   const std::vector<std::uint8_t> bmp = DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()});
   Write("p.bmp", std::string(bmp.begin(), bmp.end()));
-  std::wstring names;
-  for (const char* n : {"p.bmp", "f.rtf", "u.txt"}) names += Widen(dir.File(n)) + L'\0';
-  names += L'\0';
-  std::string drops(sizeof(DROPFILES), '\0');
-  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = TRUE;
-  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  const std::string drops = FileDropBytes({dir.File("p.bmp"), dir.File("f.rtf"), dir.File("u.txt")});
   reset();
   drop([&] { PutOnClipboard(CF_HDROP, drops.data(), drops.size()); });
   // Each file goes in at the caret, after the one before it.
@@ -253,19 +272,58 @@ TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
 
   // A read-only editor refuses drops.
   Editor().SetReadOnly(true);
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
-  ::CloseClipboard();
   ClipboardObject obj;
-  ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
-  DWORD effect = DROPEFFECT_COPY;
-  target->DragEnter(obj.data, MK_LBUTTON, {0, 0}, &effect);
-  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-  effect = DROPEFFECT_COPY;
-  target->Drop(obj.data, MK_LBUTTON, {0, 0}, &effect);
-  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  ClipboardData(obj, [&] { PutOnClipboard(CF_UNICODETEXT, text, sizeof text); });
+  const auto [entered, dropped] = DropAt(obj.data, At(1));
+  EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
   Editor().SetReadOnly(false);
+}
+
+TEST_F(NotebookExchangeTest, DroppedPicturesOfEveryKindGoInAtTheDropPointAsOneUndoStep) {
+  samples::GifFrame f;
+  f.width = 6, f.height = 5;
+  f.indices.assign(30, 1);
+  const samples::Bytes gif = samples::MakeGif(6, 5, {{0, 0, 0}, {255, 0, 0}}, {f});
+  Write("a.gif", std::string(gif.begin(), gif.end()));
+  Write("B.GIF", std::string(gif.begin(), gif.end()));
+  Write("bad.gif", "GIF89a\x01");
+  for (const char* name : {"a.gif", "B.GIF"}) {
+    SCOPED_TRACE(name);
+    Editor().SelectAll();
+    Editor().InsertText("one two");
+    Editor().InsertText("\r\nlast");
+    ClipboardObject obj;
+    ClipboardData(obj, [&] {
+      const std::string drops = FileDropBytes({dir.File(name)});
+      PutOnClipboard(CF_HDROP, drops.data(), drops.size());
+    });
+    // Let go just after "one", with the caret somewhere else.
+    Editor().Core().SetCaret(Editor().Document().EndPosition());
+    EXPECT_EQ(DropAt(obj.data, At(3)).second, static_cast<DWORD>(DROPEFFECT_COPY));
+    const TRVParagraph& para = Editor().Document().Paragraph(0);
+    ASSERT_EQ(para.ItemCount(), 3);
+    EXPECT_EQ(para.Item(0).AsText()->Text, "one");
+    ASSERT_NE(para.Item(1).AsPicture(), nullptr);
+    EXPECT_EQ(para.Item(1).AsPicture()->Kind, TRVPictureKind::Gif);
+    EXPECT_EQ(para.Item(1).AsPicture()->Width, 6);
+    EXPECT_EQ(Text(), "one two\r\nlast");
+    Notebook().Undo1Click();
+    EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
+    EXPECT_EQ(Text(), "one two\r\nlast");
+  }
+  EXPECT_TRUE(prompter.Calls().empty());
+  // One that cannot be read says so, as the menu command does for the
+  // other kinds, and changes nothing.
+  ClipboardObject obj;
+  ClipboardData(obj, [&] {
+    const std::string drops = FileDropBytes({dir.File("bad.gif")});
+    PutOnClipboard(CF_HDROP, drops.data(), drops.size());
+  });
+  DropAt(obj.data, At(3));
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Cannot read picture from file " + dir.File("bad.gif"));
+  EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
 }
 
 // ------------------------------------------------------- menus and state

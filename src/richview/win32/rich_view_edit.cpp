@@ -712,6 +712,9 @@ int TRichViewEdit::PrintTo(int dpi, int pageWidth, int pageHeight, const std::fu
   const int margin = PrintMarginPixels(dpi);
   layout.SetMargins(margin, 0, margin, 0);
   layout.SetWidth(std::max(2 * margin + 1, pageWidth));
+  // Paper does not scroll: a picture wider than the printable width would
+  // be cut off at the page's edge.
+  layout.SetFitPictures(true);
   layout.Format(doc_);
   const std::vector<TRVPageBand> pages = Paginate(layout, pageHeight - 2 * margin);
   const TRVParaOffset none{-1, 0};

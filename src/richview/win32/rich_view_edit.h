@@ -67,7 +67,8 @@ class TRichViewEdit : public TControl {
   bool SetParaAlignment(TParaAlignment alignment);
 
   // Prints the document on pages of pageWidth x pageHeight device pixels at
-  // `dpi`, with 2 cm margins, never splitting a line: page n is drawn into
+  // `dpi`, with 2 cm margins, never splitting a line, pictures wider than
+  // the margins allow shrunk to fit them: page n is drawn into
   // the DC that beginPage(n) answers, and endPage(n) follows it. Answers the
   // number of pages, or 0 when a page could not begin or end.
   int PrintTo(int dpi, int pageWidth, int pageHeight, const std::function<HDC(int)>& beginPage,

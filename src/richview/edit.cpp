@@ -617,11 +617,16 @@ TRVDocument TRVEditCore::CopySelection() const {
   return CopyRange(doc_, anchor_, caret_);
 }
 
-bool TRVEditCore::DropSelectionAt(TRVPosition target, bool copy) {
+bool TRVEditCore::CanDropSelectionAt(TRVPosition target, bool copy) const {
   if (readOnly_ || !SelectionExists() || !doc_.IsValidPosition(target)) return false;
+  const TRVParaOffset from = Place(SelectionStart()), to = Place(SelectionEnd()), at = Place(target);
+  return copy ? !(from < at && at < to) : !(from <= at && at <= to);
+}
+
+bool TRVEditCore::DropSelectionAt(TRVPosition target, bool copy) {
+  if (!CanDropSelectionAt(target, copy)) return false;
   const TRVParaOffset from = Place(SelectionStart()), to = Place(SelectionEnd());
   TRVParaOffset at = Place(target);
-  if (copy ? from < at && at < to : from <= at && at <= to) return false;
   // The document's own content: its style numbers mean the same here, so
   // they go back in unmapped (mapping could turn a style into an earlier
   // equal one, which Paste may do but a move must not).

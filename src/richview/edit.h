@@ -133,6 +133,8 @@ class TRVEditCore {
   // which would leave everything where it is) does nothing and answers
   // false, as does an editor without a selection.
   bool DropSelectionAt(TRVPosition target, bool copy);
+  // Whether DropSelectionAt would do anything there.
+  bool CanDropSelectionAt(TRVPosition target, bool copy) const;
   // Adds a picture at the end of the document, outside the undo record:
   // paraNo -1 continues the last paragraph, else a new paragraph in that
   // style begins. Ends a typing run and clears redo. Works in read-only

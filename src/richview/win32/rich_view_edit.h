@@ -143,6 +143,18 @@ class TRichViewEdit : public TControl {
   // format, RTF or text is pasted at the drop point. Registered with OLE
   // when the control is made; tests call it directly.
   IDropTarget* DropTarget();
+  // Dragging the selection: pressing the button inside it and moving
+  // beyond the system's drag rectangle starts a drag that offers it to
+  // every program (SelectionDataObject); dropped in this editor it moves
+  // there, or is copied with Ctrl, as one undo step; dropped elsewhere as a
+  // move, it is deleted here as one undo step. A press inside it without a
+  // move places the caret, as any click does.
+  // The selection in the forms a drag offers: a new reference, or null
+  // when nothing is selected.
+  IDataObject* SelectionDataObject() const;
+  // Runs a drag as ::DoDragDrop does (the default when unset); tests put
+  // in their own, acting the part of OLE.
+  std::function<HRESULT(IDataObject*, IDropSource*, DWORD allowed, DWORD* effect)> DragDropper;
   // After every change to the document.
   std::function<void()> OnChange;
 
@@ -205,6 +217,14 @@ class TRichViewEdit : public TControl {
   // Places the caret at a screen point (while dragging over, and at a drop).
   void CaretToScreenPoint(POINTL pt);
   bool DropData(IDataObject* data);
+  TRVPosition PositionAtScreenPoint(POINTL pt) const;
+  // Whether a client point is on a selected character.
+  bool OverSelection(int x, int y) const;
+  void StartDrag();
+  // While our own selection is dragged over us, the caret shows where it
+  // would go and the selection stays as it is.
+  void ShowDropCaret(POINTL pt);
+  void HideDropCaret();
 
   TRVDocument doc_;
   TRVEditCore core_;
@@ -221,6 +241,12 @@ class TRichViewEdit : public TControl {
   int caretHeight_ = 0;
   int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
   bool dragging_ = false;
+  bool dragPending_ = false;  // pressed inside the selection, not moved yet
+  POINT dragFrom_{};
+  IDataObject* dragData_ = nullptr;  // what our own running drag offers
+  bool droppedHere_ = false;         // it was dropped on this editor
+  bool dropCaret_ = false;
+  TRVPosition dropCaretPos_;
   POINT lastMouse_{};
   ULONGLONG doubleClickTick_ = 0;  // when the last double click came; 0 none
   POINT doubleClickAt_{};

@@ -236,7 +236,8 @@ void TRVLayout::Builder::AddCells(int firstItem) {
   for (int i = firstItem; i < static_cast<int>(items_.size()); ++i) {
     const TRVItem& item = items_[static_cast<size_t>(i)];
     if (const TRVTextItemInfo* t = item.AsText()) AddTextCells(i, *t);
-    else if (const TRVPictureItemInfo* pic = item.AsPicture()) cells_.push_back({PictureSize(*pic).first, CellKind::Picture, i});
+    else if (const TRVPictureItemInfo* pic = item.AsPicture())
+      cells_.push_back({PictureSize(*pic).first, CellKind::Picture, i});
     else cells_.push_back({0, CellKind::Break, i});
   }
 }

@@ -170,8 +170,8 @@ class TRichViewEdit::DropTargetImpl final : public TComObject<IDropTarget> {
   DWORD OwnEffect(DWORD keys, DWORD allowed, TRVPosition at) const {
     DWORD wanted = (keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
     if (!(allowed & wanted)) wanted = allowed & DROPEFFECT_COPY;
-    if (wanted == DROPEFFECT_NONE || !edit_.core_.CanDropSelectionAt(at, wanted == DROPEFFECT_COPY)) return DROPEFFECT_NONE;
-    return wanted;
+    if (wanted == DROPEFFECT_NONE) return wanted;
+    return edit_.core_.CanDropSelectionAt(at, wanted == DROPEFFECT_COPY) ? wanted : DROPEFFECT_NONE;
   }
   static bool Acceptable(IDataObject* data) {
     if (!data) return false;

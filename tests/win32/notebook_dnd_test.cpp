@@ -390,7 +390,7 @@ TEST_F(NotebookExchangeTest, TheDragOffersTheSelectionAsOurFormatRtfAndText) {
 class NotebookDragTest : public NotebookExchangeTest {
  protected:
   // Presses the button at one client point and moves to another, with
-  // OLE's part played by `ole` when the move starts a drag. Answers
+  // `ole` standing in for OLE when the move starts a drag. Answers
   // whether a drag started.
   template <class Ole>
   bool Drag(LPARAM from, LPARAM to, Ole ole) {

@@ -13,7 +13,7 @@
 
 namespace nv {
 
-// The IUnknown part of the editor's COM objects: one interface, counted
+// IUnknown for the editor's COM objects: one interface, counted
 // references, deleted with the last one. It starts with one reference.
 template <class Interface>
 class TComObject : public Interface {

@@ -153,7 +153,7 @@ class TRichViewEdit : public TControl {
   // when nothing is selected.
   IDataObject* SelectionDataObject() const;
   // Runs a drag as ::DoDragDrop does (the default when unset); tests put
-  // in their own, acting the part of OLE.
+  // in their own, standing in for OLE.
   std::function<HRESULT(IDataObject*, IDropSource*, DWORD allowed, DWORD* effect)> DragDropper;
   // After every change to the document.
   std::function<void()> OnChange;

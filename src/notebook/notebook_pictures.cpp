@@ -46,16 +46,9 @@ bool IsPictureFileName(const std::string& name) {
   return PictureKindFromExtension(LowerExtension(name)).has_value();
 }
 
-void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name) {
-  const std::string ext = LowerExtension(name);
+namespace {
 
-  if (ext == ".gif") {
-    // Errors here are the caller's to show; nothing has changed yet.
-    TRVPictureItemInfo pic = MakePicture(TRVPictureKind::Gif, ReadWholeFile(name));
-    if (editor.AppendPicture(std::move(pic), -1)) editor.FormatTail();
-    return;
-  }
-
+void InsertAtCaret(TRVEditCore& editor, Prompter& prompter, const std::string& name, const std::string& ext) {
   std::optional<TRVPictureItemInfo> pic;
   if (const auto kind = PictureKindFromExtension(ext)) {
     try {
@@ -70,6 +63,25 @@ void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::strin
     return;
   }
   editor.InsertPicture(std::move(*pic));
+}
+
+}  // namespace
+
+void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name) {
+  const std::string ext = LowerExtension(name);
+  if (ext == ".gif") {
+    // Errors here are the caller's to show; nothing has changed yet.
+    TRVPictureItemInfo pic = MakePicture(TRVPictureKind::Gif, ReadWholeFile(name));
+    if (editor.AppendPicture(std::move(pic), -1)) editor.FormatTail();
+    return;
+  }
+  InsertAtCaret(editor, prompter, name, ext);
+}
+
+void InsertDroppedPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name) {
+  // The user put it where the mouse let go: the end of the document, where
+  // the menu command appends a GIF, would be somewhere else.
+  InsertAtCaret(editor, prompter, name, LowerExtension(name));
 }
 
 void LineBtnClick(TRVEditCore& editor) { editor.InsertBreak(1, TRVBreakStyle::Line, clNone); }

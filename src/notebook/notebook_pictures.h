@@ -20,9 +20,12 @@ inline constexpr const char* kInsertImageFilter =
 // "Cannot read picture from file <full path>".
 void InsertImage1Click(TRVEditCore& editor, Prompter& prompter, TNotebookDialogs& dialogs);
 
-// What the command does with the chosen file; also used for picture files
-// dropped on the editor.
+// What the command does with the chosen file.
 void InsertPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name);
+// A picture file dropped on the editor: whatever its kind (a GIF too), it
+// goes in at the caret, which the drop has put at the drop point, as one
+// undo step; one that cannot be read shows the same message.
+void InsertDroppedPictureFile(TRVEditCore& editor, Prompter& prompter, const std::string& name);
 // Whether a file name's extension is one of a picture kind.
 bool IsPictureFileName(const std::string& name);
 

@@ -617,6 +617,39 @@ TRVDocument TRVEditCore::CopySelection() const {
   return CopyRange(doc_, anchor_, caret_);
 }
 
+bool TRVEditCore::CanDropSelectionAt(TRVPosition target, bool copy) const {
+  if (readOnly_ || !SelectionExists() || !doc_.IsValidPosition(target)) return false;
+  const TRVParaOffset from = Place(SelectionStart()), to = Place(SelectionEnd()), at = Place(target);
+  return copy ? !(from < at && at < to) : !(from <= at && at <= to);
+}
+
+bool TRVEditCore::DropSelectionAt(TRVPosition target, bool copy) {
+  if (!CanDropSelectionAt(target, copy)) return false;
+  const TRVParaOffset from = Place(SelectionStart()), to = Place(SelectionEnd());
+  TRVParaOffset at = Place(target);
+  // The document's own content: its style numbers mean the same here, so
+  // they go back in unmapped (mapping could turn a style into an earlier
+  // equal one, which Paste may do but a move must not).
+  const TRVDocument fragment = CopyRange(doc_, SelectionStart(), SelectionEnd());
+  std::vector<TRVFragmentLine> lines;
+  for (const TRVParagraph& p : fragment.Paragraphs) lines.push_back({p.ParaNo(), p.Items()});
+  return Edit(TRVUndoGroup::None, [&](bool&) {
+    if (!copy) {
+      // Taken out first; a place after it moves back by what was taken.
+      Splice(from, to, {}, StyleAt(from, to));
+      if (at.Para == to.Para) at = {from.Para, from.Offset + at.Offset - to.Offset};
+      else if (at.Para > to.Para) at.Para -= to.Para - from.Para;
+    }
+    // As with Paste: the text after the drop point keeps its paragraph's
+    // style after the last dropped paragraph.
+    if (lines.size() > 1) lines.back().ParaNo = doc_.Paragraph(at.Para).ParaNo();
+    Splice(at, at, std::move(lines), curTextStyle_);
+    const TRVPosition end = caret_;
+    anchor_ = ToPosition(doc_, at);
+    caret_ = end;
+  });
+}
+
 bool TRVEditCore::AppendPicture(TRVPictureItemInfo picture, int paraNo) {
   if (!ValidPicture(picture) || (paraNo != -1 && !doc_.Style.HasParaStyle(paraNo))) return false;
   groupOpen_ = false;

@@ -126,6 +126,15 @@ class TRVEditCore {
   // refused.
   bool Paste(const TRVDocument& fragment);
   TRVDocument CopySelection() const;
+  // Drops the selection, dragged with the mouse, at a place in the same
+  // document, as one undo step: a move takes it out of its place and puts
+  // it there, a copy puts a copy there; the dropped content is selected
+  // afterwards. A place inside the selection (for a move, its edges too,
+  // which would leave everything where it is) does nothing and answers
+  // false, as does an editor without a selection.
+  bool DropSelectionAt(TRVPosition target, bool copy);
+  // Whether DropSelectionAt would do anything there.
+  bool CanDropSelectionAt(TRVPosition target, bool copy) const;
   // Adds a picture at the end of the document, outside the undo record:
   // paraNo -1 continues the last paragraph, else a new paragraph in that
   // style begins. Ends a typing run and clears redo. Works in read-only

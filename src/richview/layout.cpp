@@ -89,6 +89,12 @@ void TRVLayout::SetDpi(int dpi) {
   Invalidate();
 }
 
+void TRVLayout::SetFitPictures(bool fit) {
+  if (fit == fitPictures_) return;
+  fitPictures_ = fit;
+  Invalidate();
+}
+
 int TRVLayout::Px(int length96) const {
   if (dpi_ == 96) return length96;
   // Rounded half away from zero, as MulDiv does.
@@ -154,6 +160,9 @@ class TRVLayout::Builder {
   std::int64_t Align(TRVLayoutLine& line, int e);
   void AddRuns(TRVLayoutLine& line, int e, std::int64_t x);
   void SetHeights(TRVLayoutLine& line);
+  // A picture's size on this layout: its own at the DPI, shrunk to the text
+  // width when the layout fits pictures.
+  std::pair<int, int> PictureSize(const TRVPictureItemInfo& pic) const;
 
   TRVLayout& layout_;
   const TRVDocument& doc_;
@@ -227,9 +236,16 @@ void TRVLayout::Builder::AddCells(int firstItem) {
   for (int i = firstItem; i < static_cast<int>(items_.size()); ++i) {
     const TRVItem& item = items_[static_cast<size_t>(i)];
     if (const TRVTextItemInfo* t = item.AsText()) AddTextCells(i, *t);
-    else if (const TRVPictureItemInfo* pic = item.AsPicture()) cells_.push_back({layout_.Px(pic->Width), CellKind::Picture, i});
+    else if (const TRVPictureItemInfo* pic = item.AsPicture())
+      cells_.push_back({PictureSize(*pic).first, CellKind::Picture, i});
     else cells_.push_back({0, CellKind::Break, i});
   }
+}
+
+std::pair<int, int> TRVLayout::Builder::PictureSize(const TRVPictureItemInfo& pic) const {
+  const int w = layout_.Px(pic.Width), h = layout_.Px(pic.Height);
+  if (!layout_.fitPictures_ || w <= avail_) return {w, h};
+  return {avail_, static_cast<int>(std::max<std::int64_t>(1, std::int64_t{h} * avail_ / w))};
 }
 
 void TRVLayout::Builder::AddTextCells(int item, const TRVTextItemInfo& t) {
@@ -436,7 +452,7 @@ void TRVLayout::Builder::SetHeights(TRVLayoutLine& line) {
   for (TRVLayoutRun& run : runs) {
     const TRVPictureItemInfo* pic = items_[static_cast<size_t>(run.Item)].AsPicture();
     if (!pic) continue;
-    const int h = layout_.Px(pic->Height);
+    const int h = PictureSize(*pic).second;
     switch (pic->VAlign) {
       case TRVVAlign::Top: run.Ascent = textAscent; break;
       case TRVVAlign::Bottom: run.Ascent = h - textDescent; break;

@@ -123,6 +123,11 @@ class TRVLayout {
   int Dpi() const { return dpi_; }
   // A length at 96 DPI in pixels of this layout.
   int Px(int length96) const;
+  // Printing: a picture wider than its paragraph's text width is laid out
+  // shrunk to that width, keeping its aspect ratio (the document keeps its
+  // size). Off for the screen, where a wide picture is scrolled to instead.
+  void SetFitPictures(bool fit);
+  bool FitPictures() const { return fitPictures_; }
   // Forgets every paragraph laid out (after the style sheet was replaced).
   void Invalidate();
 
@@ -168,6 +173,7 @@ class TRVLayout {
   int width_ = 600;
   int marginLeft_ = 5, marginTop_ = 5, marginRight_ = 5, marginBottom_ = 5;
   int dpi_ = 96;
+  bool fitPictures_ = false;
 
   std::vector<TRVParaLayout> paras_;
   mutable std::vector<int> tops_;  // tops_[p] for p < topsValid_; tops_[n] is the bottom

@@ -15,8 +15,10 @@
 #include "notebook_frame_fixture.h"
 #include "notebook/notebook_links.h"
 #include "richview/edit_range.h"
+#include "richview/rtf.h"
 #include "richview/rtf_picture.h"
 #include "rss/win32/embedded_wb.h"
+#include "support/picture_samples.h"
 #include "ui/win32/safe_write.h"
 #include "ui/win32/win_text.h"
 
@@ -42,8 +44,50 @@ std::string TinyDib() {
   return dib;
 }
 
+// An OLE data object holding what the clipboard was just given.
+struct ClipboardObject {
+  IDataObject* data = nullptr;
+  ~ClipboardObject() {
+    if (data) data->Release();
+  }
+};
+
+// CF_HDROP bytes naming the files.
+std::string FileDropBytes(const std::vector<std::string>& paths) {
+  std::wstring names;
+  for (const std::string& p : paths) names += Widen(p) + L'\0';
+  names += L'\0';
+  std::string drops(sizeof(DROPFILES), '\0');
+  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = TRUE;
+  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  return drops;
+}
+
 class NotebookExchangeTest : public NotebookFrameFixture {
  protected:
+  // Fills the clipboard and takes it as OLE's data object.
+  template <class Fill>
+  void ClipboardData(ClipboardObject& obj, Fill fill) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    fill();
+    ::CloseClipboard();
+    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
+  }
+  // What OLE does when the mouse carrying the data enters the editor and
+  // lets go at a client point: the effects DragEnter and Drop answer.
+  std::pair<DWORD, DWORD> DropAt(IDataObject* data, LPARAM at, DWORD keys = MK_LBUTTON) {
+    IDropTarget* target = Editor().DropTarget();
+    POINT pt{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ::ClientToScreen(Editor().Handle(), &pt);
+    DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->DragEnter(data, keys, {pt.x, pt.y}, &entered), S_OK);
+    DWORD dropped = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->Drop(data, keys, {pt.x, pt.y}, &dropped), S_OK);
+    return {entered, dropped};
+  }
   std::string Text() { return Editor().PlainText(); }
   void Write(const std::string& name, const std::string& bytes) {
     ASSERT_TRUE(WriteFileSafely(dir.File(name), bytes));
@@ -185,33 +229,16 @@ TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
 
 // ---------------------------------------------------------------- drops
 
-// An OLE data object holding what the clipboard was just given.
-struct ClipboardObject {
-  IDataObject* data = nullptr;
-  ~ClipboardObject() {
-    if (data) data->Release();
-  }
-};
-
 TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   IDropTarget* target = Editor().DropTarget();
   ASSERT_NE(target, nullptr);
   Editor().InsertText("[]");
   auto drop = [&](auto fill) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    fill();
-    ::CloseClipboard();
     ClipboardObject obj;
-    ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
-    POINT pt{GET_X_LPARAM(At(1)), GET_Y_LPARAM(At(1))};
-    ::ClientToScreen(Editor().Handle(), &pt);
-    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target->DragEnter(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target->Drop(obj.data, MK_LBUTTON, {pt.x, pt.y}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    ClipboardData(obj, fill);
+    const auto [entered, dropped] = DropAt(obj.data, At(1));
+    EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_COPY));
   };
   auto reset = [&] {
     Editor().SelectAll();
@@ -234,14 +261,7 @@ TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   const std::string dib = TinyDib();
   const std::vector<std::uint8_t> bmp = DibToBmpFile({reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()});
   Write("p.bmp", std::string(bmp.begin(), bmp.end()));
-  std::wstring names;
-  for (const char* n : {"p.bmp", "f.rtf", "u.txt"}) names += Widen(dir.File(n)) + L'\0';
-  names += L'\0';
-  std::string drops(sizeof(DROPFILES), '\0');
-  auto* df = reinterpret_cast<DROPFILES*>(drops.data());
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = TRUE;
-  drops.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+  const std::string drops = FileDropBytes({dir.File("p.bmp"), dir.File("f.rtf"), dir.File("u.txt")});
   reset();
   drop([&] { PutOnClipboard(CF_HDROP, drops.data(), drops.size()); });
   // Each file goes in at the caret, after the one before it.
@@ -253,19 +273,225 @@ TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
 
   // A read-only editor refuses drops.
   Editor().SetReadOnly(true);
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  ::EmptyClipboard();
-  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
-  ::CloseClipboard();
   ClipboardObject obj;
-  ASSERT_EQ(::OleGetClipboard(&obj.data), S_OK);
-  DWORD effect = DROPEFFECT_COPY;
-  target->DragEnter(obj.data, MK_LBUTTON, {0, 0}, &effect);
-  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-  effect = DROPEFFECT_COPY;
-  target->Drop(obj.data, MK_LBUTTON, {0, 0}, &effect);
-  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  ClipboardData(obj, [&] { PutOnClipboard(CF_UNICODETEXT, text, sizeof text); });
+  const auto [entered, dropped] = DropAt(obj.data, At(1));
+  EXPECT_EQ(entered, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
   Editor().SetReadOnly(false);
+}
+
+TEST_F(NotebookExchangeTest, DroppedPicturesOfEveryKindGoInAtTheDropPointAsOneUndoStep) {
+  samples::GifFrame f;
+  f.width = 6, f.height = 5;
+  f.indices.assign(30, 1);
+  const samples::Bytes gif = samples::MakeGif(6, 5, {{0, 0, 0}, {255, 0, 0}}, {f});
+  Write("a.gif", std::string(gif.begin(), gif.end()));
+  Write("B.GIF", std::string(gif.begin(), gif.end()));
+  Write("bad.gif", "GIF89a\x01");
+  for (const char* name : {"a.gif", "B.GIF"}) {
+    SCOPED_TRACE(name);
+    Editor().SelectAll();
+    Editor().InsertText("one two");
+    Editor().InsertText("\r\nlast");
+    ClipboardObject obj;
+    ClipboardData(obj, [&] {
+      const std::string drops = FileDropBytes({dir.File(name)});
+      PutOnClipboard(CF_HDROP, drops.data(), drops.size());
+    });
+    // Let go just after "one", with the caret somewhere else.
+    Editor().Core().SetCaret(Editor().Document().EndPosition());
+    EXPECT_EQ(DropAt(obj.data, At(3)).second, static_cast<DWORD>(DROPEFFECT_COPY));
+    const TRVParagraph& para = Editor().Document().Paragraph(0);
+    ASSERT_EQ(para.ItemCount(), 3);
+    EXPECT_EQ(para.Item(0).AsText()->Text, "one");
+    ASSERT_NE(para.Item(1).AsPicture(), nullptr);
+    EXPECT_EQ(para.Item(1).AsPicture()->Kind, TRVPictureKind::Gif);
+    EXPECT_EQ(para.Item(1).AsPicture()->Width, 6);
+    EXPECT_EQ(Text(), "one two\r\nlast");
+    Notebook().Undo1Click();
+    EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
+    EXPECT_EQ(Text(), "one two\r\nlast");
+  }
+  EXPECT_TRUE(prompter.Calls().empty());
+  // One that cannot be read says so, as the menu command does for the
+  // other kinds, and changes nothing.
+  ClipboardObject obj;
+  ClipboardData(obj, [&] {
+    const std::string drops = FileDropBytes({dir.File("bad.gif")});
+    PutOnClipboard(CF_HDROP, drops.data(), drops.size());
+  });
+  DropAt(obj.data, At(3));
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Cannot read picture from file " + dir.File("bad.gif"));
+  EXPECT_EQ(Editor().Document().Paragraph(0).ItemCount(), 1);
+}
+
+// ------------------------------------------------ dragging the selection
+
+// Bytes of one form of a data object; empty when it does not offer it.
+std::string FormBytes(IDataObject* data, UINT format) {
+  FORMATETC fe{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (data->GetData(&fe, &medium) != S_OK) return {};
+  std::string bytes(static_cast<const char*>(::GlobalLock(medium.hGlobal)), ::GlobalSize(medium.hGlobal));
+  ::GlobalUnlock(medium.hGlobal);
+  ::ReleaseStgMedium(&medium);
+  return bytes;
+}
+
+TEST_F(NotebookExchangeTest, TheDragOffersTheSelectionAsOurFormatRtfAndText) {
+  Editor().InsertText("plain ");
+  Editor().SetCurTextStyleNo(1);  // "Heading": bold
+  Editor().InsertText("Bold caf\xC3\xA9");
+  Editor().SetCurTextStyleNo(0);
+  Editor().InsertText("\r\nnext line");
+  EXPECT_EQ(Editor().SelectionDataObject(), nullptr) << "nothing selected, nothing to drag";
+  Editor().SelectRange({0, 6}, {1, 4});
+  IDataObject* data = Editor().SelectionDataObject();
+  ASSERT_NE(data, nullptr);
+
+  IEnumFORMATETC* formats = nullptr;
+  ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+  std::vector<UINT> offered;
+  FORMATETC fe{};
+  while (formats->Next(1, &fe, nullptr) == S_OK) {
+    EXPECT_EQ(fe.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+    EXPECT_EQ(data->QueryGetData(&fe), S_OK);
+    offered.push_back(fe.cfFormat);
+  }
+  formats->Release();
+  EXPECT_EQ(offered, (std::vector<UINT>{TRichViewEdit::RVFClipboardFormat(), TRichViewEdit::RTFClipboardFormat(),
+                                        CF_UNICODETEXT, CF_TEXT}));
+  FORMATETC bitmap{CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  EXPECT_EQ(data->QueryGetData(&bitmap), DV_E_FORMATETC);
+
+  // Text: the selection with CR LF between its paragraphs, NUL-terminated.
+  const std::string unicode = FormBytes(data, CF_UNICODETEXT);
+  const std::wstring wide = L"Bold caf\u00E9\r\nnext";
+  EXPECT_EQ(unicode, std::string(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * sizeof(wchar_t)));
+  EXPECT_EQ(FormBytes(data, CF_TEXT), Utf8ToAnsi("Bold caf\xC3\xA9\r\nnext") + '\0');
+  // RTF that reads back as the same text and formatting.
+  std::string rtf = FormBytes(data, TRichViewEdit::RTFClipboardFormat());
+  ASSERT_FALSE(rtf.empty());
+  EXPECT_EQ(rtf.back(), '\0');
+  rtf.pop_back();
+  TRVDocument back;
+  ASSERT_TRUE(LoadRTF(rtf, back));
+  ASSERT_EQ(back.ParagraphCount(), 2);
+  const TRVTextItemInfo* bold = back.Paragraph(0).Item(0).AsText();
+  ASSERT_NE(bold, nullptr);
+  EXPECT_EQ(bold->Text, "Bold caf\xC3\xA9");
+  EXPECT_TRUE(back.Style.TextStyle(bold->StyleNo).HasStyle(fsBold));
+  EXPECT_EQ(back.Paragraph(1).Item(0).AsText()->Text, "next");
+  data->Release();
+}
+
+class NotebookDragTest : public NotebookExchangeTest {
+ protected:
+  // Presses the button at one client point and moves to another, with
+  // `ole` standing in for OLE when the move starts a drag. Answers
+  // whether a drag started.
+  template <class Ole>
+  bool Drag(LPARAM from, LPARAM to, Ole ole) {
+    bool started = false;
+    Editor().DragDropper = [&](IDataObject* data, IDropSource* source, DWORD allowed, DWORD* effect) {
+      started = true;
+      EXPECT_EQ(allowed, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+      EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);
+      EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
+      EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
+      return ole(data, effect);
+    };
+    Editor().Perform(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    Editor().Perform(WM_MOUSEMOVE, MK_LBUTTON, to);
+    if (!started) Editor().Perform(WM_LBUTTONUP, 0, to);
+    Editor().DragDropper = nullptr;
+    return started;
+  }
+  // OLE dropping on our own editor at a client point, with these keys.
+  auto DropHere(LPARAM at, DWORD keys, DWORD expected) {
+    return [=, this](IDataObject* data, DWORD* effect) -> HRESULT {
+      const auto [entered, dropped] = DropAt(data, at, keys);
+      EXPECT_EQ(entered, expected);
+      EXPECT_EQ(dropped, expected);
+      *effect = dropped;
+      return DRAGDROP_S_DROP;
+    };
+  }
+  static LPARAM Beside(LPARAM at, int dx) { return MAKELPARAM(GET_X_LPARAM(at) + dx, GET_Y_LPARAM(at)); }
+  int UndoSteps() { return Editor().Core().History().UndoCount(); }
+};
+
+TEST_F(NotebookDragTest, DroppedInTheEditorTheSelectionMovesOrWithCtrlIsCopiedAsOneUndoStep) {
+  Editor().InsertText("one two three\r\nsecond");
+  const int steps = UndoSteps();
+  Editor().SelectRange({0, 0}, {0, 4});  // "one "
+  // A move to the end of the paragraph.
+  ASSERT_TRUE(Drag(At(1), Beside(At(1), 30), DropHere(At(13), MK_LBUTTON, DROPEFFECT_MOVE)));
+  EXPECT_EQ(Text(), "two threeone \r\nsecond");
+  EXPECT_EQ(UndoSteps(), steps + 1);
+  Notebook().Undo1Click();
+  EXPECT_EQ(Text(), "one two three\r\nsecond");
+
+  // With Ctrl, a copy into the next paragraph, left selected.
+  Editor().SelectRange({0, 0}, {0, 4});
+  ASSERT_TRUE(Drag(At(2), Beside(At(2), -30), DropHere(At(3, 1), MK_LBUTTON | MK_CONTROL, DROPEFFECT_COPY)));
+  EXPECT_EQ(Text(), "one two three\r\nsecone ond");
+  EXPECT_EQ(Editor().Core().SelectionStart(), ToPosition(Editor().Document(), {1, 3}));
+  EXPECT_EQ(Editor().Core().SelectionEnd(), ToPosition(Editor().Document(), {1, 7}));
+  Notebook().Undo1Click();
+  EXPECT_EQ(Text(), "one two three\r\nsecond");
+  EXPECT_EQ(UndoSteps(), steps);
+
+  // Let go inside the selection: nothing happens, and the source is told so.
+  Editor().SelectRange({0, 4}, {0, 13});  // "two three"
+  ASSERT_TRUE(Drag(At(5), Beside(At(5), 30), DropHere(At(9), MK_LBUTTON, DROPEFFECT_NONE)));
+  EXPECT_EQ(Text(), "one two three\r\nsecond");
+  EXPECT_EQ(UndoSteps(), steps);
+  EXPECT_TRUE(Editor().Core().SelectionExists());
+}
+
+TEST_F(NotebookDragTest, TakenByAnotherProgramAsAMoveTheSelectionIsDeletedAsOneUndoStep) {
+  Editor().InsertText("keep take keep");
+  const int steps = UndoSteps();
+  auto other = [](DWORD result) {
+    return [=](IDataObject* data, DWORD* effect) -> HRESULT {
+      // What the other program reads is the selection.
+      const std::wstring wide = L"take ";
+      EXPECT_EQ(FormBytes(data, CF_UNICODETEXT),
+                std::string(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * sizeof(wchar_t)));
+      *effect = result;
+      return result == DROPEFFECT_NONE ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
+    };
+  };
+  Editor().SelectRange({0, 5}, {0, 10});
+  ASSERT_TRUE(Drag(At(6), Beside(At(6), 0) + MAKELPARAM(0, 40), other(DROPEFFECT_COPY)));
+  EXPECT_EQ(Text(), "keep take keep");
+  ASSERT_TRUE(Drag(At(6), Beside(At(6), 40), other(DROPEFFECT_NONE)));
+  EXPECT_EQ(Text(), "keep take keep");
+  EXPECT_EQ(UndoSteps(), steps);
+  ASSERT_TRUE(Drag(At(6), Beside(At(6), 40), other(DROPEFFECT_MOVE)));
+  EXPECT_EQ(Text(), "keep keep");
+  EXPECT_EQ(UndoSteps(), steps + 1);
+  Notebook().Undo1Click();
+  EXPECT_EQ(Text(), "keep take keep");
+}
+
+TEST_F(NotebookDragTest, APressInsideTheSelectionWithoutADragPlacesTheCaret) {
+  Editor().InsertText("alpha beta gamma");
+  Editor().SelectRange({0, 6}, {0, 10});  // "beta"
+  // Within the system's drag rectangle: no drag, a click.
+  const int within = ::GetSystemMetrics(SM_CXDRAG) / 2;
+  EXPECT_FALSE(Drag(At(7), Beside(At(7), within), [](IDataObject*, DWORD*) { return E_FAIL; }));
+  EXPECT_FALSE(Editor().Core().SelectionExists());
+  EXPECT_EQ(Editor().Core().Caret(), ToPosition(Editor().Document(), {0, 7}));
+  EXPECT_EQ(Text(), "alpha beta gamma");
+  // Outside the selection a press and a move select, as before.
+  Editor().SelectRange({0, 6}, {0, 10});
+  EXPECT_FALSE(Drag(At(1), At(4), [](IDataObject*, DWORD*) { return E_FAIL; }));
+  EXPECT_EQ(Editor().Core().SelectionStart(), ToPosition(Editor().Document(), {0, 1}));
+  EXPECT_EQ(Editor().Core().SelectionEnd(), ToPosition(Editor().Document(), {0, 4}));
 }
 
 // ------------------------------------------------------- menus and state

@@ -6,6 +6,7 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "richview/paginate.h"
 #include "richview/rvf.h"
 #include "notebook_frame_fixture.h"
+#include "support/picture_samples.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -380,6 +382,44 @@ TEST_F(NotebookPrintTest, CtrlPPrintsPagesWithinTheMarginsNeverSplittingALine) {
   layout.Format(Editor().Document());
   EXPECT_EQ(rows.size(), Paginate(layout, BitmapTarget::kPage.cy - 2 * margin).size());
   EXPECT_EQ(prompter.Calls().size(), 0u);
+}
+
+TEST_F(NotebookPrintTest, APictureWiderThanThePageIsPrintedShrunkToTheMarginsKeepingItsShape) {
+  Editor().Clear();
+  Editor().Format();
+  // 1500 x 60 at 96 DPI: over 2300 printer pixels wide at 150 DPI, on a
+  // page with about 1000 between the margins.
+  const samples::Bytes bmp = samples::MakeBmp(1500, 60, [](int, int) { return samples::Rgba{255, 0, 0}; });
+  TRVPictureItemInfo pic;
+  pic.Kind = TRVPictureKind::Bmp;
+  pic.Data = SharedBytes(bmp);
+  pic.Width = 1500;
+  pic.Height = 60;
+  Editor().InsertText("Wide:");
+  ASSERT_TRUE(Editor().InsertPicture(pic));
+  const TRVDocument before = Editor().Document();
+  BitmapTarget target;
+  const int pages = Editor().PrintTo(BitmapTarget::kDpi, BitmapTarget::kPage.cx, BitmapTarget::kPage.cy,
+                                     [&](int n) { return target.BeginPage(n); },
+                                     [&](int n) { return target.EndPage(n); });
+  ASSERT_EQ(pages, 1);
+  // The red of the picture: where it was drawn.
+  int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
+  const BitmapTarget::Page& page = target.pages[0];
+  for (int y = 0; y < BitmapTarget::kPage.cy; ++y)
+    for (int x = 0; x < BitmapTarget::kPage.cx; ++x)
+      if ((page.bits[y * BitmapTarget::kPage.cx + x] & 0xFFFFFFu) == 0xFF0000u) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  ASSERT_GE(right, 0) << "the picture is printed";
+  const int margin = PrintMarginPixels(BitmapTarget::kDpi);
+  const int width = right - left + 1, height = bottom - top + 1;
+  EXPECT_EQ(left, margin);
+  EXPECT_NEAR(width, BitmapTarget::kPage.cx - 2 * margin, 1) << "as wide as the margins allow";
+  EXPECT_NEAR(height * 1500, width * 60, 1500) << "the same shape, to a pixel";
+  EXPECT_EQ(Editor().Document(), before) << "the document keeps the picture's size";
+  EXPECT_EQ(Editor().Document().Paragraph(0).Item(1).AsPicture()->Width, 1500);
 }
 
 TEST_F(NotebookPrintTest, PagesGoIntoAMetafileAndAFailedPageIsReported) {

@@ -984,7 +984,7 @@ void TNotebookFrame::RichViewEdit1Jump(const std::string& target) {
 void TNotebookFrame::RichViewEdit1DropFile(const std::string& path) {
   if (IsPictureFileName(path)) {
     RichViewEdit1.EditThroughCore(
-        [&](TRVEditCore& core) { InsertPictureFile(core, Host().FramePrompter(), path); });
+        [&](TRVEditCore& core) { InsertDroppedPictureFile(core, Host().FramePrompter(), path); });
     return;
   }
   const std::optional<std::string> bytes = ReadFileBytes(path);

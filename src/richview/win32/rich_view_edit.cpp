@@ -14,6 +14,7 @@
 
 #include "richview/clipboard.h"
 #include "richview/paginate.h"
+#include "richview/win32/drag_source.h"
 #include "richview/win32/locale_font_names.h"
 #include "richview/utf8.h"
 #include "ui/text.h"
@@ -105,44 +106,53 @@ TRichViewEdit::TRichViewEdit() : core_(doc_), layout_(metrics_) {
 
 // The editor as a drop target. It lives as long as the control; OLE's
 // references only keep the object, never the control, alive.
-class TRichViewEdit::DropTargetImpl : public IDropTarget {
+class TRichViewEdit::DropTargetImpl final : public TComObject<IDropTarget> {
  public:
   explicit DropTargetImpl(TRichViewEdit& edit) : edit_(edit) {}
-  virtual ~DropTargetImpl() = default;
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-      *out = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+  STDMETHODIMP DragEnter(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
+    // Our own selection, dragged from this editor, is moved by the editor
+    // itself rather than pasted from its data.
+    own_ = alive_ && data && data == edit_.dragData_;
+    accept_ = alive_ && !edit_.ReadOnly() && (own_ || Acceptable(data));
+    return DragOver(keys, pt, effect);
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
-  STDMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
-    accept_ = alive_ && !edit_.ReadOnly() && Acceptable(data);
-    return DragOver(0, pt, effect);
-  }
-  STDMETHODIMP DragOver(DWORD, POINTL pt, DWORD* effect) override {
+  STDMETHODIMP DragOver(DWORD keys, POINTL pt, DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
-    *effect = accept_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-    if (accept_) edit_.CaretToScreenPoint(pt);
+    if (!accept_) {
+      *effect = DROPEFFECT_NONE;
+    } else if (own_) {
+      *effect = OwnEffect(keys, *effect, edit_.PositionAtScreenPoint(pt));
+      edit_.ShowDropCaret(pt);
+    } else {
+      *effect = DROPEFFECT_COPY;
+      edit_.CaretToScreenPoint(pt);
+    }
     return S_OK;
   }
-  STDMETHODIMP DragLeave() override { return S_OK; }
-  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL pt, DWORD* effect) override {
+  STDMETHODIMP DragLeave() override {
+    if (own_ && alive_) edit_.HideDropCaret();
+    return S_OK;
+  }
+  STDMETHODIMP Drop(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
     if (!effect) return E_INVALIDARG;
+    const DWORD allowed = *effect;
     *effect = DROPEFFECT_NONE;
     if (!alive_ || !data || edit_.ReadOnly()) return S_OK;
     try {
-      edit_.CaretToScreenPoint(pt);
-      if (edit_.DropData(data)) *effect = DROPEFFECT_COPY;
+      if (own_ && data == edit_.dragData_) {
+        edit_.HideDropCaret();
+        // Whatever happens here, the drag's source must not delete the
+        // selection afterwards as if it had gone to another program.
+        edit_.droppedHere_ = true;
+        const TRVPosition at = edit_.PositionAtScreenPoint(pt);
+        const DWORD wanted = OwnEffect(keys, allowed, at);
+        if (wanted != DROPEFFECT_NONE &&
+            edit_.Run([&] { return edit_.core_.DropSelectionAt(at, wanted == DROPEFFECT_COPY); }))
+          *effect = wanted;
+      } else {
+        edit_.CaretToScreenPoint(pt);
+        if (edit_.DropData(data)) *effect = DROPEFFECT_COPY;
+      }
     } catch (...) {
       // Nothing may cross back into OLE; the document is as the failed
       // step left it, which the edit core keeps consistent.
@@ -151,7 +161,18 @@ class TRichViewEdit::DropTargetImpl : public IDropTarget {
   }
   void Detach() { alive_ = false; }
 
+ protected:
+  REFIID Iid() const override { return IID_IDropTarget; }
+
  private:
+  // Ctrl copies, else a move, as far as the source allows either; none
+  // where the drop would do nothing (inside the selection).
+  DWORD OwnEffect(DWORD keys, DWORD allowed, TRVPosition at) const {
+    DWORD wanted = (keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    if (!(allowed & wanted)) wanted = allowed & DROPEFFECT_COPY;
+    if (wanted == DROPEFFECT_NONE) return wanted;
+    return edit_.core_.CanDropSelectionAt(at, wanted == DROPEFFECT_COPY) ? wanted : DROPEFFECT_NONE;
+  }
   static bool Acceptable(IDataObject* data) {
     if (!data) return false;
     for (UINT f : {static_cast<UINT>(CF_HDROP), RVFClipboardFormat(), RTFClipboardFormat(),
@@ -162,9 +183,9 @@ class TRichViewEdit::DropTargetImpl : public IDropTarget {
     return false;
   }
   TRichViewEdit& edit_;
-  LONG refs_ = 1;
   bool alive_ = true;
   bool accept_ = false;
+  bool own_ = false;
 };
 
 namespace {
@@ -210,6 +231,64 @@ void TRichViewEdit::CaretToScreenPoint(POINTL pt) {
   POINT p{pt.x, pt.y};
   ::ScreenToClient(Handle(), &p);
   MouseTo(p.x, p.y, false);
+}
+
+TRVPosition TRichViewEdit::PositionAtScreenPoint(POINTL pt) const {
+  POINT p{pt.x, pt.y};
+  ::ScreenToClient(Handle(), &p);
+  return doc_.IsEmpty() ? TRVPosition{} : layout_.HitTest(doc_, p.x, p.y + scrollY_);
+}
+
+void TRichViewEdit::ShowDropCaret(POINTL pt) {
+  if (doc_.IsEmpty()) return;
+  dropCaret_ = true;
+  dropCaretPos_ = PositionAtScreenPoint(pt);
+  UpdateCaret();
+}
+
+void TRichViewEdit::HideDropCaret() {
+  dropCaret_ = false;
+  UpdateCaret();
+}
+
+bool TRichViewEdit::OverSelection(int x, int y) const {
+  if (!core_.SelectionExists()) return false;
+  const TRVPosition pos = layout_.HitTest(doc_, x, y + scrollY_);
+  const TRVParaOffset at = ToParaOffset(doc_, pos);
+  // The hit gives the nearest boundary between characters; the character
+  // under the point is the one after it when the point is right of it.
+  const int ch = x >= layout_.CaretRect(doc_, pos).Left ? at.Offset : at.Offset - 1;
+  if (ch < 0 || ch >= ParagraphLength(doc_.Paragraph(at.Para))) return false;
+  return ToParaOffset(doc_, core_.SelectionStart()) <= TRVParaOffset{at.Para, ch} &&
+         TRVParaOffset{at.Para, ch + 1} <= ToParaOffset(doc_, core_.SelectionEnd());
+}
+
+IDataObject* TRichViewEdit::SelectionDataObject() const {
+  if (!core_.SelectionExists()) return nullptr;
+  return MakeDragDataObject(MakeClipboardData(core_.CopySelection(), GifIcoToPng));
+}
+
+void TRichViewEdit::StartDrag() {
+  IDataObject* data = SelectionDataObject();
+  if (!data) return;
+  IDropSource* source = MakeDropSource();
+  dragData_ = data;
+  droppedHere_ = false;
+  const DWORD allowed = ReadOnly() ? DROPEFFECT_COPY : DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  DWORD effect = DROPEFFECT_NONE;
+  HRESULT hr = E_FAIL;
+  try {
+    hr = DragDropper ? DragDropper(data, source, allowed, &effect) : ::DoDragDrop(data, source, allowed, &effect);
+  } catch (...) {
+    hr = E_FAIL;  // runs inside a window procedure: nothing may leave it
+  }
+  dragData_ = nullptr;
+  dropCaret_ = false;
+  source->Release();
+  data->Release();
+  // Another program took it as a move: it is gone from here.
+  if (hr == DRAGDROP_S_DROP && !droppedHere_ && (effect & DROPEFFECT_MOVE)) DeleteSelection();
+  UpdateCaret();
 }
 
 bool TRichViewEdit::DropData(IDataObject* data) {
@@ -503,7 +582,7 @@ void TRichViewEdit::ScrollToCaret() {
 void TRichViewEdit::UpdateCaret() {
   if (!HandleAllocated() || ::GetFocus() != Handle()) return;
   TRVRect r = EmptyCaretRect();
-  if (!doc_.IsEmpty()) r = layout_.CaretRect(doc_, core_.Caret());
+  if (!doc_.IsEmpty()) r = layout_.CaretRect(doc_, dropCaret_ ? dropCaretPos_ : core_.Caret());
   const int height = std::max(1, r.Bottom - r.Top);
   // A new caret only when its height changes: making one costs far more
   // than moving it.
@@ -712,6 +791,9 @@ int TRichViewEdit::PrintTo(int dpi, int pageWidth, int pageHeight, const std::fu
   const int margin = PrintMarginPixels(dpi);
   layout.SetMargins(margin, 0, margin, 0);
   layout.SetWidth(std::max(2 * margin + 1, pageWidth));
+  // Paper does not scroll: a picture wider than the printable width would
+  // be cut off at the page's edge.
+  layout.SetFitPictures(true);
   layout.Format(doc_);
   const std::vector<TRVPageBand> pages = Paginate(layout, pageHeight - 2 * margin);
   const TRVParaOffset none{-1, 0};
@@ -1164,8 +1246,15 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
       }
-      MouseTo(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_SHIFT) != 0);
       ::SetCapture(Handle());
+      if (!(wp & MK_SHIFT) && OverSelection(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
+        // Perhaps the start of a drag: the selection stays until the mouse
+        // moves or the button comes up.
+        dragPending_ = true;
+        dragFrom_ = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        return 0;
+      }
+      MouseTo(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_SHIFT) != 0);
       dragging_ = true;
       return 0;
     case WM_LBUTTONDBLCLK:
@@ -1180,6 +1269,16 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_MOUSEMOVE:
+      if (dragPending_) {
+        // The system's drag rectangle, centred on the press.
+        if (std::abs(GET_X_LPARAM(lp) - dragFrom_.x) > ::GetSystemMetrics(SM_CXDRAG) / 2 ||
+            std::abs(GET_Y_LPARAM(lp) - dragFrom_.y) > ::GetSystemMetrics(SM_CYDRAG) / 2) {
+          dragPending_ = false;
+          if (::GetCapture() == Handle()) ::ReleaseCapture();
+          StartDrag();
+        }
+        return 0;
+      }
       if (dragging_) {
         lastMouse_ = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         MouseTo(lastMouse_.x, lastMouse_.y, true);
@@ -1198,13 +1297,18 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
+      const bool click = std::exchange(dragPending_, false);
       dragging_ = false;
       ::KillTimer(Handle(), kDragTimer);
       if (::GetCapture() == Handle()) ::ReleaseCapture();
+      // Pressed inside the selection and let go without a drag: a click.
+      if (click) MouseTo(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), false);
       return 0;
+    }
     case WM_CAPTURECHANGED:
       dragging_ = false;
+      dragPending_ = false;
       ::KillTimer(Handle(), kDragTimer);
       return 0;
     case WM_RBUTTONDOWN:

@@ -67,7 +67,8 @@ class TRichViewEdit : public TControl {
   bool SetParaAlignment(TParaAlignment alignment);
 
   // Prints the document on pages of pageWidth x pageHeight device pixels at
-  // `dpi`, with 2 cm margins, never splitting a line: page n is drawn into
+  // `dpi`, with 2 cm margins, never splitting a line, pictures wider than
+  // the margins allow shrunk to fit them: page n is drawn into
   // the DC that beginPage(n) answers, and endPage(n) follows it. Answers the
   // number of pages, or 0 when a page could not begin or end.
   int PrintTo(int dpi, int pageWidth, int pageHeight, const std::function<HDC(int)>& beginPage,
@@ -142,6 +143,18 @@ class TRichViewEdit : public TControl {
   // format, RTF or text is pasted at the drop point. Registered with OLE
   // when the control is made; tests call it directly.
   IDropTarget* DropTarget();
+  // Dragging the selection: pressing the button inside it and moving
+  // beyond the system's drag rectangle starts a drag that offers it to
+  // every program (SelectionDataObject); dropped in this editor it moves
+  // there, or is copied with Ctrl, as one undo step; dropped elsewhere as a
+  // move, it is deleted here as one undo step. A press inside it without a
+  // move places the caret, as any click does.
+  // The selection in the forms a drag offers: a new reference, or null
+  // when nothing is selected.
+  IDataObject* SelectionDataObject() const;
+  // Runs a drag as ::DoDragDrop does (the default when unset); tests put
+  // in their own, standing in for OLE.
+  std::function<HRESULT(IDataObject*, IDropSource*, DWORD allowed, DWORD* effect)> DragDropper;
   // After every change to the document.
   std::function<void()> OnChange;
 
@@ -204,6 +217,14 @@ class TRichViewEdit : public TControl {
   // Places the caret at a screen point (while dragging over, and at a drop).
   void CaretToScreenPoint(POINTL pt);
   bool DropData(IDataObject* data);
+  TRVPosition PositionAtScreenPoint(POINTL pt) const;
+  // Whether a client point is on a selected character.
+  bool OverSelection(int x, int y) const;
+  void StartDrag();
+  // While our own selection is dragged over us, the caret shows where it
+  // would go and the selection stays as it is.
+  void ShowDropCaret(POINTL pt);
+  void HideDropCaret();
 
   TRVDocument doc_;
   TRVEditCore core_;
@@ -220,6 +241,12 @@ class TRichViewEdit : public TControl {
   int caretHeight_ = 0;
   int barHeight_ = -1, barPage_ = -1, barPos_ = -1;  // what the scroll bar shows
   bool dragging_ = false;
+  bool dragPending_ = false;  // pressed inside the selection, not moved yet
+  POINT dragFrom_{};
+  IDataObject* dragData_ = nullptr;  // what our own running drag offers
+  bool droppedHere_ = false;         // it was dropped on this editor
+  bool dropCaret_ = false;
+  TRVPosition dropCaretPos_;
   POINT lastMouse_{};
   ULONGLONG doubleClickTick_ = 0;  // when the last double click came; 0 none
   POINT doubleClickAt_{};

@@ -137,6 +137,37 @@ TEST(Layout, PicturesSitOnTheBaselineOrAsAligned) {
   EXPECT_EQ(Lines(f.Format()), (Spans{{0, 16}, {16, 17}}));
 }
 
+TEST(Layout, PrintingShrinksPicturesWiderThanTheTextToFitKeepingTheirShape) {
+  Fixture f(200);
+  TParaInfo indented;
+  indented.LeftIndent = 20;
+  indented.RightIndent = 30;
+  AddPara(f.doc, 0, {{"a", 0}}).AddItem(TestPicture(400, 100));
+  AddPara(f.doc, f.Para(indented), {{"b", 0}}).AddItem(TestPicture(300, 90));
+  AddPara(f.doc, 0, {{"c", 0}}).AddItem(TestPicture(120, 60));
+  const TRVDocument before = f.doc;
+  // The screen shows pictures at their size.
+  EXPECT_EQ(f.Format().Runs[1].Width, 400);
+  f.layout.SetFitPictures(true);
+  f.Format();
+  auto picture = [&](int p) {
+    const TRVLayoutRun& run = f.layout.Para(p).Runs.back();
+    return std::make_pair(run.Width, run.Ascent + run.Descent);
+  };
+  EXPECT_EQ(picture(0), std::make_pair(200, 50));  // the whole width, on a line of its own
+  EXPECT_EQ(f.layout.Para(0).Lines.size(), 2u);
+  EXPECT_EQ(f.layout.Para(0).Lines[1].Height, 50);
+  EXPECT_EQ(picture(1), std::make_pair(150, 45));  // the width inside the indents
+  EXPECT_EQ(picture(2), std::make_pair(120, 60));  // one that fits is left alone
+  // At a printer's DPI the scaled size is what is measured against the width.
+  f.layout.SetDpi(192);
+  f.layout.SetWidth(400);
+  f.Format();
+  EXPECT_EQ(picture(2), std::make_pair(240, 120));
+  EXPECT_EQ(picture(0), std::make_pair(400, 100));
+  EXPECT_EQ(f.doc, before);
+}
+
 TEST(Layout, HorizontalLinesStandAloneAcrossTheWidth) {
   Fixture f;
   TRVParagraph& para = AddPara(f.doc, 0, {{"ab", 0}});

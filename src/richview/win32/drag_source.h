@@ -1,0 +1,57 @@
+// The editor's side of dragging a selection out: the data it offers and
+// the source that tells OLE when the drag ends.
+//
+// Both are plain COM objects handed to DoDragDrop. The data is fixed when
+// the drag starts (a copy of the selection in every form at once), so
+// whatever the target asks for, and whenever, it gets the same selection.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "richview/clipboard.h"
+
+namespace nv {
+
+// IUnknown for the editor's COM objects: one interface, counted
+// references, deleted with the last one. It starts with one reference.
+template <class Interface>
+class TComObject : public Interface {
+ public:
+  virtual ~TComObject() = default;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == Iid()) {
+      *out = static_cast<Interface*>(this);
+      this->AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG n = ::InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+
+ protected:
+  virtual REFIID Iid() const = 0;
+
+ private:
+  LONG refs_ = 1;
+};
+
+// A data object offering the forms: the engine's own (when present),
+// "Rich Text Format" (when present, NUL-terminated), CF_UNICODETEXT and
+// CF_TEXT (in the ANSI code page), each NUL-terminated, all as global
+// memory. The caller owns the one reference it comes with.
+IDataObject* MakeDragDataObject(const TRVClipboardData& forms);
+
+// A drop source for a drag with the left button: Esc cancels, letting go
+// of the button drops; the system's cursors show the effect. The caller
+// owns the one reference it comes with.
+IDropSource* MakeDropSource();
+
+}  // namespace nv

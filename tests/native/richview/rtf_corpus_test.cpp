@@ -64,6 +64,9 @@ const std::map<std::string, Expectation>& Expected() {
       {"rpk-nec", {{"\u3067U/W", "\u8868\u5c6410\u339c\u307b\u3069", "pallet\u5e95\u306e"}}},
       {"rpk-nisus-437", {{"Test Document", "Test Title: \t(Test Subtitle)"}}},
       {"rpk-turkish", {{"Turkish Encoding."}}},
+      // Hebrew and Chinese as \u words in a Cyrillic document; the mail
+      // itself carried three U+FFFD, written as \u65533.
+      {"rtfde-outlook-hebrew-unicode", {{"\u9019\u662f\u4e00\u500b\u6587\u672c", "\u05d6\u05d4\u05d5 \u05de\u05d7\u05e8\u05d5", "\u05ea \u05d8\u05e7\u05e1\u05d8."}, 3}},
       {"rtfjs-emojis", {{"has \U0001F603emojis"}}},
       {"rtfjs-implicit-par", {{"LINE1 - APPLE", "LINE3 - CLEAN"}}},
       {"rtfjs-quotes", {{"contains \u201cuotes\u201d"}}},
@@ -76,12 +79,18 @@ const std::map<std::string, Expectation>& Expected() {
       // The writer put the body inside the font table; what follows it is read.
       {"rtfpipe-text-in-fonttable", {{"Verdana;"}}},
       {"rtfpipe-ukrainian-nested", {{"\u0423 \u0425 \u0412 \u0410 \u041b \u0410"}}},
+      // Outlook's HTML wrapped in RTF: Hebrew in a \fcharset177 font under
+      // \ansicpg1255, right-to-left paragraphs, \htmlrtf runs left out.
+      {"rtftohtml-outlook-hebrew", {{"\u05dc\u05ea\u05e9\u05d5\u05de\u05ea \u05dc\u05d9\u05d1\u05da:", "\u05d1\u05d8\u05d5\u05d7."}}},
       {"striprtf-abiword-french", {{"10\u2018000", "a 10'000  b.", "10\u00b4000 d?"}}},
       {"striprtf-abiword-hello", {{"Hello"}}},
       {"striprtf-cocoa-le", {{"\u2264\n\u2264"}}},
       {"striprtf-lo-unicode", {{"\u67d4\u9053"}}},
       {"striprtf-minimal-table", {{"cell 1", "cell 3"}}},
       {"striprtf-nbsp", {{"non\u00a0breaking\u00a0spaces."}}},
+      // Thai in a \fcharset222 font between runs of a Western one: each
+      // byte is read in the code page of the font it is written in.
+      {"striprtf-thai-cocoa", {{"\u00fc  \u0e40 \u00fc  \u00fc \u0e40"}}},
       {"striprtf-textedit-breaks", {{"A\nB\nC"}}},
       {"striprtf-textedit-links", {{"First one is: striprtf.dev (plain)", "github (real)"}}},
       {"striprtf-thai-fonttable", {{"\u00fc"}}},

@@ -10,6 +10,7 @@
 #include <ole2.h>
 
 #include "richview/clipboard.h"
+#include "ui/win32/com_ref_count.h"
 
 namespace nv {
 
@@ -29,18 +30,14 @@ class TComObject : public Interface {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
 
  protected:
   virtual REFIID Iid() const = 0;
 
  private:
-  LONG refs_ = 1;
+  ComRefCount refs_;
 };
 
 // A data object offering the forms: the engine's own (when present),

@@ -13,7 +13,6 @@ namespace nv {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4E56;  // "NV"
 
 std::function<void(std::exception_ptr)>& Reporter() {
   static std::function<void(std::exception_ptr)> r;
@@ -81,13 +80,18 @@ LRESULT Window::Perform(UINT msg, WPARAM wp, LPARAM lp) const { return ::SendMes
 
 namespace {
 
-// Our window objects by handle. Kept in the process rather than as a
-// window property: every message looks its window up, and where window
-// properties live in another process (as under Wine) each look-up would be
-// a round trip to it.
+// Our window objects by handle, and the own procedures of the system
+// controls we took over. Kept in the process rather than as window
+// properties (which the system's subclassing helpers also use): every
+// message looks them up, and where window properties live in another
+// process (as under Wine) each look-up would be a round trip to it.
 struct Bindings {
   std::mutex lock;
   std::unordered_map<HWND, Window*> windows;
+  // A control's entry outlives its object when another subclass went on
+  // top of ours: our procedure stays in that chain and hands its messages
+  // on until the window is gone.
+  std::unordered_map<HWND, WNDPROC> originals;
 };
 
 Bindings& AllBindings() {
@@ -137,8 +141,13 @@ void Window::Unbind() {
     std::lock_guard<std::mutex> hold(b.lock);
     if (auto it = b.windows.find(hwnd_); it != b.windows.end() && it->second == this) b.windows.erase(it);
   }
-  if (subclassed_) ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
-  subclassed_ = false;
+  if (original_ && reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &SubclassProc) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    Bindings& b = AllBindings();
+    std::lock_guard<std::mutex> hold(b.lock);
+    b.originals.erase(hwnd_);
+  }
+  original_ = nullptr;
   hwnd_ = nullptr;
 }
 
@@ -171,7 +180,13 @@ void Window::CreateControl(const CreateParams& p) {
                              ::GetModuleHandleW(nullptr), nullptr);
   if (!h) throw std::runtime_error("Cannot create control: " + SystemErrorText(::GetLastError()));
   Bind(h);
-  subclassed_ = ::SetWindowSubclass(h, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  original_ = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(h, GWLP_WNDPROC));
+  {
+    Bindings& b = AllBindings();
+    std::lock_guard<std::mutex> hold(b.lock);
+    b.originals[h] = original_;
+  }
+  ::SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
 }
 
 LRESULT CALLBACK Window::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -184,10 +199,25 @@ LRESULT CALLBACK Window::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return self->Dispatch(msg, wp, lp);
 }
 
-LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  auto* self = reinterpret_cast<Window*>(ref);
-  if (!self || self->hwnd_ != hwnd) return ::DefSubclassProc(hwnd, msg, wp, lp);
-  return self->Dispatch(msg, wp, lp);
+LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = nullptr;
+  WNDPROC original = nullptr;
+  {
+    Bindings& b = AllBindings();
+    std::lock_guard<std::mutex> hold(b.lock);
+    if (auto it = b.windows.find(hwnd); it != b.windows.end()) self = it->second;
+    if (auto it = b.originals.find(hwnd); it != b.originals.end()) original = it->second;
+  }
+  LRESULT r = 0;
+  if (self && self->hwnd_ == hwnd) r = self->Dispatch(msg, wp, lp);
+  else if (original) r = ::CallWindowProcW(original, hwnd, msg, wp, lp);
+  else r = ::DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    Bindings& b = AllBindings();
+    std::lock_guard<std::mutex> hold(b.lock);
+    b.originals.erase(hwnd);
+  }
+  return r;
 }
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
@@ -231,7 +261,7 @@ LRESULT Window::DispatchPosted(const MSG& msg) {
 }
 
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
-  if (subclassed_) return ::DefSubclassProc(hwnd_, msg, wp, lp);
+  if (original_) return ::CallWindowProcW(original_, hwnd_, msg, wp, lp);
   return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
 

@@ -93,13 +93,14 @@ class Window {
 
  private:
   static LRESULT CALLBACK OwnProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void Bind(HWND hwnd);
   void Unbind();
 
   HWND hwnd_ = nullptr;
-  bool subclassed_ = false;
+  // The control's own procedure, for a control of a system class.
+  WNDPROC original_ = nullptr;
   std::unordered_map<UINT, Handler> handlers_;
 };
 

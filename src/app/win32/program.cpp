@@ -13,14 +13,14 @@ namespace nv {
 
 int RunProgram() {
   StartupTrace& trace = StartupTrace::Instance();
-  // The file pane's drive labels and shell pictures are read on another
-  // thread while the window is built.
-  PrefetchDrives();
   TApplication& app = Application();
   {
     StartupTrace::Phase phase("application");
     app.Initialize();
   }
+  // The file pane's drive labels and shell pictures are read on another
+  // thread while the window is built.
+  PrefetchDrives();
   app.Title = "Nookvale";
   std::unique_ptr<TfrmMain> frmMain;
   try {

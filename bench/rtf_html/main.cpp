@@ -88,7 +88,11 @@ int main() {
                 western.unrtfStatus != 0 ? western.unrtfStatus : eastAsian.unrtfStatus);
     return 0;
   }
-  std::printf("lowest of the two ratios unrtf / (LoadRTF + SaveHTMLEx): %.1fx faster (target 30x)\n",
+  // The reader against the converter's whole run (target 30x), and reading
+  // with writing the page (target 5x): the lower of the two inputs each.
+  std::printf("lowest ratio unrtf / LoadRTF:                %.1fx faster (target 30x)\n",
+              std::min(western.unrtf / western.load, eastAsian.unrtf / eastAsian.load));
+  std::printf("lowest ratio unrtf / (LoadRTF + SaveHTMLEx): %.1fx faster (target 5x)\n",
               std::min(western.unrtf / western.loadSave, eastAsian.unrtf / eastAsian.loadSave));
   return 0;
 }

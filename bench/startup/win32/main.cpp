@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -33,25 +34,31 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
+// The first visible captioned window whose process the test accepts: the
+// process's id, 0 when there is none.
 struct Search {
-  DWORD pid;
-  bool found;
+  std::function<bool(DWORD)> accepts;
+  DWORD found = 0;
 };
 
 BOOL CALLBACK FindVisibleCaptioned(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<Search*>(p);
+  if (!::IsWindowVisible(w) || (::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
   DWORD owner = 0;
   ::GetWindowThreadProcessId(w, &owner);
-  if (owner != s->pid || !::IsWindowVisible(w)) return TRUE;
-  if ((::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
-  s->found = true;
+  if (!s->accepts(owner)) return TRUE;
+  s->found = owner;
   return FALSE;
 }
 
-bool HasVisibleWindow(DWORD pid) {
-  Search s{pid, false};
+DWORD VisibleWindowOf(std::function<bool(DWORD)> accepts) {
+  Search s{std::move(accepts)};
   ::EnumWindows(FindVisibleCaptioned, reinterpret_cast<LPARAM>(&s));
   return s.found;
+}
+
+bool HasVisibleWindow(DWORD pid) {
+  return VisibleWindowOf([pid](DWORD owner) { return owner == pid; }) != 0;
 }
 
 // Milliseconds from CreateProcess to the first visible window; -1 when none
@@ -86,11 +93,6 @@ double TimeStart(const fs::path& exe, const fs::path& trace) {
   return ms;
 }
 
-struct Named {
-  std::wstring exe;
-  DWORD pid;
-};
-
 bool ImageIs(DWORD pid, const std::wstring& exe) {
   HANDLE p = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!p) return false;
@@ -101,23 +103,13 @@ bool ImageIs(DWORD pid, const std::wstring& exe) {
   return ok && _wcsicmp(fs::path(path).filename().c_str(), exe.c_str()) == 0;
 }
 
-BOOL CALLBACK FindVisibleOf(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<Named*>(p);
-  if (!::IsWindowVisible(w) || (::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(w, &owner);
-  if (owner == ::GetCurrentProcessId() || !ImageIs(owner, s->exe)) return TRUE;
-  s->pid = owner;
-  return FALSE;
-}
-
 int Watch(const std::wstring& exe, const fs::path& ready) {
   std::ofstream(ready) << "watching\n";
   const auto t0 = Clock::now();
   while (std::chrono::duration<double>(Clock::now() - t0).count() < 120) {
-    Named s{exe, 0};
-    ::EnumWindows(FindVisibleOf, reinterpret_cast<LPARAM>(&s));
-    if (s.pid) {
+    const DWORD self = ::GetCurrentProcessId();
+    const DWORD pid = VisibleWindowOf([&](DWORD owner) { return owner != self && ImageIs(owner, exe); });
+    if (pid) {
       FILETIME ft;
       ::GetSystemTimeAsFileTime(&ft);
       ULARGE_INTEGER t;
@@ -126,7 +118,7 @@ int Watch(const std::wstring& exe, const fs::path& ready) {
       // FILETIME counts 100 ns from 1601; the shell's clock from 1970.
       const unsigned long long unixMs = (t.QuadPart - 116444736000000000ULL) / 10000ULL;
       std::printf("%llu\n", unixMs);
-      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, s.pid)) {
+      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
         ::TerminateProcess(p, 0);
         ::WaitForSingleObject(p, 30000);
         ::CloseHandle(p);

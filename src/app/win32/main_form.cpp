@@ -73,7 +73,6 @@ void TfrmMain::Create() {
     Perform(WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
     Application().MainWindow = Handle();
     CreateComponents();
-    FitToWorkArea();
   }
   FormCreate();
   if (Application().Terminated()) return;

@@ -4,6 +4,7 @@
 
 #include "capture/capture_rules.h"
 #include "ui/text.h"
+#include "ui/win32/system_function.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
@@ -21,13 +22,6 @@ using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 
-template <class F>
-F Bind(HMODULE m, const char* name) {
-  // GetProcAddress answers a generic function pointer; the casts through
-  // void* are the portable way to give it its real type.
-  return m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
-}
-
 struct ToolHelp {
   CreateSnapshotFn createSnapshot = nullptr;
   Process32Fn first = nullptr, next = nullptr;
@@ -38,10 +32,10 @@ const ToolHelp& Tools() {
   static const ToolHelp t = [] {
     ToolHelp r;
     HMODULE k = ::GetModuleHandleA("kernel32.dll");
-    r.createSnapshot = Bind<CreateSnapshotFn>(k, "CreateToolhelp32Snapshot");
-    r.first = Bind<Process32Fn>(k, "Process32First");
-    r.next = Bind<Process32Fn>(k, "Process32Next");
-    r.moduleFirst = Bind<Module32Fn>(k, "Module32First");
+    r.createSnapshot = SystemFunction<CreateSnapshotFn>(k, "CreateToolhelp32Snapshot");
+    r.first = SystemFunction<Process32Fn>(k, "Process32First");
+    r.next = SystemFunction<Process32Fn>(k, "Process32Next");
+    r.moduleFirst = SystemFunction<Module32Fn>(k, "Module32First");
     return r;
   }();
   return t;
@@ -58,9 +52,9 @@ const Psapi& PsapiFns() {
   static const Psapi p = [] {
     Psapi r;
     HMODULE m = ::LoadLibraryA("psapi.dll");
-    r.enumProcesses = Bind<EnumProcessesFn>(m, "EnumProcesses");
-    r.enumModules = Bind<EnumProcessModulesFn>(m, "EnumProcessModules");
-    r.moduleFileName = Bind<GetModuleFileNameExAFn>(m, "GetModuleFileNameExA");
+    r.enumProcesses = SystemFunction<EnumProcessesFn>(m, "EnumProcesses");
+    r.enumModules = SystemFunction<EnumProcessModulesFn>(m, "EnumProcessModules");
+    r.moduleFileName = SystemFunction<GetModuleFileNameExAFn>(m, "GetModuleFileNameExA");
     return r;
   }();
   return p;
@@ -70,7 +64,7 @@ const Psapi& PsapiFns() {
 
 std::string ProcessImagePath(DWORD pid) {
   static const auto query =
-      Bind<QueryImageNameFn>(::GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
+      SystemFunction<QueryImageNameFn>(::GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
   if (!query) return {};
   UniqueKernelHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!h) return {};

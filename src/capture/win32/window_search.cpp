@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture/capture_rules.h"
+#include "ui/win32/system_function.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_text.h"
 
@@ -95,10 +96,7 @@ std::string GetWindowCaption(HWND window) {
 bool WindowIsCloaked(HWND window) {
   // Looked up once and kept for the program's run.
   static const DwmGetWindowAttributeFn get = [] {
-    HMODULE dwm = ::LoadLibraryW(L"dwmapi.dll");
-    return dwm ? reinterpret_cast<DwmGetWindowAttributeFn>(
-                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmGetWindowAttribute")))
-               : nullptr;
+    return SystemFunction<DwmGetWindowAttributeFn>(::LoadLibraryW(L"dwmapi.dll"), "DwmGetWindowAttribute");
   }();
   if (!get) return false;
   DWORD cloaked = 0;

@@ -2,13 +2,13 @@
 
 #include <objbase.h>
 
-#include <cstring>
 #include <future>
 #include <mutex>
 #include <utility>
 
 #include "files/win32/check_list_box.h"
 #include "files/win32/file_ops.h"
+#include "ui/win32/system_function.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -42,13 +42,8 @@ Prefetch& State() {
 using SetThreadErrorModeFn = BOOL(WINAPI*)(DWORD, LPDWORD);
 
 SetThreadErrorModeFn ThreadErrorModeCall() {
-  static const SetThreadErrorModeFn fn = [] {
-    FARPROC p = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode");
-    SetThreadErrorModeFn f = nullptr;
-    static_assert(sizeof(f) == sizeof(p));
-    std::memcpy(&f, &p, sizeof(f));
-    return f;
-  }();
+  static const SetThreadErrorModeFn fn =
+      SystemFunction<SetThreadErrorModeFn>(L"kernel32.dll", "SetThreadErrorMode");
   return fn;
 }
 

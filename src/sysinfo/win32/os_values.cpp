@@ -6,6 +6,7 @@
 
 #include "sysinfo/os_info.h"
 #include "sysinfo/win32/registry.h"
+#include "ui/win32/system_function.h"
 #include "ui/win32/win_text.h"
 
 namespace nv {
@@ -16,23 +17,12 @@ static_assert(sizeof(OSVERSIONINFOEXA) == 156);
 
 namespace {
 
-// A function of a system DLL that older systems lack, looked up by name.
-template <class Fn>
-Fn SystemFunction(const char* module, const char* name) {
-  HMODULE m = ::GetModuleHandleA(module);
-  FARPROC proc = m ? ::GetProcAddress(m, name) : nullptr;
-  Fn fn = nullptr;
-  static_assert(sizeof fn == sizeof proc);
-  if (proc) std::memcpy(&fn, &proc, sizeof proc);
-  return fn;
-}
-
 // The version as the kernel knows it. The version records give a program
 // without a manifest for the newest systems the version of Windows 8
 // (6.2 build 9200) on every later one.
 std::optional<TrueVersion> ReadTrueVersion() {
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  const auto rtlGetVersion = SystemFunction<RtlGetVersionFn>("ntdll", "RtlGetVersion");
+  const auto rtlGetVersion = SystemFunction<RtlGetVersionFn>(L"ntdll", "RtlGetVersion");
   if (!rtlGetVersion) return std::nullopt;
   OSVERSIONINFOEXW w;
   ::ZeroMemory(&w, sizeof w);
@@ -94,7 +84,7 @@ OSValues ReadOSValues() {
   if (v.Platform == VER_PLATFORM_WIN32_NT && v.MajorVersion >= 6) {
     using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
     DWORD product = 0;
-    if (const auto getProductInfo = SystemFunction<GetProductInfoFn>("kernel32", "GetProductInfo"))
+    if (const auto getProductInfo = SystemFunction<GetProductInfoFn>(L"kernel32", "GetProductInfo"))
       if (getProductInfo(v.MajorVersion, v.MinorVersion, v.ServicePackMajor, v.ServicePackMinor, &product))
         v.ProductInfo = product;
   }
@@ -111,7 +101,7 @@ OSValues ReadOSValues() {
   v.MediaCenterMetric = ::GetSystemMetrics(SM_MEDIACENTER) != 0;
 
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  if (const auto isWow64 = SystemFunction<IsWow64ProcessFn>("kernel32", "IsWow64Process")) {
+  if (const auto isWow64 = SystemFunction<IsWow64ProcessFn>(L"kernel32", "IsWow64Process")) {
     BOOL flag = FALSE;
     if (!isWow64(::GetCurrentProcess(), &flag))
       v.Wow64 = Wow64Query::Failed;

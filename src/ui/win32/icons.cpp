@@ -1,6 +1,6 @@
 #include "ui/win32/icons.h"
 
-#include <cstring>
+#include "ui/win32/system_function.h"
 
 namespace nv::ui {
 namespace {
@@ -10,17 +10,7 @@ namespace {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
 GetDpiForWindowFn DpiForWindowCall() {
-  static const GetDpiForWindowFn fn = [] {
-    HMODULE user = ::GetModuleHandleW(L"user32.dll");
-    if (!user) return GetDpiForWindowFn{};
-    // Through a plain FARPROC first: MinGW warns on a direct cast between
-    // unrelated function pointer types.
-    FARPROC p = ::GetProcAddress(user, "GetDpiForWindow");
-    GetDpiForWindowFn f = nullptr;
-    static_assert(sizeof(f) == sizeof(p));
-    std::memcpy(&f, &p, sizeof(f));
-    return f;
-  }();
+  static const GetDpiForWindowFn fn = SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
   return fn;
 }
 

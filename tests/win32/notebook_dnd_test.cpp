@@ -229,6 +229,16 @@ TEST_F(NotebookExchangeTest, CtrlClickOpensWebAndMailLinksThroughTheShell) {
 
 // ---------------------------------------------------------------- drops
 
+TEST_F(NotebookExchangeTest, OtherProgramsCanDropOnTheEditorOnceItIsOnScreen) {
+  const HWND editor = Editor().Handle();
+  // Made but not yet painted: no other program can have seen it.
+  EXPECT_EQ(::GetPropW(editor, L"OleDropTargetInterface"), nullptr);
+  ::UpdateWindow(editor);
+  // Painted: the editor is the window's drop target, and stays the only one.
+  EXPECT_NE(::GetPropW(editor, L"OleDropTargetInterface"), nullptr);
+  EXPECT_EQ(::RegisterDragDrop(editor, Editor().DropTarget()), DRAGDROP_E_ALREADYREGISTERED);
+}
+
 TEST_F(NotebookExchangeTest, DropsOfTextRtfAndFilesLandAtTheDropPoint) {
   IDropTarget* target = Editor().DropTarget();
   ASSERT_NE(target, nullptr);

@@ -329,7 +329,14 @@ void TRichViewEdit::Create(TControl* parent, const std::string& name) {
   // Drops from other programs need OLE on this (the GUI) thread.
   oleInit_ = SUCCEEDED(::OleInitialize(nullptr));
   dropTarget_ = new DropTargetImpl(*this);
-  if (oleInit_) ::RegisterDragDrop(Handle(), dropTarget_);
+}
+
+void TRichViewEdit::AcceptDropsOnce() {
+  // Nothing can be dropped on an editor that is not on screen yet, and
+  // registering costs a round of COM marshalling: it is done at the first
+  // paint, so a notebook whose tab is not shown costs nothing at start-up.
+  if (!oleInit_ || dropRegistered_) return;
+  dropRegistered_ = SUCCEEDED(::RegisterDragDrop(Handle(), dropTarget_));
 }
 
 void TRichViewEdit::SetZoom(int percent) {
@@ -1143,9 +1150,11 @@ LRESULT TRichViewEdit::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND: return 1;
     case WM_DESTROY:
-      if (oleInit_) ::RevokeDragDrop(Handle());
+      if (dropRegistered_) ::RevokeDragDrop(Handle());
+      dropRegistered_ = false;
       break;
     case WM_PAINT: {
+      AcceptDropsOnce();
       PaintScope painting(Handle());
       PaintBuffered(painting.dc(), painting.info().rcPaint);
       return 0;

@@ -228,8 +228,10 @@ class TRichViewEdit : public TControl {
 
   TRVDocument doc_;
   TRVEditCore core_;
+  void AcceptDropsOnce();
   DropTargetImpl* dropTarget_ = nullptr;
   bool oleInit_ = false;
+  bool dropRegistered_ = false;
   TGdiFontMetrics metrics_;
   TRVLayout layout_;
   int scrollY_ = 0;

@@ -112,8 +112,14 @@ void TControl::SetAlign(TAlign a) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-  ::SetWindowPos(Handle(), nullptr, left, top, std::max(0, width), std::max(0, height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  width = std::max(0, width);
+  height = std::max(0, height);
+  // Layouts place the same control again and again while a window is
+  // built; a move to where it already is would cost a round trip to the
+  // window system and change nothing.
+  const RECT now = BoundsRect();
+  if (now.left == left && now.top == top && now.right - now.left == width && now.bottom - now.top == height) return;
+  ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   // A new size of an aligned control moves its aligned siblings, or they
   // would overlap it or leave a gap.
   if (align_ != TAlign::alNone && parent_ && !parent_->aligning_) parent_->AlignControls();

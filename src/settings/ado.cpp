@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "ui/gcrypt_init.h"
 #include "ui/paths.h"
@@ -70,6 +71,27 @@ std::string ColumnBlob(sqlite3_stmt* st, int col) {
   const void* p = sqlite3_column_blob(st, col);
   const int n = sqlite3_column_bytes(st, col);
   return p ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+}
+
+// The stored password record; nullopt when the file is not one of ours.
+struct AccessRecord {
+  long long iterations = 0;
+  std::string salt, hash;
+};
+
+std::optional<AccessRecord> ReadAccessRecord(sqlite3* db) {
+  Statement st(db, std::string("SELECT kdf, iterations, salt, hash FROM ") + kAccessTable);
+  // Not a database at all, or a database that is not ours.
+  if (st.PrepareResult() != SQLITE_OK || st.Step() != SQLITE_ROW) return std::nullopt;
+  const auto* kdf = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+  AccessRecord r;
+  r.iterations = sqlite3_column_int64(st.get(), 1);
+  r.salt = ColumnBlob(st.get(), 2);
+  r.hash = ColumnBlob(st.get(), 3);
+  if (!kdf || std::strcmp(kdf, kKdfName) != 0 || r.iterations < 1 || r.iterations > 100000000 ||
+      r.salt.empty() || r.hash.size() != kHashSize)
+    return std::nullopt;
+  return r;
 }
 
 [[noreturn]] void ThrowUnrecognised(const std::string& path) {
@@ -149,24 +171,46 @@ void TADOConnection::Open() {
   std::unique_ptr<sqlite3, int (*)(sqlite3*)> guard(db, sqlite3_close);
   sqlite3_busy_timeout(db, 2000);
 
-  Statement st(db, std::string("SELECT kdf, iterations, salt, hash FROM ") + kAccessTable);
-  if (st.PrepareResult() != SQLITE_OK) {
-    // Not a database at all, or a database that is not ours.
-    ThrowUnrecognised(cs.dataSource);
+  const std::optional<AccessRecord> record = ReadAccessRecord(db);
+  if (!record) ThrowUnrecognised(cs.dataSource);
+  std::string derived;
+  if (prepared_.valid()) {
+    const DerivedHash early = prepared_.get();
+    if (early.password == cs.password && early.salt == record->salt && early.iterations == record->iterations)
+      derived = early.hash;
   }
-  if (st.Step() != SQLITE_ROW) ThrowUnrecognised(cs.dataSource);
-  const auto* kdf = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
-  const sqlite3_int64 iterations = sqlite3_column_int64(st.get(), 1);
-  const std::string salt = ColumnBlob(st.get(), 2);
-  const std::string hash = ColumnBlob(st.get(), 3);
-  if (!kdf || std::strcmp(kdf, kKdfName) != 0 || iterations < 1 || iterations > 100000000 ||
-      salt.empty() || hash.size() != kHashSize)
-    ThrowUnrecognised(cs.dataSource);
-  if (!ConstantTimeEqual(DeriveHash(cs.password, salt, static_cast<unsigned long>(iterations)), hash))
-    throw EDatabaseError("Not a valid password.");
+  if (derived.empty()) derived = DeriveHash(cs.password, record->salt, static_cast<unsigned long>(record->iterations));
+  if (!ConstantTimeEqual(derived, record->hash)) throw EDatabaseError("Not a valid password.");
 
   db_ = guard.release();
   fileName_ = cs.dataSource;
+}
+
+void TADOConnection::PrepareOpen() {
+  if (db_ || prepared_.valid()) return;
+  const ConnectionSettings cs = ParseConnectionString(ConnectionString);
+  try {
+    prepared_ = std::async(std::launch::async, [cs] {
+      DerivedHash r;
+      try {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(cs.dataSource.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+        if (rc != SQLITE_OK) return r;
+        const std::optional<AccessRecord> record = ReadAccessRecord(db.get());
+        if (!record) return r;
+        r.hash = DeriveHash(cs.password, record->salt, static_cast<unsigned long>(record->iterations));
+        r.password = cs.password;
+        r.salt = record->salt;
+        r.iterations = record->iterations;
+      } catch (...) {
+        r = DerivedHash{};  // Open derives it again and reports the failure
+      }
+      return r;
+    });
+  } catch (...) {
+    // No thread to spare: Open derives the hash itself.
+  }
 }
 
 void TADOConnection::Close() {

@@ -5,6 +5,7 @@
 // Jet provider gives, so the user sees what they would expect.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,15 +54,27 @@ class TADOConnection {
   bool LoginPrompt = false;
 
   void Open();
+  // Starts the slow part of Open, deriving the password's hash, on another
+  // thread, so that it runs while the caller builds its window. Open takes
+  // that hash only when it was derived from the same password, salt and
+  // iteration count it reads itself; whatever goes wrong here, Open does
+  // the work again and reports what it finds.
+  void PrepareOpen();
   void Close();
   bool Connected() const { return db_ != nullptr; }
   // Path of the open database file.
   const std::string& FileName() const { return fileName_; }
   sqlite3* Handle() const { return db_; }
 
+  struct DerivedHash {
+    std::string password, salt, hash;
+    long long iterations = 0;
+  };
+
  private:
   sqlite3* db_ = nullptr;
   std::string fileName_;
+  std::future<DerivedHash> prepared_;
 };
 
 struct TField {

@@ -67,6 +67,11 @@ void TfrmMain::Create() {
   ClassParams c;
   c.icon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
   StartupTrace& trace = StartupTrace::Instance();
+  // Checking the settings database's password is slow by design: it runs
+  // on another thread while the window's parts are made, and FormCreate's
+  // Open takes the result.
+  ADOConnection1.ConnectionString = SettingsConnectionString(SettingsPath(kSettingsDatabaseName));
+  ADOConnection1.PrepareOpen();
   {
     StartupTrace::Phase phase("components");
     CreateOwn(p, c);

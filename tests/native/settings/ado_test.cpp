@@ -90,6 +90,43 @@ TEST_F(SettingsDatabase, FailureTexts) {
   EXPECT_EQ(OpenError("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path), "Not a valid password.");
 }
 
+// The hash derived ahead, on another thread, counts only for the password
+// and file it was derived from.
+TEST_F(SettingsDatabase, AHashDerivedAheadServesOnlyTheSamePasswordAndFile) {
+  CreateSettingsDatabase(path, kSettingsDatabasePassword, false);
+  const std::string right = SettingsConnectionString(path);
+  const std::string wrong = "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=x;Data Source=" + path;
+
+  TADOConnection ahead;
+  ahead.ConnectionString = right;
+  ahead.PrepareOpen();
+  ahead.Open();
+  EXPECT_TRUE(ahead.Connected());
+
+  // Prepared for the right password, opened with a wrong one, and back.
+  TADOConnection changed;
+  changed.ConnectionString = right;
+  changed.PrepareOpen();
+  changed.ConnectionString = wrong;
+  try {
+    changed.Open();
+    ADD_FAILURE() << "a wrong password was let in";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Not a valid password.");
+  }
+  TADOConnection back;
+  back.ConnectionString = wrong;
+  back.PrepareOpen();
+  back.ConnectionString = right;
+  EXPECT_NO_THROW(back.Open());
+
+  // Nothing there to prepare for: Open still reports the missing file.
+  TADOConnection missing;
+  missing.ConnectionString = SettingsConnectionString(dir.File("none.mdb"));
+  missing.PrepareOpen();
+  EXPECT_THROW(missing.Open(), EDatabaseError);
+}
+
 TEST_F(SettingsDatabase, MissingTableAndMissingColumn) {
   CreateSettingsDatabase(path, kSettingsDatabasePassword, false);
   TADOConnection c;

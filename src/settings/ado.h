@@ -66,12 +66,12 @@ class TADOConnection {
   const std::string& FileName() const { return fileName_; }
   sqlite3* Handle() const { return db_; }
 
+ private:
   struct DerivedHash {
     std::string password, salt, hash;
     long long iterations = 0;
   };
 
- private:
   sqlite3* db_ = nullptr;
   std::string fileName_;
   std::future<DerivedHash> prepared_;

@@ -24,7 +24,7 @@
 //
 //   bench_startup_win.exe --shell-pictures <result file>
 //
-// Under Wine these alone cost about as much as notepad's whole start, which
+// Under Wine these alone cost about half of notepad's whole start, which
 // bounds how close Nookvale can come to it.
 #include <windows.h>
 

@@ -226,7 +226,7 @@ void TfrmMain::FormCreate() {
   // 2. The settings database; without it the program cannot start.
   try {
     StartupTrace::Phase phase("database");
-    ADOConnection1.ConnectionString = SettingsConnectionString(SettingsPath(kSettingsDatabaseName));
+    // Create named the database when it started the password check.
     ADOConnection1.LoginPrompt = false;
     ADOConnection1.Open();
   } catch (const std::exception& e) {

@@ -69,7 +69,7 @@ class TDragData final : public TComObject<IDataObject> {
   STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  protected:
-  REFIID Iid() const override { return IID_IDataObject; }
+  bool Answers(REFIID riid) const override { return riid == IID_IDataObject; }
 
  private:
   const std::string* Find(const FORMATETC& fe) const {
@@ -90,7 +90,7 @@ class TDropSource final : public TComObject<IDropSource> {
   STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  protected:
-  REFIID Iid() const override { return IID_IDropSource; }
+  bool Answers(REFIID riid) const override { return riid == IID_IDropSource; }
 };
 
 }  // namespace

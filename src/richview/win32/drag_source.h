@@ -10,35 +10,9 @@
 #include <ole2.h>
 
 #include "richview/clipboard.h"
-#include "ui/win32/com_ref_count.h"
+#include "ui/win32/com_object.h"
 
 namespace nv {
-
-// IUnknown for the editor's COM objects: one interface, counted
-// references, deleted with the last one. It starts with one reference.
-template <class Interface>
-class TComObject : public Interface {
- public:
-  virtual ~TComObject() = default;
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == Iid()) {
-      *out = static_cast<Interface*>(this);
-      this->AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
-
- protected:
-  virtual REFIID Iid() const = 0;
-
- private:
-  ComRefCount refs_;
-};
 
 // A data object offering the forms: the engine's own (when present),
 // "Rich Text Format" (when present, NUL-terminated), CF_UNICODETEXT and

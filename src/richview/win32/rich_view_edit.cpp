@@ -15,6 +15,7 @@
 #include "richview/clipboard.h"
 #include "richview/paginate.h"
 #include "richview/win32/drag_source.h"
+#include "ui/win32/com_object.h"
 #include "richview/win32/locale_font_names.h"
 #include "richview/utf8.h"
 #include "ui/text.h"
@@ -162,7 +163,7 @@ class TRichViewEdit::DropTargetImpl final : public TComObject<IDropTarget> {
   void Detach() { alive_ = false; }
 
  protected:
-  REFIID Iid() const override { return IID_IDropTarget; }
+  bool Answers(REFIID riid) const override { return riid == IID_IDropTarget; }
 
  private:
   // Ctrl copies, else a move, as far as the source allows either; none

@@ -8,7 +8,7 @@
 
 #include "rss/feed_text.h"
 #include "rss/win32/browser_emulation.h"
-#include "ui/win32/com_ref_count.h"
+#include "ui/win32/com_object.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 
@@ -123,24 +123,11 @@ VARIANT_BOOL* ArgCancel(const VARIANT& v) { return v.vt == (VT_BYREF | VT_BOOL) 
 
 // Receives the control's navigation events and hands them to the view.
 // Nothing thrown leaves Invoke: the control calls it.
-class BrowserEvents final : public IDispatch {
+class BrowserEvents final : public TComObject<IDispatch> {
  public:
   explicit BrowserEvents(TEmbeddedWB* owner) : owner_(owner) {}
-  virtual ~BrowserEvents() = default;
   void Detach() { owner_ = nullptr; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return refs_.Release(this); }
   STDMETHODIMP GetTypeInfoCount(UINT* n) override {
     if (n) *n = 0;
     return S_OK;
@@ -184,9 +171,11 @@ class BrowserEvents final : public IDispatch {
     }
   }
 
+ protected:
+  bool Answers(REFIID riid) const override { return riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2; }
+
  private:
   TEmbeddedWB* owner_;
-  ComRefCount refs_;
 };
 
 std::function<void(const std::wstring&)>& TEmbeddedWB::ShellOpen() {

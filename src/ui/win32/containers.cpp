@@ -484,8 +484,8 @@ void TToolBar::AddItem(TControl& item, int width) {
   // Appending moves none of the items before it, so only the new one is
   // placed: laying the whole band out again for each item made building a
   // long toolbar quadratic in window moves.
-  int x = ui::Scaled(4);
-  for (const Slot& s : slots_) x += s.item ? s.width + ui::Scaled(3) : s.width;
+  int x = FirstX();
+  for (const Slot& s : slots_) x += Advance(s);
   slots_.push_back({&item, width});
   if (!HandleAllocated()) return;
   RECT r;
@@ -495,8 +495,12 @@ void TToolBar::AddItem(TControl& item, int width) {
 
 void TToolBar::AddSeparator() { slots_.push_back({nullptr, ui::Scaled(8)}); }
 
+int TToolBar::FirstX() { return ui::Scaled(4); }
+
+int TToolBar::Advance(const Slot& s) { return s.item ? s.width + ui::Scaled(3) : s.width; }
+
 int TToolBar::PlaceSlot(const Slot& s, int x, const RECT& r) {
-  if (!s.item) return x + s.width;
+  if (!s.item) return x + Advance(s);
   // Combo boxes keep the height the system gives them; the rest fill
   // most of the band.
   wchar_t cls[16] = {};
@@ -506,14 +510,14 @@ int TToolBar::PlaceSlot(const Slot& s, int x, const RECT& r) {
   const bool fits = x + s.width <= r.right - 2;
   s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
   ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
-  return x + s.width + ui::Scaled(3);
+  return x + Advance(s);
 }
 
 void TToolBar::LayoutItems() {
   if (!HandleAllocated()) return;
   RECT r;
   ::GetClientRect(Handle(), &r);
-  int x = ui::Scaled(4);
+  int x = FirstX();
   for (const Slot& s : slots_) x = PlaceSlot(s, x, r);
 }
 

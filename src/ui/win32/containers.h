@@ -151,6 +151,9 @@ class TToolBar : public TControl {
     TControl* item;
     int width;
   };
+  // Where the first slot begins, and how far each slot moves the next one.
+  static int FirstX();
+  static int Advance(const Slot& s);
   // Places one slot at x in a band of the given client size; returns the x
   // of the next slot.
   int PlaceSlot(const Slot& s, int x, const RECT& client);

@@ -13,7 +13,6 @@ namespace nv {
 
 namespace {
 
-
 std::function<void(std::exception_ptr)>& Reporter() {
   static std::function<void(std::exception_ptr)> r;
   return r;
@@ -85,13 +84,43 @@ namespace {
 // properties (which the system's subclassing helpers also use): every
 // message looks them up, and where window properties live in another
 // process (as under Wine) each look-up would be a round trip to it.
-struct Bindings {
-  std::mutex lock;
-  std::unordered_map<HWND, Window*> windows;
+class Bindings {
+ public:
+  Window* Object(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const auto it = windows_.find(hwnd);
+    return it == windows_.end() ? nullptr : it->second;
+  }
+  void SetObject(HWND hwnd, Window* w) {
+    std::lock_guard<std::mutex> hold(lock_);
+    windows_[hwnd] = w;
+  }
+  // Forgets the window's object, if it is still this one.
+  void ForgetObject(HWND hwnd, const Window* w) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (auto it = windows_.find(hwnd); it != windows_.end() && it->second == w) windows_.erase(it);
+  }
+  WNDPROC Original(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const auto it = originals_.find(hwnd);
+    return it == originals_.end() ? nullptr : it->second;
+  }
+  void SetOriginal(HWND hwnd, WNDPROC proc) {
+    std::lock_guard<std::mutex> hold(lock_);
+    originals_[hwnd] = proc;
+  }
+  void ForgetOriginal(HWND hwnd) {
+    std::lock_guard<std::mutex> hold(lock_);
+    originals_.erase(hwnd);
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, Window*> windows_;
   // A control's entry outlives its object when another subclass went on
   // top of ours: our procedure stays in that chain and hands its messages
   // on until the window is gone.
-  std::unordered_map<HWND, WNDPROC> originals;
+  std::unordered_map<HWND, WNDPROC> originals_;
 };
 
 Bindings& AllBindings() {
@@ -101,13 +130,7 @@ Bindings& AllBindings() {
 
 }  // namespace
 
-Window* Window::FromHandle(HWND hwnd) {
-  if (!hwnd) return nullptr;
-  Bindings& b = AllBindings();
-  std::lock_guard<std::mutex> hold(b.lock);
-  const auto it = b.windows.find(hwnd);
-  return it == b.windows.end() ? nullptr : it->second;
-}
+Window* Window::FromHandle(HWND hwnd) { return hwnd ? AllBindings().Object(hwnd) : nullptr; }
 
 void Window::SetExceptionReporter(std::function<void(std::exception_ptr)> reporter) {
   Reporter() = std::move(reporter);
@@ -129,23 +152,15 @@ void Window::DestroyHandle() {
 
 void Window::Bind(HWND hwnd) {
   hwnd_ = hwnd;
-  Bindings& b = AllBindings();
-  std::lock_guard<std::mutex> hold(b.lock);
-  b.windows[hwnd] = this;
+  AllBindings().SetObject(hwnd, this);
 }
 
 void Window::Unbind() {
   if (!hwnd_) return;
-  {
-    Bindings& b = AllBindings();
-    std::lock_guard<std::mutex> hold(b.lock);
-    if (auto it = b.windows.find(hwnd_); it != b.windows.end() && it->second == this) b.windows.erase(it);
-  }
+  AllBindings().ForgetObject(hwnd_, this);
   if (original_ && reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &SubclassProc) {
     ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    Bindings& b = AllBindings();
-    std::lock_guard<std::mutex> hold(b.lock);
-    b.originals.erase(hwnd_);
+    AllBindings().ForgetOriginal(hwnd_);
   }
   original_ = nullptr;
   hwnd_ = nullptr;
@@ -181,11 +196,7 @@ void Window::CreateControl(const CreateParams& p) {
   if (!h) throw std::runtime_error("Cannot create control: " + SystemErrorText(::GetLastError()));
   Bind(h);
   original_ = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(h, GWLP_WNDPROC));
-  {
-    Bindings& b = AllBindings();
-    std::lock_guard<std::mutex> hold(b.lock);
-    b.originals[h] = original_;
-  }
+  AllBindings().SetOriginal(h, original_);
   ::SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
 }
 
@@ -200,23 +211,13 @@ LRESULT CALLBACK Window::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Window* self = nullptr;
-  WNDPROC original = nullptr;
-  {
-    Bindings& b = AllBindings();
-    std::lock_guard<std::mutex> hold(b.lock);
-    if (auto it = b.windows.find(hwnd); it != b.windows.end()) self = it->second;
-    if (auto it = b.originals.find(hwnd); it != b.originals.end()) original = it->second;
-  }
+  Bindings& b = AllBindings();
+  Window* self = b.Object(hwnd);
   LRESULT r = 0;
   if (self && self->hwnd_ == hwnd) r = self->Dispatch(msg, wp, lp);
-  else if (original) r = ::CallWindowProcW(original, hwnd, msg, wp, lp);
+  else if (WNDPROC original = b.Original(hwnd)) r = ::CallWindowProcW(original, hwnd, msg, wp, lp);
   else r = ::DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    Bindings& b = AllBindings();
-    std::lock_guard<std::mutex> hold(b.lock);
-    b.originals.erase(hwnd);
-  }
+  if (msg == WM_NCDESTROY) b.ForgetOriginal(hwnd);
   return r;
 }
 

@@ -2,6 +2,8 @@
 // input box, the standard error box.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "ui/paths.h"
 #include "ui/win32/application.h"
 #include "ui/win32/containers.h"
+#include "ui/win32/std_controls.h"
 #include "ui/win32/unique_handle.h"
 #include "ui/win32/win_prompter.h"
 #include "ui/win32/win_text.h"
@@ -170,6 +173,75 @@ TEST(Alignment, ANewHeightOfATopControlMovesTheClientControl) {
   loose.SetBounds(3, 4, 20, 20);
   EXPECT_EQ(loose.Left(), 3);
   EXPECT_EQ(rest.Top(), 55);
+}
+
+// A visible tooltip of this thread, if there is one.
+HWND ShownTooltip() {
+  HWND found = nullptr;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        wchar_t cls[64] = {};
+        ::GetClassNameW(w, cls, 64);
+        if (std::wstring(cls) != TOOLTIPS_CLASSW || !::IsWindowVisible(w)) return TRUE;
+        *reinterpret_cast<HWND*>(p) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The mouse resting on a control with a hint shows the hint; a control
+// without one has no part in the tooltip.
+TEST(Hints, TheMouseOnAControlShowsItsHint) {
+  TestFrameHost host;
+  TGlowButton plain, hinted;
+  plain.Create(&host.Page, "plain", "Plain");
+  plain.SetBounds(10, 10, 80, 24);
+  hinted.Create(&host.Page, "hinted", "Hinted");
+  hinted.SetBounds(100, 10, 80, 24);
+  hinted.SetHint("Shown on hover");
+  ::UpdateWindow(host.Handle());
+  auto pump = [] {
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+  };
+  // The mouse comes to rest on a control: the system puts the cursor there
+  // and sends the control its move.
+  auto hover = [&](TControl& c) {
+    RECT r;
+    ::GetWindowRect(c.Handle(), &r);
+    const POINT screen{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::SetCursorPos(screen.x, screen.y);
+    POINT client = screen;
+    ::ScreenToClient(c.Handle(), &client);
+    ::SendMessageW(c.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+  };
+  auto waitForTip = [&] {
+    const DWORD start = ::GetTickCount();
+    while (!ShownTooltip() && ::GetTickCount() - start < 5000) {
+      pump();
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return ShownTooltip();
+  };
+  hover(hinted);
+  HWND tip = waitForTip();
+  ASSERT_NE(tip, nullptr);
+  wchar_t text[64] = {};
+  ::GetWindowTextW(tip, text, 64);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.lpszText = text;
+  ASSERT_TRUE(::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
+  EXPECT_EQ(reinterpret_cast<HWND>(ti.uId), hinted.Handle());
+  EXPECT_EQ(Narrow(text), "Shown on hover");
+  TTTOOLINFOW other{};
+  other.cbSize = sizeof other;
+  other.hwnd = host.Page.Handle();
+  other.uId = reinterpret_cast<UINT_PTR>(plain.Handle());
+  EXPECT_FALSE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&other))) << "no hint, no tool";
+  ::ShowWindow(tip, SW_HIDE);
 }
 
 TEST(UniqueHandle, ClosesOnEveryPath) {

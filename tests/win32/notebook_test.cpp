@@ -118,11 +118,18 @@ TEST_F(NotebookTest, ToolbarItemsStandInOrderStartDisabledAndFollowTheInnerTab) 
   EXPECT_EQ(Notebook().ItalicBtn.Tag, 2);
   EXPECT_EQ(Notebook().UnderlineBtn.Tag, 3);
   EXPECT_GT(Notebook().FontList.Count(), 0);
+  // The size box's own edit takes no typing either.
+  COMBOBOXINFO sizeBox{};
+  sizeBox.cbSize = sizeof sizeBox;
+  ASSERT_TRUE(::GetComboBoxInfo(Notebook().SizeList.Handle(), &sizeBox));
+  EXPECT_FALSE(::IsWindowEnabled(sizeBox.hwndItem));
 
   Notebook().InnerPageChanged(true);
   for (TControl* c : items) EXPECT_TRUE(c->Enabled()) << c->Name;
+  EXPECT_TRUE(::IsWindowEnabled(sizeBox.hwndItem));
   Notebook().InnerPageChanged(false);
   for (TControl* c : items) EXPECT_FALSE(c->Enabled()) << c->Name;
+  EXPECT_FALSE(::IsWindowEnabled(sizeBox.hwndItem));
 }
 
 TEST_F(NotebookTest, PopupMenuHoldsItsItemsInOrder) {

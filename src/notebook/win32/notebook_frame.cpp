@@ -226,6 +226,8 @@ bool TNotebookFrame::ClickMenuItem(const std::string& name) {
 
 void TNotebookFrame::CreateToolbarItems() {
   TToolBar& bar = Host().Toolbar();
+  // Nothing to act on until the notebook is on screen.
+  for (int i = 0; i < kToolbarItems; ++i) ToolbarItem(i)->SetEnabled(false);
   SizeList.Create(&bar, "SizeList", true);
   for (int s : kStandardSizes) SizeList.Add(std::to_string(s));
   FontList.Create(&bar, "FontList", false);
@@ -291,7 +293,6 @@ void TNotebookFrame::CreateToolbarItems() {
   ItalicBtn.Tag = 2;
   BoldBtn.Tag = 1;
   UnderlineBtn.Tag = 3;
-  for (int i = 0; i < kToolbarItems; ++i) ToolbarItem(i)->SetEnabled(false);
   bar.LayoutItems();
 }
 

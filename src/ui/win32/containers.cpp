@@ -509,7 +509,10 @@ int TToolBar::PlaceSlot(const Slot& s, int x, const RECT& r) {
   const int h = combo ? s.item->Height() : std::min<int>(ui::Scaled(22), r.bottom - 2);
   const bool fits = x + s.width <= r.right - 2;
   s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
-  ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
+  // Items are made visible; only those whose state changes are shown or
+  // hidden, each call being a round trip to the window system.
+  const bool shown = (::GetWindowLongW(s.item->Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown != fits) ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
   return x + Advance(s);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/win32/control.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -79,7 +80,7 @@ void TControl::CreateChildControl(TControl* parent, const wchar_t* cls, const st
   CreateParams p;
   p.className = cls;
   p.caption = text;
-  p.style = style | WS_CHILD | WS_CLIPSIBLINGS;
+  p.style = style | WS_CHILD | WS_CLIPSIBLINGS | (createDisabled_ ? WS_DISABLED : 0);
   p.exStyle = exStyle;
   p.x = p.y = 0;
   p.width = p.height = 10;
@@ -94,7 +95,7 @@ void TControl::CreateOwnChild(TControl* parent, const wchar_t* cls, const std::s
   CreateParams p;
   p.className = cls;
   p.caption = text;
-  p.style = style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  p.style = style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (createDisabled_ ? WS_DISABLED : 0);
   // Our containers let Tab reach the controls inside them; a control that
   // is a tab stop of its own is a leaf.
   p.exStyle = (style & WS_TABSTOP) ? exStyle : exStyle | WS_EX_CONTROLPARENT;
@@ -162,8 +163,18 @@ void TControl::SetVisible(bool v) {
   if (parent_) parent_->AlignControls();
 }
 
-bool TControl::Enabled() const { return ::IsWindowEnabled(Handle()) != FALSE; }
-void TControl::SetEnabled(bool e) { ::EnableWindow(Handle(), e ? TRUE : FALSE); }
+bool TControl::Enabled() const {
+  if (!HandleAllocated()) return !createDisabled_;
+  return ::IsWindowEnabled(Handle()) != FALSE;
+}
+
+void TControl::SetEnabled(bool e) {
+  if (!HandleAllocated()) {
+    createDisabled_ = !e;
+    return;
+  }
+  ::EnableWindow(Handle(), e ? TRUE : FALSE);
+}
 
 std::string TControl::Caption() const {
   const int n = ::GetWindowTextLengthW(Handle());
@@ -186,9 +197,13 @@ void TControl::SetHint(const std::string& hint) {
   HWND tip = Tooltip();
   if (!tip) return;
   std::wstring text = Widen(hint);
+  // The tooltip is given the control's mouse messages by Observe rather
+  // than subclassing the control itself: its subclass looks itself up in
+  // the window's properties on every message, a round trip to the window
+  // system each under some systems.
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.uFlags = TTF_IDISHWND;
   ti.hwnd = ::GetParent(Handle());
   ti.uId = reinterpret_cast<UINT_PTR>(Handle());
   ti.lpszText = text.data();
@@ -240,6 +255,33 @@ void TControl::AlignControls() {
       }
     }
   }
+}
+
+void TControl::Observe(UINT msg, WPARAM wp, LPARAM lp) {
+  if (hint_.empty()) return;
+  switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      break;
+    default:
+      return;
+  }
+  HWND tip = Tooltip();
+  if (!tip) return;
+  MSG m{};
+  m.hwnd = Handle();
+  m.message = msg;
+  m.wParam = wp;
+  m.lParam = lp;
+  m.time = static_cast<DWORD>(::GetMessageTime());
+  const DWORD pos = ::GetMessagePos();
+  m.pt = POINT{GET_X_LPARAM(static_cast<LPARAM>(pos)), GET_Y_LPARAM(static_cast<LPARAM>(pos))};
+  ::SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
 }
 
 LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

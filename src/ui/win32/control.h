@@ -44,6 +44,9 @@ class TControl : public Window {
   bool Visible() const;
   void SetVisible(bool v);
   bool Enabled() const;
+  // Before the control is created, the state is kept and the control is
+  // created in it: disabling a control just made costs another round trip
+  // to the window system.
   void SetEnabled(bool e);
   std::string Caption() const;  // the window text (UTF-8)
   void SetCaption(const std::string& text);
@@ -74,6 +77,8 @@ class TControl : public Window {
   virtual RECT ClientArea() const;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  // Passes the mouse to the tooltip when the control has a hint.
+  void Observe(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void Attach(TControl* parent);
@@ -83,6 +88,7 @@ class TControl : public Window {
   std::vector<TControl*> children_;
   TAlign align_ = TAlign::alNone;
   bool aligning_ = false;  // AlignControls is placing the children
+  bool createDisabled_ = false;
   std::string hint_;
 };
 

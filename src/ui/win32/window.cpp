@@ -224,6 +224,7 @@ LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   try {
+    Observe(msg, wp, lp);
     result = HandleMessage(msg, wp, lp);
   } catch (...) {
     ReportException(std::current_exception());

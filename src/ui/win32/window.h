@@ -86,6 +86,9 @@ class Window {
 
   // Every message of this window comes here first.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // Sees each message before HandleMessage, whatever the handlers then do
+  // with it; it cannot change the result.
+  virtual void Observe(UINT, WPARAM, LPARAM) {}
   // A notification this window sent to its parent, passed back to it.
   virtual std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp);
   // Called once when the window handle is gone (WM_NCDESTROY).

@@ -417,6 +417,34 @@ TEST_F(MainFormTest, ToolbarItemsStandWhereAFullLayoutPutsThem) {
   }
 }
 
+// The frames on screen at start are placed before their components are
+// made, and lay them out once: each component must stand where a layout of
+// its frame at its final size puts it.
+TEST_F(MainFormTest, FrameComponentsStandWhereAFullLayoutPutsThem) {
+  TfrmMain& f = Start();
+  TControl* items[] = {&f.Capture.AdvPanel7,    &f.Capture.AdvPanel10,       &f.Capture.ListBox2,
+                       &f.Capture.TerminateBtn, &f.Files.DriveComboBoxEx1, &f.Files.DirectoryListBox1,
+                       &f.Files.ListBoxLocFiles};
+  std::vector<RECT> first;
+  for (TControl* c : items) {
+    RECT r;
+    ::GetWindowRect(c->Handle(), &r);
+    EXPECT_GT(r.right - r.left, 40) << c->Name;
+    first.push_back(r);
+  }
+  for (TControl* frame : std::initializer_list<TControl*>{&f.Capture, &f.Files}) {
+    RECT c;
+    ::GetClientRect(frame->Handle(), &c);
+    frame->Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
+  }
+  for (size_t i = 0; i < std::size(items); ++i) {
+    RECT r;
+    ::GetWindowRect(items[i]->Handle(), &r);
+    EXPECT_TRUE(::EqualRect(&r, &first[i])) << items[i]->Name << " at " << first[i].left << "," << first[i].top
+                                            << " should be at " << r.left << "," << r.top;
+  }
+}
+
 }  // namespace
 }  // namespace nv
 

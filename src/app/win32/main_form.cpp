@@ -122,10 +122,11 @@ void TfrmMain::CreateComponents() {
 
   {
     StartupTrace::Phase phase("capture");
-    Capture.CreateFrame(*this, &MainPage, "Panel2");
+    Capture.CreateFrame(*this, &MainPage, "Panel2", [](TFrame& band) {
+      band.SetHeight(ui::Scaled(kTopBandHeight));
+      band.SetAlign(TAlign::alTop);
+    });
   }
-  Capture.SetHeight(ui::Scaled(kTopBandHeight));
-  Capture.SetAlign(TAlign::alTop);
   Capture.ExitBtn.OnClick = [this] { ExitBtnClick(); };
   CreateToolbar();
 
@@ -182,7 +183,10 @@ void TfrmMain::CreateUtilities() {
   DateTimePicker1.OnDropDown = [this] { DateTimePicker1DropDown(); };
   {
     StartupTrace::Phase phase("files");
-    Files.CreateFrame(*this, &tsUtil, "FilesFrame");
+    Files.CreateFrame(*this, &tsUtil, "FilesFrame", [this](TFrame& frame) {
+      const RECT r = FilesBounds();
+      frame.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    });
   }
   // A click on a file fills the path box; a double click also starts it.
   Files.OnProgramChosen = [this](const std::string& path) { Capture.ProgramPath.SetText(path); };
@@ -203,12 +207,20 @@ void TfrmMain::LayoutUtilities() {
   Privacy.SetHeight(Privacy.PreferredHeight());
   DateTimePicker1.SetBounds(gap, Privacy.Top() + Privacy.Height() + gap, ui::Scaled(160), ui::Scaled(24));
 
+  const RECT files = FilesBounds();
+  Files.SetBounds(files.left, files.top, files.right - files.left, files.bottom - files.top);
+  FormResize();
+}
+
+RECT TfrmMain::FilesBounds() const {
   // The directory tree (under the drive box) and the file list fill the
   // rest of the tab side by side.
-  const int x = leftWidth + 2 * gap;
-  Files.SetBounds(x, gap, std::max<int>(ui::Scaled(100), r.right - x - gap),
-                  std::max<int>(ui::Scaled(50), r.bottom - 2 * gap));
-  FormResize();
+  RECT r;
+  ::GetClientRect(tsUtil.Handle(), &r);
+  const int gap = ui::Scaled(kGap);
+  const int x = ui::Scaled(kUtilitiesWidth) + 2 * gap;
+  return RECT{x, gap, x + std::max<int>(ui::Scaled(100), r.right - x - gap),
+              gap + std::max<int>(ui::Scaled(50), r.bottom - 2 * gap)};
 }
 
 // --- lifecycle -------------------------------------------------------------------

@@ -111,6 +111,8 @@ class TfrmMain : public TControl, public TFrameHost {
   void CreateToolbar();
   void CreateUtilities();
   void LayoutUtilities();
+  // Where the file pane goes on the utilities tab.
+  RECT FilesBounds() const;
   static RECT WorkArea();
   void FitToWorkArea();
   void SwitchDisplayBack();

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/prompter.h"
@@ -35,12 +36,18 @@ class TFrameHost {
 
 class TFrame : public TPanel {
  public:
-  // Makes the frame's panel inside parent, then its components.
-  void CreateFrame(TFrameHost& host, TControl* parent, const std::string& name) {
+  // Makes the frame's panel inside parent, then its components. With a
+  // place step, the panel is given its place first and the components are
+  // laid out once, at the frame's real size: laid out at the size the panel
+  // is made in and again when it is placed, each would move twice.
+  void CreateFrame(TFrameHost& host, TControl* parent, const std::string& name,
+                   const std::function<void(TFrame&)>& place = nullptr) {
     host_ = &host;
     TPanel::Create(parent, name);
+    if (place) place(*this);
     OnResize = [this] { LayoutComponents(); };
     CreateComponents();
+    if (place) LayoutComponents();
   }
   TFrameHost& Host() const { return *host_; }
 

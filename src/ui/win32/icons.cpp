@@ -29,6 +29,18 @@ class ScreenDc {
   HDC dc_;
 };
 
+// The system DPI does not change while a process runs (a new one takes
+// effect at the next sign-in), so the screen is asked once: each ask is a
+// round trip to the window system, and every toolbar picture needs it.
+int SystemDpi() {
+  static const int dpi = [] {
+    ScreenDc screen;
+    const int d = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    return d > 0 ? d : USER_DEFAULT_SCREEN_DPI;
+  }();
+  return dpi;
+}
+
 }  // namespace
 
 int DpiFor(HWND window) {
@@ -38,15 +50,10 @@ int DpiFor(HWND window) {
       if (dpi != 0) return static_cast<int>(dpi);
     }
   }
-  ScreenDc screen;
-  const int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+  return SystemDpi();
 }
 
-int Scaled(int px) {
-  static const int dpi = DpiFor(nullptr);
-  return ::MulDiv(px, dpi, USER_DEFAULT_SCREEN_DPI);
-}
+int Scaled(int px) { return ::MulDiv(px, SystemDpi(), USER_DEFAULT_SCREEN_DPI); }
 
 int ScaledIconSize(int size, int dpi) {
   if (dpi <= 0) dpi = USER_DEFAULT_SCREEN_DPI;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "frame_test_host.h"
 #include "settings/main_ini.h"
@@ -242,6 +243,35 @@ TEST(Hints, TheMouseOnAControlShowsItsHint) {
   other.uId = reinterpret_cast<UINT_PTR>(plain.Handle());
   EXPECT_FALSE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&other))) << "no hint, no tool";
   ::ShowWindow(tip, SW_HIDE);
+
+  // What the tooltip knows of a control follows its hint and its window.
+  auto toolText = [&](TControl& c) -> std::optional<std::string> {
+    wchar_t buf[64] = {};
+    TTTOOLINFOW t{};
+    t.cbSize = sizeof t;
+    t.hwnd = host.Page.Handle();
+    t.uId = reinterpret_cast<UINT_PTR>(c.Handle());
+    t.lpszText = buf;
+    if (!::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&t))) return std::nullopt;
+    return Narrow(buf);
+  };
+  hinted.SetHint("Changed");
+  EXPECT_EQ(toolText(hinted), "Changed");
+  hinted.SetHint("");
+  EXPECT_EQ(toolText(hinted), std::nullopt);
+  {
+    TGlowButton brief;
+    brief.Create(&host.Page, "brief", "Brief");
+    brief.SetHint("Soon gone");
+    ::SendMessageW(brief.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+    EXPECT_EQ(toolText(brief), "Soon gone");
+    const HWND gone = brief.Handle();
+    ::DestroyWindow(gone);
+    TTTOOLINFOW t{};
+    t.cbSize = sizeof t;
+    t.uId = reinterpret_cast<UINT_PTR>(gone);
+    EXPECT_FALSE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&t))) << "a destroyed control";
+  }
 }
 
 TEST(UniqueHandle, ClosesOnEveryPath) {

@@ -12,6 +12,9 @@ namespace nv {
 
 namespace {
 
+// The one tooltip of the program's controls, made when the mouse first
+// rests on a control with a hint: it is a window of its own, and making it
+// at start would cost the start a window.
 HWND Tooltip() {
   static HWND tip = nullptr;
   if (!tip || !::IsWindow(tip)) {
@@ -20,6 +23,17 @@ HWND Tooltip() {
                             ::GetModuleHandleW(nullptr), nullptr);
   }
   return tip;
+}
+
+// A control's tool in the tooltip: the control's whole window.
+TTTOOLINFOW ToolOf(HWND control, wchar_t* text) {
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND;
+  ti.hwnd = ::GetParent(control);
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = text;
+  return ti;
 }
 
 HFONT MakeFont(int weight) {
@@ -194,21 +208,21 @@ bool TControl::Focused() const { return ::GetFocus() == Handle(); }
 
 void TControl::SetHint(const std::string& hint) {
   hint_ = hint;
-  HWND tip = Tooltip();
-  if (!tip) return;
-  std::wstring text = Widen(hint);
+  // The tool is added when the mouse first comes (Observe); one already
+  // added takes the new text now.
+  if (tipWith_ && ::IsWindow(tipWith_)) RegisterTip(tipWith_);
+}
+
+void TControl::RegisterTip(HWND tip) {
   // The tooltip is given the control's mouse messages by Observe rather
   // than subclassing the control itself: its subclass looks itself up in
   // the window's properties on every message, a round trip to the window
   // system each under some systems.
-  TTTOOLINFOW ti{};
-  ti.cbSize = sizeof ti;
-  ti.uFlags = TTF_IDISHWND;
-  ti.hwnd = ::GetParent(Handle());
-  ti.uId = reinterpret_cast<UINT_PTR>(Handle());
-  ti.lpszText = text.data();
+  std::wstring text = Widen(hint_);
+  TTTOOLINFOW ti = ToolOf(Handle(), text.data());
   ::SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  if (!hint.empty()) ::SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  tipWith_ = nullptr;
+  if (!hint_.empty() && ::SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) tipWith_ = tip;
 }
 
 RECT TControl::ClientArea() const {
@@ -258,6 +272,15 @@ void TControl::AlignControls() {
 }
 
 void TControl::Observe(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCDESTROY) {
+    // A later window may get this handle: the tooltip must not know it.
+    if (tipWith_ && ::IsWindow(tipWith_)) {
+      TTTOOLINFOW ti = ToolOf(Handle(), nullptr);
+      ::SendMessageW(tipWith_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    tipWith_ = nullptr;
+    return;
+  }
   if (hint_.empty()) return;
   switch (msg) {
     case WM_MOUSEMOVE:
@@ -273,6 +296,7 @@ void TControl::Observe(UINT msg, WPARAM wp, LPARAM lp) {
   }
   HWND tip = Tooltip();
   if (!tip) return;
+  if (tipWith_ != tip) RegisterTip(tip);
   MSG m{};
   m.hwnd = Handle();
   m.message = msg;

@@ -81,6 +81,9 @@ class TControl : public Window {
   void Observe(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // Adds the control's tool to the tooltip with the present hint, or
+  // removes it when the hint is empty.
+  void RegisterTip(HWND tip);
   void Attach(TControl* parent);
   void Detach();
 
@@ -90,6 +93,7 @@ class TControl : public Window {
   bool aligning_ = false;  // AlignControls is placing the children
   bool createDisabled_ = false;
   std::string hint_;
+  HWND tipWith_ = nullptr;  // the tooltip that has this control's tool
 };
 
 }  // namespace nv

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <optional>
 
 #include "frame_test_host.h"
@@ -142,6 +143,43 @@ TEST(WindowBase, ExceptionInHandlerShowsErrorBoxAndGoesOn) {
   EXPECT_EQ(c.caption, "Nookvale");
   EXPECT_EQ(c.flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
   EXPECT_TRUE(::IsWindow(w.Handle()));
+  Application().SetPrompter(nullptr);
+}
+
+// A timer's handler that throws is reported like any handler's, and the
+// timer goes on ticking; a disabled timer is quiet.
+TEST(Timers, TickUntilDisabledAndReportWhatTheirHandlerThrows) {
+  ScriptedPrompter prompter;
+  Application().SetPrompter(&prompter);
+  TTimer timer;
+  timer.Create(1);
+  int ticks = 0;
+  timer.OnTimer = [&] {
+    if (++ticks == 1) throw Exception("Tick failed");
+    if (ticks == 3) timer.SetEnabled(false);
+  };
+  timer.SetEnabled(true);
+  auto pumpUntil = [](const std::function<bool()>& done) {
+    const DWORD start = ::GetTickCount();
+    while (!done() && ::GetTickCount() - start < 5000) {
+      MSG m;
+      while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return done();
+  };
+  ASSERT_TRUE(pumpUntil([&] { return !timer.Enabled(); }));
+  EXPECT_EQ(ticks, 3);
+  ASSERT_EQ(prompter.Calls().size(), 1u);
+  EXPECT_EQ(prompter.Calls()[0].text, "Tick failed.");
+  // A second timer runs beside a disabled one, which stays quiet.
+  TTimer other;
+  other.Create(1);
+  int otherTicks = 0;
+  other.OnTimer = [&] { ++otherTicks; };
+  other.SetEnabled(true);
+  EXPECT_TRUE(pumpUntil([&] { return otherTicks >= 3; }));
+  EXPECT_EQ(ticks, 3);
   Application().SetPrompter(nullptr);
 }
 

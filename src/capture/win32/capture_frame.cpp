@@ -98,8 +98,8 @@ void TCaptureFrame::CreateComponents() {
   TerminateBtn.Create(&AdvPanel10, "TerminateBtn", "Terminate Process");
 
   // Hidden: the handles of the captured windows, one line each.
-  winListBox.Create(this, "winListBox");
   winListBox.SetVisible(false);
+  winListBox.Create(this, "winListBox");
   Timer1.Create(1000);
   Timer1.SetEnabled(true);
 

@@ -54,8 +54,8 @@ void TPrivacyFrame::CreateComponents() {
   for (int i = 0; i < 3; ++i) {
     Editor(i).Create(&GroupBox1, "HotKey" + std::to_string(i + 1));
     buttons[i]->Create(&GroupBox1, "Change" + std::to_string(i + 1), "Key " + std::to_string(i + 1));
-    Text(i).Create(this, "edHotKey" + std::to_string(i + 1));
     Text(i).SetVisible(false);
+    Text(i).Create(this, "edHotKey" + std::to_string(i + 1));
   }
   TToolBar& bar = Host().Toolbar();
   CheckBox3.Create(&bar, "CheckBox3", "Windows Task bar");

@@ -261,7 +261,7 @@ TfrmReader& TReaderTab::Open(TFrameHost& host, TControl& rssBtn) {
   // Runs once the reader's handlers have returned; the tab goes when the
   // next message is handled, not under a handler's feet.
   f->OnClosed = [this] {
-    if (!freeLater_.HandleAllocated()) {
+    if (!freeLater_.Created()) {
       freeLater_.Create(1);
       freeLater_.OnTimer = [this] {
         FreeClosed();

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <map>
 
 #include "ui/errors.h"
 #include "ui/win32/icons.h"
@@ -554,32 +555,49 @@ LRESULT TToolBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // --- TTimer -------------------------------------------------------------------------
 
-TTimer::~TTimer() {
-  if (HandleAllocated() && enabled_) ::KillTimer(Handle(), 1);
+namespace {
+
+// The running timers by their system id; the GUI thread's only.
+std::map<UINT_PTR, TTimer*>& RunningTimers() {
+  static std::map<UINT_PTR, TTimer*> timers;
+  return timers;
 }
+
+}  // namespace
+
+TTimer::~TTimer() { SetEnabled(false); }
 
 void TTimer::Create(unsigned intervalMs) {
   interval_ = intervalMs;
-  CreateParams p;
-  p.className = L"TTimer";
-  p.parent = HWND_MESSAGE;
-  p.x = p.y = p.width = p.height = 0;
-  CreateOwn(p, ClassParams{});
+  created_ = true;
 }
 
 void TTimer::SetEnabled(bool e) {
-  if (e == enabled_) return;
+  if (e == enabled_ || !created_) return;
+  if (e) {
+    id_ = ::SetTimer(nullptr, 0, interval_, &TTimer::Tick);
+    if (!id_) return;
+    RunningTimers()[id_] = this;
+  } else {
+    ::KillTimer(nullptr, id_);
+    RunningTimers().erase(id_);
+    id_ = 0;
+  }
   enabled_ = e;
-  if (e) ::SetTimer(Handle(), 1, interval_, nullptr);
-  else ::KillTimer(Handle(), 1);
 }
 
-LRESULT TTimer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_TIMER && wp == 1) {
-    if (enabled_ && OnTimer) OnTimer();
-    return 0;
+void CALLBACK TTimer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  // The handler may disable or destroy its timer: it is looked up afresh
+  // for each tick.
+  const auto it = RunningTimers().find(id);
+  if (it == RunningTimers().end()) return;
+  TTimer* timer = it->second;
+  if (!timer->OnTimer) return;
+  try {
+    timer->OnTimer();
+  } catch (...) {
+    Window::ReportException(std::current_exception());
   }
-  return Window::HandleMessage(msg, wp, lp);
 }
 
 // --- TImageList -----------------------------------------------------------------------

@@ -160,22 +160,28 @@ class TToolBar : public TControl {
   std::vector<Slot> slots_;
 };
 
-// A once-every-Interval-milliseconds event, on the GUI thread.
-class TTimer : public Window {
+// A once-every-Interval-milliseconds event, on the GUI thread. A thread
+// timer with no window of its own: a window for each would cost the start
+// a window each.
+class TTimer {
  public:
-  ~TTimer() override;
+  TTimer() = default;
+  ~TTimer();
+  TTimer(const TTimer&) = delete;
+  TTimer& operator=(const TTimer&) = delete;
   void Create(unsigned intervalMs);
+  bool Created() const { return created_; }
   std::function<void()> OnTimer;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool e);
   unsigned Interval() const { return interval_; }
 
- protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
  private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
   unsigned interval_ = 1000;
+  bool created_ = false;
   bool enabled_ = false;
+  UINT_PTR id_ = 0;
 };
 
 class TImageList {

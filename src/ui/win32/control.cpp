@@ -89,12 +89,18 @@ TControl* TControl::FindControl(const std::string& name) {
   return found;
 }
 
+DWORD TControl::CreationStyle(DWORD style) const {
+  if (createDisabled_) style |= WS_DISABLED;
+  if (createHidden_) style &= ~static_cast<DWORD>(WS_VISIBLE);
+  return style;
+}
+
 void TControl::CreateChildControl(TControl* parent, const wchar_t* cls, const std::string& text, DWORD style,
                                   DWORD exStyle) {
   CreateParams p;
   p.className = cls;
   p.caption = text;
-  p.style = style | WS_CHILD | WS_CLIPSIBLINGS | (createDisabled_ ? WS_DISABLED : 0);
+  p.style = CreationStyle(style | WS_CHILD | WS_CLIPSIBLINGS);
   p.exStyle = exStyle;
   p.x = p.y = 0;
   p.width = p.height = 10;
@@ -109,7 +115,7 @@ void TControl::CreateOwnChild(TControl* parent, const wchar_t* cls, const std::s
   CreateParams p;
   p.className = cls;
   p.caption = text;
-  p.style = style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (createDisabled_ ? WS_DISABLED : 0);
+  p.style = CreationStyle(style | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
   // Our containers let Tab reach the controls inside them; a control that
   // is a tab stop of its own is a leaf.
   p.exStyle = (style & WS_TABSTOP) ? exStyle : exStyle | WS_EX_CONTROLPARENT;
@@ -169,9 +175,16 @@ void TControl::SetHeight(int h) {
   SetBounds(r.left, r.top, r.right - r.left, h);
 }
 
-bool TControl::Visible() const { return (::GetWindowLongW(Handle(), GWL_STYLE) & WS_VISIBLE) != 0; }
+bool TControl::Visible() const {
+  if (!HandleAllocated()) return !createHidden_;
+  return (::GetWindowLongW(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 void TControl::SetVisible(bool v) {
+  if (!HandleAllocated()) {
+    createHidden_ = !v;
+    return;
+  }
   if (v == Visible()) return;
   ::ShowWindow(Handle(), v ? SW_SHOW : SW_HIDE);
   if (parent_) parent_->AlignControls();

@@ -41,12 +41,12 @@ class TControl : public Window {
   void SetWidth(int w);
   void SetHeight(int h);
 
+  // Before the control is created, both states are kept and the control is
+  // created in them: changing a control just made costs another round trip
+  // to the window system.
   bool Visible() const;
   void SetVisible(bool v);
   bool Enabled() const;
-  // Before the control is created, the state is kept and the control is
-  // created in it: disabling a control just made costs another round trip
-  // to the window system.
   void SetEnabled(bool e);
   std::string Caption() const;  // the window text (UTF-8)
   void SetCaption(const std::string& text);
@@ -86,12 +86,16 @@ class TControl : public Window {
   void RegisterTip(HWND tip);
   void Attach(TControl* parent);
   void Detach();
+  // The window style the control is created with, from the states set
+  // before it was.
+  DWORD CreationStyle(DWORD style) const;
 
   TControl* parent_ = nullptr;
   std::vector<TControl*> children_;
   TAlign align_ = TAlign::alNone;
   bool aligning_ = false;  // AlignControls is placing the children
   bool createDisabled_ = false;
+  bool createHidden_ = false;
   std::string hint_;
   HWND tipWith_ = nullptr;  // the tooltip that has this control's tool
 };

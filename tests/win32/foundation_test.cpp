@@ -146,6 +146,18 @@ TEST(WindowBase, ExceptionInHandlerShowsErrorBoxAndGoesOn) {
   Application().SetPrompter(nullptr);
 }
 
+// Handles this thread's messages until the condition holds, for at most
+// five seconds; whether it holds.
+bool PumpUntil(const std::function<bool()>& done) {
+  const DWORD start = ::GetTickCount();
+  while (!done() && ::GetTickCount() - start < 5000) {
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return done();
+}
+
 // A timer's handler that throws is reported like any handler's, and the
 // timer goes on ticking; a disabled timer is quiet.
 TEST(Timers, TickUntilDisabledAndReportWhatTheirHandlerThrows) {
@@ -159,16 +171,7 @@ TEST(Timers, TickUntilDisabledAndReportWhatTheirHandlerThrows) {
     if (ticks == 3) timer.SetEnabled(false);
   };
   timer.SetEnabled(true);
-  auto pumpUntil = [](const std::function<bool()>& done) {
-    const DWORD start = ::GetTickCount();
-    while (!done() && ::GetTickCount() - start < 5000) {
-      MSG m;
-      while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return done();
-  };
-  ASSERT_TRUE(pumpUntil([&] { return !timer.Enabled(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !timer.Enabled(); }));
   EXPECT_EQ(ticks, 3);
   ASSERT_EQ(prompter.Calls().size(), 1u);
   EXPECT_EQ(prompter.Calls()[0].text, "Tick failed.");
@@ -178,7 +181,7 @@ TEST(Timers, TickUntilDisabledAndReportWhatTheirHandlerThrows) {
   int otherTicks = 0;
   other.OnTimer = [&] { ++otherTicks; };
   other.SetEnabled(true);
-  EXPECT_TRUE(pumpUntil([&] { return otherTicks >= 3; }));
+  EXPECT_TRUE(PumpUntil([&] { return otherTicks >= 3; }));
   EXPECT_EQ(ticks, 3);
   Application().SetPrompter(nullptr);
 }
@@ -241,10 +244,6 @@ TEST(Hints, TheMouseOnAControlShowsItsHint) {
   hinted.SetBounds(100, 10, 80, 24);
   hinted.SetHint("Shown on hover");
   ::UpdateWindow(host.Handle());
-  auto pump = [] {
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
-  };
   // The mouse comes to rest on a control: the system puts the cursor there
   // and sends the control its move.
   auto hover = [&](TControl& c) {
@@ -256,16 +255,9 @@ TEST(Hints, TheMouseOnAControlShowsItsHint) {
     ::ScreenToClient(c.Handle(), &client);
     ::SendMessageW(c.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
   };
-  auto waitForTip = [&] {
-    const DWORD start = ::GetTickCount();
-    while (!ShownTooltip() && ::GetTickCount() - start < 5000) {
-      pump();
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return ShownTooltip();
-  };
   hover(hinted);
-  HWND tip = waitForTip();
+  PumpUntil([] { return ShownTooltip() != nullptr; });
+  HWND tip = ShownTooltip();
   ASSERT_NE(tip, nullptr);
   wchar_t text[64] = {};
   ::GetWindowTextW(tip, text, 64);

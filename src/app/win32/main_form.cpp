@@ -198,8 +198,6 @@ void TfrmMain::CreateUtilities() {
 }
 
 void TfrmMain::LayoutUtilities() {
-  RECT r;
-  ::GetClientRect(tsUtil.Handle(), &r);
   const int gap = ui::Scaled(kGap);
   const int leftWidth = ui::Scaled(kUtilitiesWidth);
   // The frame's height follows its text at this width.

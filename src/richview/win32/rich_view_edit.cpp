@@ -15,10 +15,10 @@
 #include "richview/clipboard.h"
 #include "richview/paginate.h"
 #include "richview/win32/drag_source.h"
-#include "ui/win32/com_object.h"
 #include "richview/win32/locale_font_names.h"
 #include "richview/utf8.h"
 #include "ui/text.h"
+#include "ui/win32/com_object.h"
 #include "ui/win32/icons.h"
 #include "ui/win32/win_text.h"
 

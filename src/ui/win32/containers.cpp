@@ -512,8 +512,7 @@ int TToolBar::PlaceSlot(const Slot& s, int x, const RECT& r) {
   s.item->SetBounds(x, (r.bottom - h) / 2, s.width, h);
   // Items are made visible; only those whose state changes are shown or
   // hidden, each call being a round trip to the window system.
-  const bool shown = (::GetWindowLongW(s.item->Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
-  if (shown != fits) ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
+  if (s.item->Visible() != fits) ::ShowWindow(s.item->Handle(), fits ? SW_SHOWNA : SW_HIDE);
   return x + Advance(s);
 }
 

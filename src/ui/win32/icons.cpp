@@ -1,6 +1,7 @@
 #include "ui/win32/icons.h"
 
 #include "ui/win32/system_function.h"
+#include "ui/win32/unique_handle.h"
 
 namespace nv::ui {
 namespace {
@@ -14,28 +15,13 @@ GetDpiForWindowFn DpiForWindowCall() {
   return fn;
 }
 
-// The screen's DC, released on every path.
-class ScreenDc {
- public:
-  ScreenDc() noexcept : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const noexcept { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // The system DPI does not change while a process runs (a new one takes
 // effect at the next sign-in), so the screen is asked once: each ask is a
 // round trip to the window system, and every toolbar picture needs it.
 int SystemDpi() {
   static const int dpi = [] {
-    ScreenDc screen;
-    const int d = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    WindowDcScope screen(nullptr);
+    const int d = screen.dc() ? ::GetDeviceCaps(screen.dc(), LOGPIXELSY) : 0;
     return d > 0 ? d : USER_DEFAULT_SCREEN_DPI;
   }();
   return dpi;

@@ -2,7 +2,9 @@
 # Start-up time of Nookvale.exe against Wine's own notepad, black box, in one
 # private Wine session whose wineserver stays up for all runs. Two
 # measurements: from CreateProcess inside Wine (with Nookvale's phase
-# breakdown), then from the wine command run in a Linux shell. Builds the
+# breakdown), then from the wine command run in a Linux shell. Both also time
+# a bare window with the same standard controls, for what the window system
+# alone costs. Builds the
 # win64 tree first; the program is measured stripped of its debugging
 # information, as the shipping build is.
 #

@@ -26,7 +26,21 @@
 //
 // Under Wine these alone cost about half of notepad's whole start, which
 // bounds how close Nookvale can come to it.
+//
+// And a reference for what the window system itself costs: a bare window
+// with the same standard controls as Nookvale's window has when it shows
+// (counted from the warm-up start), each made once at its place, with
+// windows of one plain class standing for Nookvale's own controls, under
+// Nookvale's own manifest:
+//
+//   bench_startup_win.exe --bare-window <Nookvale.exe> <class:count,...>
+//
+// The counts come from one start of Nookvale, printed by
+//
+//   bench_startup_win.exe --count-controls <Nookvale.exe>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -76,8 +90,9 @@ bool HasVisibleWindow(DWORD pid) {
 // Milliseconds from CreateProcess to the first visible window; -1 when none
 // comes within a minute. The process is ended by its handle afterwards,
 // once the trace file (when one is named) is written.
-double TimeStart(const fs::path& exe, const fs::path& trace) {
-  std::wstring cmd = L"\"" + exe.wstring() + L"\"";
+double TimeStart(const fs::path& exe, const fs::path& trace, const std::wstring& args = {},
+                 const std::function<void(DWORD)>& onVisible = {}) {
+  std::wstring cmd = L"\"" + exe.wstring() + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -89,6 +104,7 @@ double TimeStart(const fs::path& exe, const fs::path& trace) {
   while (std::chrono::duration<double>(Clock::now() - t0).count() < 60) {
     if (HasVisibleWindow(pi.dwProcessId)) {
       ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+      if (onVisible) onVisible(pi.dwProcessId);
       break;
     }
     if (::WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
@@ -153,6 +169,138 @@ int ShellPictures(const fs::path& result) {
   return drives > 0 ? 0 : 1;
 }
 
+// The classes the bare window makes as they are; any other class is one of
+// Nookvale's own and is stood for by a plain window.
+constexpr const wchar_t* kSystemClasses[] = {
+    L"Button",        L"Edit",           L"ListBox",           L"ComboBox",
+    L"ComboBoxEx32",  L"msctls_hotkey32", L"SysDateTimePick32", L"SysTabControl32",
+    L"SysListView32", L"SysTreeView32",  L"Static",            L"ScrollBar"};
+constexpr wchar_t kOwnClass[] = L"*";
+
+std::wstring KnownClass(HWND w) {
+  wchar_t cls[64] = {};
+  ::GetClassNameW(w, cls, 64);
+  for (const wchar_t* known : kSystemClasses)
+    if (_wcsicmp(cls, known) == 0) return known;
+  return kOwnClass;
+}
+
+struct Count {
+  HWND top = nullptr;
+  std::map<std::wstring, int> byClass;
+};
+
+BOOL CALLBACK CountChild(HWND w, LPARAM p) {
+  auto* c = reinterpret_cast<Count*>(p);
+  // The parts of a system control (a combo box's edit, say) come with it.
+  HWND parent = ::GetParent(w);
+  if (parent != c->top && KnownClass(parent) != kOwnClass) return TRUE;
+  ++c->byClass[KnownClass(w)];
+  return TRUE;
+}
+
+BOOL CALLBACK FindTop(HWND w, LPARAM p) {
+  auto* c = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(w, &owner);
+  if (owner != c->first || !::IsWindowVisible(w) || (::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
+    return TRUE;
+  c->second = w;
+  return FALSE;
+}
+
+// "Button:26,ListBox:5,...,*:16" for the visible window of the process.
+std::wstring ControlCounts(DWORD pid) {
+  std::pair<DWORD, HWND> find{pid, nullptr};
+  ::EnumWindows(FindTop, reinterpret_cast<LPARAM>(&find));
+  Count c;
+  c.top = find.second;
+  if (c.top) ::EnumChildWindows(c.top, CountChild, reinterpret_cast<LPARAM>(&c));
+  std::wstring out;
+  for (const auto& [cls, n] : c.byClass) out += (out.empty() ? L"" : L",") + cls + L":" + std::to_wstring(n);
+  return out;
+}
+
+LRESULT CALLBACK PlainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY && !::GetParent(w)) ::PostQuitMessage(0);
+  return ::DefWindowProcW(w, msg, wp, lp);
+}
+
+DWORD BareStyle(const std::wstring& cls) {
+  if (cls == L"ComboBox") return CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
+  if (cls == L"ComboBoxEx32") return CBS_DROPDOWNLIST | WS_TABSTOP;
+  if (cls == L"ListBox" || cls == L"Edit") return WS_BORDER | WS_TABSTOP;
+  if (cls == L"Button") return BS_PUSHBUTTON | WS_TABSTOP;
+  return 0;
+}
+
+int BareWindow(const fs::path& nookvale, const std::wstring& counts) {
+  // Themed as Nookvale is: its own manifest, active before any control.
+  ACTCTXW actx{};
+  actx.cbSize = sizeof actx;
+  actx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  const std::wstring source = nookvale.wstring();
+  actx.lpSource = source.c_str();
+  actx.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE ctx = ::CreateActCtxW(&actx);
+  ULONG_PTR cookie = 0;
+  // Unthemed controls would make a cheaper reference than the real one:
+  // no window at all rather than that.
+  if (ctx == INVALID_HANDLE_VALUE || !::ActivateActCtx(ctx, &cookie)) {
+    std::fprintf(stderr, "cannot use the manifest of %ls\n", source.c_str());
+    return 1;
+  }
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS | ICC_USEREX_CLASSES |
+                                           ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  const HINSTANCE inst = ::GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.hInstance = inst;
+  wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"BareWindow";
+  ::RegisterClassW(&wc);
+  RECT work{0, 0, 1024, 768};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  HWND top = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, L"BareWindow", L"Bare window",
+                               WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, work.left, work.top,
+                               work.right - work.left, work.bottom - work.top, nullptr, nullptr, inst, nullptr);
+  if (!top) return 1;
+  const HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  int x = 0, y = 0;
+  std::wstringstream in(counts);
+  std::wstring item;
+  while (std::getline(in, item, L',')) {
+    const size_t colon = item.find(L':');
+    if (colon == std::wstring::npos) continue;
+    const std::wstring cls = item.substr(0, colon);
+    const int n = std::stoi(item.substr(colon + 1));
+    const wchar_t* make = cls == kOwnClass ? L"BareWindow" : cls.c_str();
+    const int height = cls == L"ComboBox" || cls == L"ComboBoxEx32" ? 200 : 24;
+    for (int i = 0; i < n; ++i) {
+      HWND w = ::CreateWindowExW(0, make, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BareStyle(cls), x, y, 90,
+                                 height, top, nullptr, inst, nullptr);
+      if (w) ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+      x += 95;
+      if (x + 90 > work.right - work.left) {
+        x = 0;
+        y += 30;
+      }
+    }
+  }
+  ::ShowWindow(top, SW_SHOW);
+  ::UpdateWindow(top);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::DeactivateActCtx(0, cookie);
+  ::ReleaseActCtx(ctx);
+  return 0;
+}
+
 // Runs this program with --shell-pictures; the milliseconds it reports, or
 // -1 when it gives none within a minute.
 double TimeShellPictures(const fs::path& result) {
@@ -195,6 +343,14 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc == 4 && std::string(argv[1]) == "--watch") return Watch(fs::path(argv[2]).wstring(), fs::path(argv[3]));
   if (argc == 3 && std::string(argv[1]) == "--shell-pictures") return ShellPictures(fs::path(argv[2]));
+  if (argc == 3 && std::string(argv[1]) == "--count-controls") {
+    std::wstring counts;
+    TimeStart(fs::path(argv[2]), {}, {}, [&](DWORD pid) { counts = ControlCounts(pid); });
+    std::printf("%ls\n", counts.c_str());
+    return counts.empty() ? 1 : 0;
+  }
+  if (argc == 4 && std::string(argv[1]) == "--bare-window")
+    return BareWindow(fs::path(argv[2]), fs::path(argv[3]).wstring());
   const fs::path built = argc > 1 ? fs::path(argv[1]) : ExeDir() / ".." / "src" / "app" / "Nookvale.exe";
   wchar_t windows[MAX_PATH] = {};
   ::GetWindowsDirectoryW(windows, MAX_PATH);
@@ -216,16 +372,23 @@ int main(int argc, char** argv) {
   const fs::path trace = dir / "startup-trace.txt";
   ::SetEnvironmentVariableW(L"NOOKVALE_STARTUP_TRACE", trace.c_str());
 
-  // One start of each first, unmeasured: the system's caches warm up.
-  TimeStart(exe, trace);
+  // One start of each first, unmeasured: the system's caches warm up. The
+  // bare window gets the controls Nookvale's window has when it shows.
+  std::wstring counts;
+  TimeStart(exe, trace, {}, [&](DWORD pid) { counts = ControlCounts(pid); });
   TimeStart(notepad, {});
-  std::vector<double> ours, theirs, shell;
+  wchar_t selfPath[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, selfPath, MAX_PATH);
+  const std::wstring bareArgs = L"--bare-window \"" + exe.wstring() + L"\" " + counts;
+  TimeStart(selfPath, {}, bareArgs);
+  std::vector<double> ours, theirs, shell, bare;
   std::map<std::string, std::vector<double>> phases;
   std::vector<std::string> order;
   for (int i = 0; i < runs; ++i) {
     fs::remove(trace);
     ours.push_back(TimeStart(exe, trace));
     theirs.push_back(TimeStart(notepad, {}));
+    bare.push_back(TimeStart(selfPath, {}, bareArgs));
     std::ifstream in(trace);
     std::string name;
     double ms;
@@ -234,8 +397,8 @@ int main(int argc, char** argv) {
       phases[name].push_back(ms);
     }
     shell.push_back(TimeShellPictures(dir / "shell-pictures.txt"));
-    std::printf("run %d: Nookvale %.0f ms, notepad %.0f ms, the shell's first pictures alone %.0f ms\n", i + 1,
-                ours.back(), theirs.back(), shell.back());
+    std::printf("run %d: Nookvale %.0f ms, notepad %.0f ms, bare window %.0f ms, the shell's first pictures alone "
+                "%.0f ms\n", i + 1, ours.back(), theirs.back(), bare.back(), shell.back());
   }
   std::printf("Nookvale's phases (median ms; \"process\" is the time before its own code runs, \"visible\" the time "
               "from process creation to the window shown):\n");
@@ -243,6 +406,9 @@ int main(int argc, char** argv) {
   const double a = Median(ours), b = Median(theirs);
   std::printf("median of %d: Nookvale %.0f ms, notepad %.0f ms, ratio %.2f (target at most 1.3: %s)\n", runs, a, b,
               a / b, a / b <= 1.3 ? "met" : "NOT met");
+  const double d = Median(bare);
+  std::printf("a bare window with the same controls (%ls): %.0f ms, %.2f of notepad, %.2f of Nookvale\n",
+              counts.c_str(), d, d / b, d / a);
   const double c = Median(shell);
   std::printf("the file pane's first pictures from the shell, alone in a fresh process: %.0f ms, %.2f of notepad's "
               "whole start\n", c, c / b);

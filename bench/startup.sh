@@ -4,9 +4,8 @@
 # measurements: from CreateProcess inside Wine (with Nookvale's phase
 # breakdown), then from the wine command run in a Linux shell. Both also time
 # a bare window with the same standard controls, for what the window system
-# alone costs. Builds the
-# win64 tree first; the program is measured stripped of its debugging
-# information, as the shipping build is.
+# alone costs. Builds the win64 tree first; the program is measured stripped
+# of its debugging information, as the shipping build is.
 #
 #   bench/startup.sh [runs]
 set -euo pipefail

@@ -44,7 +44,10 @@ median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 time_start Nookvale.exe "$work/Nookvale.exe" >/dev/null
 time_start notepad.exe notepad >/dev/null
 winexe='Z:'"${work//\//\\}"'\Nookvale.exe'
-counts=$("$wine" "$watcher" --count-controls "$winexe" 2>/dev/null | tr -d '\r')
+counts=$("$wine" "$watcher" --count-controls "$winexe" 2>/dev/null | tr -d '\r') || {
+  echo "cannot count the controls of Nookvale's window" >&2
+  exit 1
+}
 bare() { time_start "$(basename "$watcher")" "$watcher" --bare-window "$winexe" "$counts"; }
 bare >/dev/null
 ours=() theirs=() bares=()

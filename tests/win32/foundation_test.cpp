@@ -267,40 +267,34 @@ TEST(Hints, TheMouseOnAControlShowsItsHint) {
   ASSERT_TRUE(::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
   EXPECT_EQ(reinterpret_cast<HWND>(ti.uId), hinted.Handle());
   EXPECT_EQ(Narrow(text), "Shown on hover");
-  TTTOOLINFOW other{};
-  other.cbSize = sizeof other;
-  other.hwnd = host.Page.Handle();
-  other.uId = reinterpret_cast<UINT_PTR>(plain.Handle());
-  EXPECT_FALSE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&other))) << "no hint, no tool";
-  ::ShowWindow(tip, SW_HIDE);
-
-  // What the tooltip knows of a control follows its hint and its window.
-  auto toolText = [&](TControl& c) -> std::optional<std::string> {
+  // The tooltip's tool for a control's window, by its text; none without.
+  auto toolText = [&](HWND control) -> std::optional<std::string> {
     wchar_t buf[64] = {};
     TTTOOLINFOW t{};
     t.cbSize = sizeof t;
     t.hwnd = host.Page.Handle();
-    t.uId = reinterpret_cast<UINT_PTR>(c.Handle());
+    t.uId = reinterpret_cast<UINT_PTR>(control);
     t.lpszText = buf;
     if (!::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&t))) return std::nullopt;
     return Narrow(buf);
   };
+  EXPECT_EQ(toolText(plain.Handle()), std::nullopt) << "no hint, no tool";
+  ::ShowWindow(tip, SW_HIDE);
+
+  // What the tooltip knows of a control follows its hint and its window.
   hinted.SetHint("Changed");
-  EXPECT_EQ(toolText(hinted), "Changed");
+  EXPECT_EQ(toolText(hinted.Handle()), "Changed");
   hinted.SetHint("");
-  EXPECT_EQ(toolText(hinted), std::nullopt);
+  EXPECT_EQ(toolText(hinted.Handle()), std::nullopt);
   {
     TGlowButton brief;
     brief.Create(&host.Page, "brief", "Brief");
     brief.SetHint("Soon gone");
     ::SendMessageW(brief.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
-    EXPECT_EQ(toolText(brief), "Soon gone");
+    EXPECT_EQ(toolText(brief.Handle()), "Soon gone");
     const HWND gone = brief.Handle();
     ::DestroyWindow(gone);
-    TTTOOLINFOW t{};
-    t.cbSize = sizeof t;
-    t.uId = reinterpret_cast<UINT_PTR>(gone);
-    EXPECT_FALSE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&t))) << "a destroyed control";
+    EXPECT_EQ(toolText(gone), std::nullopt) << "a destroyed control";
   }
 }
 

@@ -61,10 +61,11 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 // The first visible captioned window whose process the test accepts: the
-// process's id, 0 when there is none.
+// process's id, 0 when there is none, and the window.
 struct Search {
   std::function<bool(DWORD)> accepts;
   DWORD found = 0;
+  HWND window = nullptr;
 };
 
 BOOL CALLBACK FindVisibleCaptioned(HWND w, LPARAM p) {
@@ -74,6 +75,7 @@ BOOL CALLBACK FindVisibleCaptioned(HWND w, LPARAM p) {
   ::GetWindowThreadProcessId(w, &owner);
   if (!s->accepts(owner)) return TRUE;
   s->found = owner;
+  s->window = w;
   return FALSE;
 }
 
@@ -199,22 +201,12 @@ BOOL CALLBACK CountChild(HWND w, LPARAM p) {
   return TRUE;
 }
 
-BOOL CALLBACK FindTop(HWND w, LPARAM p) {
-  auto* c = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(w, &owner);
-  if (owner != c->first || !::IsWindowVisible(w) || (::GetWindowLongW(w, GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
-    return TRUE;
-  c->second = w;
-  return FALSE;
-}
-
 // "Button:26,ListBox:5,...,*:16" for the visible window of the process.
 std::wstring ControlCounts(DWORD pid) {
-  std::pair<DWORD, HWND> find{pid, nullptr};
-  ::EnumWindows(FindTop, reinterpret_cast<LPARAM>(&find));
+  Search find{[pid](DWORD owner) { return owner == pid; }};
+  ::EnumWindows(FindVisibleCaptioned, reinterpret_cast<LPARAM>(&find));
   Count c;
-  c.top = find.second;
+  c.top = find.window;
   if (c.top) ::EnumChildWindows(c.top, CountChild, reinterpret_cast<LPARAM>(&c));
   std::wstring out;
   for (const auto& [cls, n] : c.byClass) out += (out.empty() ? L"" : L",") + cls + L":" + std::to_wstring(n);
@@ -301,12 +293,17 @@ int BareWindow(const fs::path& nookvale, const std::wstring& counts) {
   return 0;
 }
 
+// This program's own file.
+fs::path SelfPath() {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return fs::path(self);
+}
+
 // Runs this program with --shell-pictures; the milliseconds it reports, or
 // -1 when it gives none within a minute.
 double TimeShellPictures(const fs::path& result) {
-  wchar_t self[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring cmd = L"\"" + std::wstring(self) + L"\" --shell-pictures \"" + result.wstring() + L"\"";
+  std::wstring cmd = L"\"" + SelfPath().wstring() + L"\" --shell-pictures \"" + result.wstring() + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -331,11 +328,7 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-fs::path ExeDir() {
-  wchar_t self[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  return fs::path(self).parent_path();
-}
+fs::path ExeDir() { return SelfPath().parent_path(); }
 
 }  // namespace
 
@@ -377,10 +370,9 @@ int main(int argc, char** argv) {
   std::wstring counts;
   TimeStart(exe, trace, {}, [&](DWORD pid) { counts = ControlCounts(pid); });
   TimeStart(notepad, {});
-  wchar_t selfPath[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, selfPath, MAX_PATH);
+  const fs::path self = SelfPath();
   const std::wstring bareArgs = L"--bare-window \"" + exe.wstring() + L"\" " + counts;
-  TimeStart(selfPath, {}, bareArgs);
+  TimeStart(self, {}, bareArgs);
   std::vector<double> ours, theirs, shell, bare;
   std::map<std::string, std::vector<double>> phases;
   std::vector<std::string> order;
@@ -388,7 +380,7 @@ int main(int argc, char** argv) {
     fs::remove(trace);
     ours.push_back(TimeStart(exe, trace));
     theirs.push_back(TimeStart(notepad, {}));
-    bare.push_back(TimeStart(selfPath, {}, bareArgs));
+    bare.push_back(TimeStart(self, {}, bareArgs));
     std::ifstream in(trace);
     std::string name;
     double ms;

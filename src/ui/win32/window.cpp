@@ -223,8 +223,13 @@ LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
+  // What only watches the message never keeps it from its handlers.
   try {
     Observe(msg, wp, lp);
+  } catch (...) {
+    ReportException(std::current_exception());
+  }
+  try {
     result = HandleMessage(msg, wp, lp);
   } catch (...) {
     ReportException(std::current_exception());

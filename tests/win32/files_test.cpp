@@ -278,8 +278,8 @@ TEST(DrivePrefetch, GivesTheDrivesAsReadNow) {
   for (size_t i = 0; i < now.size(); ++i) {
     EXPECT_EQ(prefetched[i].letter, now[i].letter);
     EXPECT_EQ(prefetched[i].text, now[i].text);
-    EXPECT_EQ(prefetched[i].image, now[i].image) << now[i].text;
-    EXPECT_GE(now[i].image, 0) << now[i].text;
+    EXPECT_EQ(prefetched[i].image, now[i].image) << now[static_cast<size_t>(i)].text;
+    EXPECT_GE(now[i].image, 0) << now[static_cast<size_t>(i)].text;
   }
 }
 
@@ -961,6 +961,52 @@ TEST_F(FilesCaptureTest, DoubleClickOnAProgramCapturesIt) {
   ::SetCurrentDirectoryW(saved);
   ::TerminateProcess(p.get(), 0);
   ::WaitForSingleObject(p.get(), 5000);
+}
+
+// At start the file pane's lines come before their shell pictures, which a
+// thread reads once the window is shown: the texts are there at once, and
+// then every line and drive has the picture it would have had.
+class FilesStartTest : public MainFormTest {};
+
+TEST_F(FilesStartTest, PicturesFollowTheShownWindow) {
+  TempDir here;
+  WriteFileAt(here.File("notes.txt"), "");
+  MakeDir(here.File("sub"));
+  wchar_t saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, saved);
+  ASSERT_TRUE(::SetCurrentDirectoryW(Widen(here.Path()).c_str()));
+  DeferShellPictures();
+  TfrmMain& f = Start();
+  TFilesFrame& frame = f.Files;
+  TCheckDirectoryListBoxEx& dirs = frame.DirectoryListBox1;
+  TCheckFileListBoxEx& files = frame.ListBoxLocFiles;
+  TDriveComboBoxEx& drives = frame.DriveComboBoxEx1;
+  auto driveImage = [&](int i) {
+    COMBOBOXEXITEMW it{};
+    it.mask = CBEIF_IMAGE;
+    it.iItem = i;
+    drives.Perform(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+    return it.iImage;
+  };
+  ASSERT_EQ(files.IndexOf("notes.txt"), 0);
+  ASSERT_GE(dirs.Count(), 2);
+  ASSERT_GE(drives.Count(), 1);
+  EXPECT_EQ(files.LinePicture(0), -1);
+  for (int i = 0; i < dirs.Count(); ++i) EXPECT_EQ(dirs.LinePicture(i), -1) << dirs.Item(i);
+  EXPECT_EQ(driveImage(0), -1);
+  EXPECT_NE(drives.Perform(CBEM_GETIMAGELIST), 0) << "the texts stand where the pictures will be";
+
+  EXPECT_TRUE(PumpUntil([&] { return files.LinePicture(0) >= 0; }));
+  EXPECT_FALSE(ShellPicturesPending());
+  EXPECT_EQ(files.LinePicture(0), ShellImageForFileType("notes.txt"));
+  for (int i = 0; i < dirs.Count(); ++i) EXPECT_GE(dirs.LinePicture(i), 0) << dirs.Item(i);
+  EXPECT_EQ(dirs.LinePicture(dirs.Count() - 1), ShellImageForFolder(false)) << "sub";
+  EXPECT_EQ(drives.Perform(CBEM_GETIMAGELIST), reinterpret_cast<LRESULT>(SystemSmallImages()));
+  const std::vector<DriveEntry> now = ReadDrives();
+  ASSERT_EQ(static_cast<size_t>(drives.Count()), now.size());
+  for (int i = 0; i < drives.Count(); ++i) EXPECT_EQ(driveImage(i), now[static_cast<size_t>(i)].image) << now[static_cast<size_t>(i)].text;
+  frm.reset();
+  ::SetCurrentDirectoryW(saved);
 }
 
 // Right clicks on the real main window's lists: the line under the pointer

@@ -89,6 +89,7 @@ void TfrmMain::Create() {
   trace.MarkSinceStart("visible");
   if (!shown_) {
     shown_ = true;
+    Files.WindowShown();
     FormShow();
     // Hotkeys that could not be registered at start are reported now that
     // the window is there to report them.

@@ -18,9 +18,9 @@ int RunProgram() {
     StartupTrace::Phase phase("application");
     app.Initialize();
   }
-  // The file pane's drive labels and shell pictures are read on another
-  // thread while the window is built.
-  PrefetchDrives();
+  // The file pane's shell pictures are read on another thread once the
+  // window is shown, and follow it there.
+  DeferShellPictures();
   app.Title = "Nookvale";
   std::unique_ptr<TfrmMain> frmMain;
   try {

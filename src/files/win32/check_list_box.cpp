@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "files/win32/adv_popup_menu.h"
+#include "files/win32/drive_prefetch.h"
 #include "ui/errors.h"
 #include "ui/text.h"
 #include "ui/win32/icons.h"
@@ -119,8 +120,25 @@ void TCheckListBoxEx::SetLines(std::vector<Line> lines) {
     }
   }
   Perform(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest));
+  pictures_.clear();
+  if (!ShellPicturesPending()) LookUpPictures();
   ::SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TCheckListBoxEx::LookUpPictures() {
+  pictures_.resize(lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) pictures_[i] = Picture(static_cast<int>(i));
+}
+
+int TCheckListBoxEx::LinePicture(int index) const {
+  if (index < 0 || index >= Count()) ThrowListIndexError(index);
+  return static_cast<size_t>(index) < pictures_.size() ? pictures_[static_cast<size_t>(index)] : -1;
+}
+
+void TCheckListBoxEx::RefreshPictures() {
+  LookUpPictures();
+  ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 int TCheckListBoxEx::ItemHeight() { return ui::Scaled(16); }
@@ -258,8 +276,9 @@ void TCheckListBoxEx::Draw(const DRAWITEMSTRUCT& d) {
            r.top + (ItemHeight() - BoxSize()) / 2 + BoxSize()};
   ::DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (l.checked ? DFCS_CHECKED : 0));
   int x = r.left + CheckBoxRight() + l.level * kIndent;
-  if (l.image >= 0)
-    ::ImageList_Draw(SystemSmallImages(), l.image, dc, x, r.top + (ItemHeight() - ::GetSystemMetrics(SM_CYSMICON)) / 2, ILD_TRANSPARENT);
+  const int image = LinePicture(static_cast<int>(d.itemID));
+  if (image >= 0)
+    ::ImageList_Draw(SystemSmallImages(), image, dc, x, r.top + (ItemHeight() - ::GetSystemMetrics(SM_CYSMICON)) / 2, ILD_TRANSPARENT);
   x += 20;
   SelectScope font(dc, DefaultFont());
   ::SetBkMode(dc, TRANSPARENT);

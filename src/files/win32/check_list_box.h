@@ -40,15 +40,23 @@ class TCheckListBoxEx : public TControl {
   // A line's height: 16 pixels at 96 DPI.
   static int ItemHeight();
 
+  // Looks every line's picture up again: the shell's pictures came after
+  // the lines.
+  void RefreshPictures();
+  // Line i's picture as shown; -1 when it has none (yet).
+  int LinePicture(int index) const;
+
  protected:
   struct Line {
     std::string text;
     int level = 0;
-    int image = -1;  // in the system's small image list
     bool checked = false;
   };
-  // Replaces every line; no line is highlighted afterwards.
+  // Replaces every line; no line is highlighted afterwards. Their pictures
+  // come from Picture, unless the shell's are still being read at start.
   void SetLines(std::vector<Line> lines);
+  // Line i's picture in the system's small image list; -1 for none.
+  virtual int Picture(int /*index*/) const { return -1; }
   virtual void EnterPressed() {}
   // The double click on a line (not on its check box).
   virtual void DoubleClicked() {
@@ -67,7 +75,10 @@ class TCheckListBoxEx : public TControl {
   void ShowPopup(LPARAM lp);
   void HighlightLineAt(LPARAM clientPoint);
 
+  void LookUpPictures();
+
   std::vector<Line> lines_;
+  std::vector<int> pictures_;  // one per line, or none while they are read
   bool checkBoxClick_ = false;
 };
 

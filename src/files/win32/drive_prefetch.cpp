@@ -31,7 +31,10 @@ std::string DriveText(char letter) {
 struct Prefetch {
   std::mutex lock;
   std::future<std::pair<DWORD, std::vector<DriveEntry>>> result;
-  bool started = false;
+  bool running = false;  // the thread reads
+  bool pending = false;  // the file pane waits for pictures
+  HWND notify = nullptr;
+  UINT message = 0;
 };
 
 Prefetch& State() {
@@ -47,6 +50,20 @@ SetThreadErrorModeFn ThreadErrorModeCall() {
   return fn;
 }
 
+// With the lock held.
+void EndLocked(Prefetch& p) {
+  p.running = false;
+  if (!p.pending) return;
+  p.pending = false;
+  if (p.notify) ::PostMessageW(p.notify, p.message, 0, 0);
+}
+
+void Ended() {
+  Prefetch& p = State();
+  std::lock_guard<std::mutex> hold(p.lock);
+  EndLocked(p);
+}
+
 }  // namespace
 
 QuietDriveErrors::QuietDriveErrors() {
@@ -59,7 +76,7 @@ QuietDriveErrors::~QuietDriveErrors() {
   else ::SetErrorMode(old_);
 }
 
-std::vector<DriveEntry> ReadDrives() {
+std::vector<DriveEntry> ReadDrives(bool pictures) {
   QuietDriveErrors quiet;
   std::vector<DriveEntry> drives;
   const DWORD mask = ::GetLogicalDrives();
@@ -68,7 +85,7 @@ std::vector<DriveEntry> ReadDrives() {
     DriveEntry d;
     d.letter = static_cast<char>('A' + i);
     d.text = DriveText(d.letter);
-    d.image = ShellImageForPath(std::string(1, d.letter) + ":\\");
+    if (pictures) d.image = ShellImageForPath(std::string(1, d.letter) + ":\\");
     drives.push_back(std::move(d));
   }
   return drives;
@@ -77,8 +94,8 @@ std::vector<DriveEntry> ReadDrives() {
 void PrefetchDrives() {
   Prefetch& p = State();
   std::lock_guard<std::mutex> hold(p.lock);
-  if (p.started) return;
-  p.started = true;
+  if (p.running) return;
+  p.running = true;
   try {
     p.result = std::async(std::launch::async, [] {
       // The shell asks for COM on the threads that read its pictures.
@@ -100,11 +117,38 @@ void PrefetchDrives() {
         r.first = 0;  // read again on the window's thread
       }
       if (SUCCEEDED(com)) ::CoUninitialize();
+      Ended();
       return r;
     });
   } catch (...) {
-    // No thread to spare: the drive box reads the drives itself.
+    // No thread to spare: the file pane reads the pictures itself.
+    EndLocked(p);
   }
+}
+
+void DeferShellPictures() {
+  Prefetch& p = State();
+  std::lock_guard<std::mutex> hold(p.lock);
+  p.pending = true;
+}
+
+bool ShellPicturesPending() {
+  Prefetch& p = State();
+  std::lock_guard<std::mutex> hold(p.lock);
+  return p.pending;
+}
+
+void NotifyWhenPrefetched(HWND window, UINT msg) {
+  Prefetch& p = State();
+  std::lock_guard<std::mutex> hold(p.lock);
+  p.notify = window;
+  p.message = msg;
+}
+
+void StopNotifying(HWND window) {
+  Prefetch& p = State();
+  std::lock_guard<std::mutex> hold(p.lock);
+  if (p.notify == window) p.notify = nullptr;
 }
 
 std::vector<DriveEntry> TakeDrives() {

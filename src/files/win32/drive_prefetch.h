@@ -33,11 +33,24 @@ class QuietDriveErrors {
   bool threadMode_ = false;
 };
 
-// The logical drives as the drive box shows them. Safe on any thread.
-std::vector<DriveEntry> ReadDrives();
+// The logical drives as the drive box shows them, with their shell pictures
+// or (image -1) without. Safe on any thread.
+std::vector<DriveEntry> ReadDrives(bool pictures = true);
 
-// Starts ReadDrives (and the shell's image list) on a thread; once.
+// Starts ReadDrives (and the shell's image list, and the pictures of the
+// current directory's files) on a thread, unless one is reading already.
 void PrefetchDrives();
+// From now until that thread has ended, the file pane shows its lines
+// without pictures rather than read them itself: start-up calls this before
+// the window is built and starts the thread once it is shown, because on
+// two cores the thread slows the building of the window more than it saves.
+void DeferShellPictures();
+bool ShellPicturesPending();
+// When pictures were pending, the thread's end posts msg to this window
+// (one window at a time), which then looks its pictures up.
+void NotifyWhenPrefetched(HWND window, UINT msg);
+// Forgets the window if it is the one to be told.
+void StopNotifying(HWND window);
 // The prefetched drives, waiting for the thread when it is still reading,
 // when they are the drives there are now (mask from GetLogicalDrives);
 // read afresh otherwise. Later calls read afresh.

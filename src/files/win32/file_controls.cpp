@@ -32,13 +32,14 @@ void TCheckFileListBoxEx::Update() {
   lines.reserve(names.size());
   for (std::string& n : names) {
     Line l;
-    l.image = ShellImageForFileType(n);
     l.text = std::move(n);
     lines.push_back(std::move(l));
   }
   SetLines(std::move(lines));
   if (!keep.empty()) SetItemIndex(IndexOf(keep));
 }
+
+int TCheckFileListBoxEx::Picture(int index) const { return ShellImageForFileType(Item(index)); }
 
 // --- TCheckDirectoryListBoxEx ---------------------------------------------------
 
@@ -72,8 +73,6 @@ void TCheckDirectoryListBoxEx::Update() {
     Line l;
     l.text = e.text;
     l.level = e.level;
-    l.image = e.kind == DirEntry::Root ? ShellImageForPath(e.path) : ShellImageForFolder(e.kind != DirEntry::Sub);
-    if (l.image < 0) l.image = ShellImageForFolder(true);
     if (e.kind != DirEntry::Sub) open = static_cast<int>(i);
     lines.push_back(std::move(l));
   }
@@ -85,6 +84,13 @@ void TCheckDirectoryListBoxEx::Update() {
   }
   SetItemIndex(select);
   if (FileList) FileList->SetDirectory(directory_);
+}
+
+int TCheckDirectoryListBoxEx::Picture(int index) const {
+  const DirEntry& e = entries_[static_cast<size_t>(index)];
+  const int image =
+      e.kind == DirEntry::Root ? ShellImageForPath(e.path) : ShellImageForFolder(e.kind != DirEntry::Sub);
+  return image >= 0 ? image : ShellImageForFolder(true);
 }
 
 std::string TCheckDirectoryListBoxEx::GetItemPath(int index) const {
@@ -108,7 +114,6 @@ void TCheckDirectoryListBoxEx::DoubleClicked() {
 void TDriveComboBoxEx::Create(TControl* parent, const std::string& name) {
   Name = name;
   CreateChildControl(parent, WC_COMBOBOXEXW, "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
-  Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(SystemSmallImages()));
   SetHeight(300);
   Update();
 }
@@ -117,7 +122,20 @@ void TDriveComboBoxEx::Update() {
   const char shown = Drive();
   Perform(CB_RESETCONTENT);
   letters_.clear();
-  for (const DriveEntry& d : TakeDrives()) {
+  // While the shell's pictures are read at start, the drives come without
+  // them, their texts already where the pictures will put them; the
+  // pictures follow with the next Update.
+  const bool pictures = !ShellPicturesPending();
+  if (pictures && !hasPictures_) {
+    Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(SystemSmallImages()));
+    hasPictures_ = true;
+    blank_.reset();
+  } else if (!pictures && !blank_ && !hasPictures_) {
+    blank_.reset(::ImageList_Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                    ILC_COLOR32 | ILC_MASK, 0, 1));
+    Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(blank_.get()));
+  }
+  for (const DriveEntry& d : pictures ? TakeDrives() : ReadDrives(false)) {
     std::wstring text = Widen(d.text);
     COMBOBOXEXITEMW it{};
     it.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;

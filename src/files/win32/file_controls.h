@@ -16,6 +16,7 @@
 #include "files/file_paths.h"
 #include "files/win32/check_list_box.h"
 #include "ui/win32/control.h"
+#include "ui/win32/unique_handle.h"
 
 namespace nv {
 
@@ -34,6 +35,9 @@ class TCheckFileListBoxEx : public TCheckListBoxEx {
   void Update();
   // The full path of line i: the directory, one backslash, the name.
   std::string FullPath(int index) const { return JoinPath(directory_, Item(index)); }
+
+ protected:
+  int Picture(int index) const override;
 
  private:
   std::string directory_;
@@ -65,6 +69,7 @@ class TCheckDirectoryListBoxEx : public TCheckListBoxEx {
  protected:
   void EnterPressed() override { OpenCurrent(); }
   void DoubleClicked() override;
+  int Picture(int index) const override;
 
  private:
   std::string directory_;
@@ -95,6 +100,8 @@ class TDriveComboBoxEx : public TControl {
 
  private:
   std::vector<char> letters_;
+  bool hasPictures_ = false;
+  UniqueImageList blank_;  // holds the pictures' place until they come
 };
 
 }  // namespace nv

@@ -6,6 +6,7 @@
 
 #include "files/dos_time.h"
 #include "files/file_paths.h"
+#include "files/win32/drive_prefetch.h"
 #include "files/win32/file_ops.h"
 #include "ui/icon_ids.h"
 #include "ui/win32/icons.h"
@@ -15,6 +16,9 @@
 namespace nv {
 
 namespace {
+
+// The shell's pictures, read on another thread, are there.
+constexpr UINT kPicturesRead = WM_APP + 1;
 
 struct Command {
   const char* name;
@@ -86,6 +90,9 @@ bool DeleteTree(const std::string& path) {
 }  // namespace
 
 void TFilesFrame::CreateComponents() {
+  // Told before the lines are filled, so that pictures that are pending
+  // then always reach them.
+  NotifyWhenPrefetched(Handle(), kPicturesRead);
   Panel4.Create(this, "Panel4");
   DriveComboBoxEx1.Create(&Panel4, "DriveComboBoxEx1");
   DirectoryListBox1.Create(this, "DirectoryListBox1");
@@ -106,6 +113,20 @@ void TFilesFrame::CreateComponents() {
   DirectoryListBox1.SetDirectory(CurrentDirectory());
   Protected = SystemProtectedFolders();
   LayoutComponents();
+}
+
+TFilesFrame::~TFilesFrame() { StopNotifying(Handle()); }
+
+void TFilesFrame::WindowShown() {
+  if (ShellPicturesPending()) PrefetchDrives();
+}
+
+LRESULT TFilesFrame::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kPicturesRead) return TFrame::HandleMessage(msg, wp, lp);
+  DriveComboBoxEx1.Update();
+  DirectoryListBox1.RefreshPictures();
+  ListBoxLocFiles.RefreshPictures();
+  return 0;
 }
 
 void TFilesFrame::LayoutComponents() {

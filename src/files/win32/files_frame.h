@@ -52,6 +52,11 @@ class TFilesFrame : public TFrame {
   void ListBoxLocFilesClick();
   void ListBoxLocFilesDblClick();
 
+  ~TFilesFrame() override;
+  // The window is on screen: pictures left for later are read now, on a
+  // thread of their own, and the lists take them when it ends.
+  void WindowShown();
+
   // Gaps around and between the lists.
   static constexpr int kGap = 6;
   static constexpr int kDrivePanelHeight = 28;
@@ -59,6 +64,7 @@ class TFilesFrame : public TFrame {
  protected:
   void CreateComponents() override;
   void LayoutComponents() override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   Prompter& Ask() const { return Host().FramePrompter(); }

@@ -98,3 +98,54 @@ function(nookvale_place_database target)
     COMMENT "Creating Nookvale.mdb beside ${target}"
     VERBATIM)
 endfunction()
+
+# nookvale_delay_imports(<var> <dll>...)
+# Sets <var> to what links the named system DLLs (wininet, winmm, ...). With
+# MinGW these are delay-load import libraries: a DLL is loaded when the
+# program first calls into it rather than before its first instruction, so
+# DLLs that only a command needs (the reader's WinINet, the mixer, the common
+# dialogs) cost nothing at start. Each is made at configure time from the
+# toolchain's own import library, so it names every function the DLL exports
+# under the toolchain's own decoration. Other compilers get the plain names.
+function(nookvale_delay_imports out)
+  if(NOT MINGW)
+    set(${out} ${ARGN} PARENT_SCOPE)
+    return()
+  endif()
+  set(dir "${CMAKE_BINARY_DIR}/delay-imports")
+  file(MAKE_DIRECTORY "${dir}")
+  set(libs)
+  foreach(dll IN LISTS ARGN)
+    find_library(NV_IMPORT_LIB_${dll} NAMES lib${dll}.a REQUIRED NO_CACHE)
+    set(lib "${dir}/lib${dll}_delay.a")
+    execute_process(COMMAND "${CMAKE_NM}" "${NV_IMPORT_LIB_${dll}}" OUTPUT_VARIABLE symbols
+                    RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "Cannot read the import library ${NV_IMPORT_LIB_${dll}}")
+    endif()
+    # "00000000 I __imp__Name@8" (i686) or "... I __imp_Name" (x86_64).
+    string(REGEX MATCHALL "[^\n]* I __imp_[^\n]*" entries "${symbols}")
+    set(def "LIBRARY ${dll}.dll\nEXPORTS\n")
+    foreach(entry IN LISTS entries)
+      string(REGEX REPLACE ".* I __imp_" "" name "${entry}")
+      if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        string(SUBSTRING "${name}" 1 -1 name)  # the C prefix "_"
+      endif()
+      string(APPEND def "${name}\n")
+    endforeach()
+    file(WRITE "${dir}/${dll}.def" "${def}")
+    # i686 names carry their argument size (@N), which the DLL's own names
+    # do not: --kill-at imports them by the bare name.
+    set(kill)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set(kill --kill-at)
+    endif()
+    execute_process(COMMAND "${CMAKE_DLLTOOL}" ${kill} --input-def "${dir}/${dll}.def"
+                            --output-delaylib "${lib}" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "dlltool could not make the delay-load library for ${dll}")
+    endif()
+    list(APPEND libs "${lib}")
+  endforeach()
+  set(${out} ${libs} PARENT_SCOPE)
+endfunction()

@@ -45,6 +45,7 @@ void PrefetchDrives();
 // the window is built and starts the thread once it is shown, because on
 // two cores the thread slows the building of the window more than it saves.
 void DeferShellPictures();
+// True from DeferShellPictures until the thread has ended.
 bool ShellPicturesPending();
 // When pictures were pending, the thread's end posts msg to this window
 // (one window at a time), which then looks its pictures up.

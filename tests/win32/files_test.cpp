@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "files/win32/drive_prefetch.h"
@@ -106,6 +107,41 @@ std::string MakeDeepDirectory(const std::string& base) {
     if (!::CreateDirectoryW((L"\\\\?\\" + Widen(deep)).c_str(), nullptr)) return {};
   }
   return deep;
+}
+
+// Which columns of a window's first line, as the screen shows it, hold
+// anything other than the background (the colour at column `blank`): one
+// character per column, '#' or '.'.
+std::string InkColumns(HWND window, int lineHeight, int blank) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  const int cx = r.right - r.left, cy = lineHeight;
+  UniqueHdc mem(::CreateCompatibleDC(nullptr));
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = cx;
+  bi.bmiHeader.biHeight = -cy;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  UniqueGdiObject bmp(::CreateDIBSection(mem.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bmp || blank >= cx) return {};
+  {
+    SelectScope select(mem.get(), bmp.get());
+    WindowDcScope screen(nullptr);
+    ::BitBlt(mem.get(), 0, 0, cx, cy, screen.dc(), r.left, r.top, SRCCOPY);
+  }
+  ::GdiFlush();
+  const auto* px = static_cast<const std::uint32_t*>(bits);
+  std::string columns(static_cast<size_t>(cx), '.');
+  // The box's border rows are left out.
+  for (int y = 3; y < cy; ++y) {
+    const std::uint32_t background = px[y * cx + blank];
+    for (int x = 3; x < cx; ++x)
+      if (px[y * cx + x] != background) columns[static_cast<size_t>(x)] = '#';
+  }
+  return columns;
 }
 
 const std::string kFullWidth = "\xef\xbd\x86ile.txt";  // "ｆile.txt"
@@ -993,8 +1029,13 @@ TEST_F(FilesStartTest, PicturesFollowTheShownWindow) {
   ASSERT_GE(drives.Count(), 1);
   EXPECT_EQ(files.LinePicture(0), -1);
   for (int i = 0; i < dirs.Count(); ++i) EXPECT_EQ(dirs.LinePicture(i), -1) << dirs.Item(i);
-  EXPECT_EQ(driveImage(0), -1);
-  EXPECT_NE(drives.Perform(CBEM_GETIMAGELIST), 0) << "the texts stand where the pictures will be";
+  ASSERT_NE(drives.Perform(CBEM_GETIMAGELIST), 0) << "the texts stand where the pictures will be";
+  // Right of the picture's place the drive box looks the same before and
+  // after the pictures come: its text does not move.
+  const int textFrom = ::GetSystemMetrics(SM_CXSMICON) + 8, line = ::GetSystemMetrics(SM_CYSMICON) + 6;
+  const std::string before = InkColumns(drives.Handle(), line, textFrom - 2);
+  ASSERT_NE(before.find('#', static_cast<size_t>(textFrom)), std::string::npos) << "the drive's text is on screen";
+  EXPECT_EQ(before.find('#'), before.find('#', static_cast<size_t>(textFrom))) << "the place draws nothing";
 
   EXPECT_TRUE(PumpUntil([&] { return files.LinePicture(0) >= 0; }));
   EXPECT_FALSE(ShellPicturesPending());
@@ -1002,6 +1043,10 @@ TEST_F(FilesStartTest, PicturesFollowTheShownWindow) {
   for (int i = 0; i < dirs.Count(); ++i) EXPECT_GE(dirs.LinePicture(i), 0) << dirs.Item(i);
   EXPECT_EQ(dirs.LinePicture(dirs.Count() - 1), ShellImageForFolder(false)) << "sub";
   EXPECT_EQ(drives.Perform(CBEM_GETIMAGELIST), reinterpret_cast<LRESULT>(SystemSmallImages()));
+  const std::string after = InkColumns(drives.Handle(), line, textFrom - 2);
+  EXPECT_EQ(after.substr(static_cast<size_t>(textFrom)), before.substr(static_cast<size_t>(textFrom)));
+  EXPECT_NE(after.substr(0, static_cast<size_t>(textFrom)), before.substr(0, static_cast<size_t>(textFrom)))
+      << "the picture is drawn";
   const std::vector<DriveEntry> now = ReadDrives();
   ASSERT_EQ(static_cast<size_t>(drives.Count()), now.size());
   for (int i = 0; i < drives.Count(); ++i) EXPECT_EQ(driveImage(i), now[static_cast<size_t>(i)].image) << now[static_cast<size_t>(i)].text;

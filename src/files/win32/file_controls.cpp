@@ -111,6 +111,27 @@ void TCheckDirectoryListBoxEx::DoubleClicked() {
 
 // --- TDriveComboBoxEx ---------------------------------------------------------------
 
+namespace {
+
+// One small picture that draws nothing: it holds the place of the drives'
+// pictures until the shell's are read.
+UniqueImageList BlankPictureList() {
+  const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
+  UniqueImageList list(::ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 0));
+  if (!list) return list;
+  // Monochrome rows are padded to 16 bits; a set mask bit is transparent.
+  const size_t bytes = static_cast<size_t>((cx + 15) / 16 * 2) * static_cast<size_t>(cy);
+  const std::vector<unsigned char> transparent(bytes, 0xFF), black(bytes, 0);
+  UniqueGdiObject image(::CreateBitmap(cx, cy, 1, 1, black.data()));
+  UniqueGdiObject mask(::CreateBitmap(cx, cy, 1, 1, transparent.data()));
+  if (!image || !mask ||
+      ::ImageList_Add(list.get(), static_cast<HBITMAP>(image.get()), static_cast<HBITMAP>(mask.get())) < 0)
+    list.reset();
+  return list;
+}
+
+}  // namespace
+
 void TDriveComboBoxEx::Create(TControl* parent, const std::string& name) {
   Name = name;
   CreateChildControl(parent, WC_COMBOBOXEXW, "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
@@ -131,9 +152,8 @@ void TDriveComboBoxEx::Update() {
     hasPictures_ = true;
     blank_.reset();
   } else if (!pictures && !blank_ && !hasPictures_) {
-    blank_.reset(::ImageList_Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                    ILC_COLOR32 | ILC_MASK, 0, 1));
-    Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(blank_.get()));
+    blank_ = BlankPictureList();
+    if (blank_) Perform(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(blank_.get()));
   }
   for (const DriveEntry& d : pictures ? TakeDrives() : ReadDrives(false)) {
     std::wstring text = Widen(d.text);
@@ -141,7 +161,9 @@ void TDriveComboBoxEx::Update() {
     it.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     it.iItem = static_cast<INT_PTR>(letters_.size());
     it.pszText = text.data();
-    it.iImage = it.iSelectedImage = d.image;
+    // The blank picture rather than none: not every version of the box
+    // keeps a picture's place for an item that has none.
+    it.iImage = it.iSelectedImage = d.image < 0 && blank_ ? 0 : d.image;
     Perform(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
     letters_.push_back(d.letter);
   }

@@ -118,14 +118,8 @@ std::string InkColumns(HWND window, int lineHeight, int blank) {
   ::GetWindowRect(window, &r);
   const int cx = r.right - r.left, cy = lineHeight;
   UniqueHdc mem(::CreateCompatibleDC(nullptr));
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = cx;
-  bi.bmiHeader.biHeight = -cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  UniqueGdiObject bmp(::CreateDIBSection(mem.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueGdiObject bmp = TopDownDib32(mem.get(), cx, cy, &bits);
   if (!bmp || blank >= cx) return {};
   {
     SelectScope select(mem.get(), bmp.get());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -13,6 +14,7 @@
 #include "frame_test_host.h"
 #include "helper_process.h"
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 #include "files/file_paths.h"
@@ -113,27 +115,16 @@ std::string MakeDeepDirectory(const std::string& base) {
 // anything other than the background (the colour at column `blank`): one
 // character per column, '#' or '.'.
 std::string InkColumns(HWND window, int lineHeight, int blank) {
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  const int cx = r.right - r.left, cy = lineHeight;
-  UniqueHdc mem(::CreateCompatibleDC(nullptr));
-  void* bits = nullptr;
-  UniqueGdiObject bmp = TopDownDib32(mem.get(), cx, cy, &bits);
-  if (!bmp || blank >= cx) return {};
-  {
-    SelectScope select(mem.get(), bmp.get());
-    WindowDcScope screen(nullptr);
-    ::BitBlt(mem.get(), 0, 0, cx, cy, screen.dc(), r.left, r.top, SRCCOPY);
-  }
-  ::GdiFlush();
-  const auto* px = static_cast<const std::uint32_t*>(bits);
+  int cx = 0;
+  const std::vector<std::uint32_t> px = ScreenPixels(window, cx);
+  const int cy = cx > 0 ? std::min(lineHeight, static_cast<int>(px.size()) / cx) : 0;
+  if (blank >= cx) return {};
   std::string columns(static_cast<size_t>(cx), '.');
   // The box's border rows are left out.
   for (int y = 3; y < cy; ++y) {
-    const std::uint32_t background = px[y * cx + blank];
+    const std::uint32_t background = px[static_cast<size_t>(y * cx + blank)];
     for (int x = 3; x < cx; ++x)
-      if (px[y * cx + x] != background) columns[static_cast<size_t>(x)] = '#';
+      if (px[static_cast<size_t>(y * cx + x)] != background) columns[static_cast<size_t>(x)] = '#';
   }
   return columns;
 }

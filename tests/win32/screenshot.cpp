@@ -83,4 +83,25 @@ std::vector<std::uint32_t> RenderClient(HWND window) {
   return std::vector<std::uint32_t>(p, p + static_cast<size_t>(rc.right) * static_cast<size_t>(rc.bottom));
 }
 
+std::vector<std::uint32_t> ScreenPixels(HWND window, int& width) {
+  width = 0;
+  RECT r{};
+  if (!::GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return {};
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  void* bits = nullptr;
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  UniqueGdiObject bmp = TopDownDib32(dc.get(), w, h, &bits);
+  if (!bits) return {};
+  {
+    SelectScope selected(dc.get(), bmp.get());
+    WindowDcScope screen(nullptr);
+    if (!::BitBlt(dc.get(), 0, 0, w, h, screen.dc(), r.left, r.top, SRCCOPY)) return {};
+  }
+  ::GdiFlush();
+  width = w;
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  return std::vector<std::uint32_t>(p, p + static_cast<size_t>(w) * static_cast<size_t>(h));
+}
+
 }  // namespace nv

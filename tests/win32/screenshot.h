@@ -29,6 +29,11 @@ bool SaveWindowShot(HWND window, const std::string& path, const std::vector<Shot
 // 32-bit pixels (0x00RRGGBB), top row first.
 std::vector<std::uint32_t> RenderClient(HWND window);
 
+// What the screen shows of the window (its whole frame, repainted first),
+// in the same form as RenderClient; `width` gets its width. Empty when it
+// cannot be read.
+std::vector<std::uint32_t> ScreenPixels(HWND window, int& width);
+
 // The value of an environment variable, empty when it is not set.
 std::string EnvValue(const char* name);
 
